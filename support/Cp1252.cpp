@@ -1,0 +1,122 @@
+#include "Cp1252.h"
+
+#include <array>
+
+namespace {
+
+// Code points of the bytes 0x80 to 0x9F; every other byte maps to itself.
+constexpr std::array<char16_t, 32> HighTable = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, //
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, //
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, //
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, //
+};
+
+constexpr std::array<unsigned char, 256> makeFoldTable()
+{
+    std::array<unsigned char, 256> t {};
+    for (int i = 0; i < 256; ++i)
+        t[i] = static_cast<unsigned char>(i);
+    for (int i = 'a'; i <= 'z'; ++i)
+        t[i] = static_cast<unsigned char>(i - 32);
+    for (int i = 0xE0; i <= 0xFE; ++i)
+        if (i != 0xF7)
+            t[i] = static_cast<unsigned char>(i - 32);
+    t[0x9A] = 0x8A;
+    t[0x9C] = 0x8C;
+    t[0x9E] = 0x8E;
+    t[0xFF] = 0x9F;
+    return t;
+}
+
+constexpr std::array<unsigned char, 256> FoldTable = makeFoldTable();
+
+} // namespace
+
+namespace Cp1252 {
+
+QString decode(const char *data, qsizetype size)
+{
+    QString out(size, Qt::Uninitialized);
+    QChar *dst = out.data();
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto b = static_cast<unsigned char>(data[i]);
+        dst[i] = (b >= 0x80 && b < 0xA0) ? QChar(HighTable[b - 0x80]) : QChar(char16_t(b));
+    }
+    return out;
+}
+
+QString decode(const QByteArray &bytes)
+{
+    return decode(bytes.constData(), bytes.size());
+}
+
+int byteOf(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+        return u;
+    for (int i = 0; i < 32; ++i)
+        if (HighTable[i] == u)
+            return 0x80 + i;
+    return -1;
+}
+
+QByteArray encode(const QString &text, bool *ok)
+{
+    QByteArray out(text.size(), Qt::Uninitialized);
+    char *dst = out.data();
+    bool good = true;
+    const QChar *src = text.constData();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        int b = byteOf(src[i]);
+        if (b < 0) {
+            b = 0x1A;
+            good = false;
+        }
+        dst[i] = static_cast<char>(b);
+    }
+    if (ok)
+        *ok = good;
+    return out;
+}
+
+bool canEncode(const QString &text)
+{
+    return firstUnencodable(text).isNull();
+}
+
+QChar firstUnencodable(const QString &text)
+{
+    for (QChar c : text)
+        if (byteOf(c) < 0)
+            return c;
+    return QChar();
+}
+
+int compare(const QString &a, const QString &b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar ca = a[i], cb = b[i];
+        if (ca == cb)
+            continue;
+        int ka = byteOf(ca), kb = byteOf(cb);
+        if (ka < 0)
+            ka = 0x100 + ca.unicode();
+        if (kb < 0)
+            kb = 0x100 + cb.unicode();
+        if (ka != kb)
+            return ka < kb ? -1 : 1;
+    }
+    if (a.size() == b.size())
+        return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
+
+unsigned char foldByte(unsigned char b)
+{
+    return FoldTable[b];
+}
+
+} // namespace Cp1252

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Windows-1252, the code page of the provider files. The table codec keeps
+// every one of the 256 byte values: the five bytes Windows-1252 leaves
+// undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 control characters
+// of the same number, as the Windows converters do, and back again.
+namespace Cp1252 {
+
+// Decodes bytes to text; never fails.
+QString decode(const QByteArray &bytes);
+QString decode(const char *data, qsizetype size);
+
+// Encodes text. A character that Windows-1252 cannot hold comes out as 0x1A
+// and makes *ok false; callers must refuse such text instead of writing it.
+QByteArray encode(const QString &text, bool *ok = nullptr);
+
+// The Windows-1252 byte of one character, or -1 when it has none.
+int byteOf(QChar c);
+
+// True when every character of the text has a Windows-1252 byte.
+bool canEncode(const QString &text);
+
+// The first character of the text that Windows-1252 cannot hold, or a null QChar.
+QChar firstUnencodable(const QString &text);
+
+// Compares two texts by their Windows-1252 bytes as unsigned values (ordinal,
+// case-sensitive; a prefix sorts first). Characters without a byte sort after
+// every byte, by their UTF-16 code. Returns <0, 0 or >0.
+int compare(const QString &a, const QString &b);
+
+// Upper-case fold of one Windows-1252 byte as the Windows profile services
+// fold names: a-z, and the accented letters 0xE0-0xFE except 0xF7, map to
+// their capitals; 0x9A, 0x9C, 0x9E map to 0x8A, 0x8C, 0x8E; 0xFF to 0x9F.
+unsigned char foldByte(unsigned char b);
+
+} // namespace Cp1252

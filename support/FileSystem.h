@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+// The file-system calls of the program, behind one replaceable instance so that
+// tests can make any single call fail (permission failures cannot be provoked
+// for real when the tests run as root).
+//
+// Error codes are Windows-style, mapped from errno (MapErrno):
+//   ENOENT 2 (file) / 3 (directory part missing, also ENOTDIR), EACCES/EPERM 5,
+//   EMFILE/ENFILE 4, EEXIST 80, EROFS 19, EBUSY/ETXTBSY 32, EISDIR 5,
+//   ENOSPC/EDQUOT 112, EFBIG 223, ENAMETOOLONG 206, EIO 1117, ELOOP 1921,
+//   anything else 31 (a device or general failure).
+// No failing call ever returns 0.
+class TFileSystem
+{
+public:
+    virtual ~TFileSystem() = default;
+
+    // The installed instance; the real one unless a test installed another.
+    static TFileSystem &Instance();
+    // Installs an instance (nullptr: the real one); returns the previous one.
+    static TFileSystem *SetInstance(TFileSystem *fs);
+
+    // Windows-style code for an errno value; `directoryPart` turns ENOENT into 3.
+    static int MapErrno(int err, bool directoryPart = false);
+
+    virtual bool Exists(const QString &path);
+    // Size and modification time; false when there is no such file.
+    virtual bool Stat(const QString &path, qint64 &size, QDateTime &modified);
+    // A file is write-protected when it lacks its owner's write permission.
+    virtual bool IsWriteProtected(const QString &path);
+    // Gives the owner write permission back; false on failure.
+    virtual bool RemoveWriteProtection(const QString &path);
+    // Creates an empty file (failing when it exists); 0 or an error code.
+    virtual int CreateEmptyFile(const QString &path);
+    virtual bool RemoveFile(const QString &path);
+    // Reads the whole file; 0 or an error code.
+    virtual int ReadWholeFile(const QString &path, QByteArray &bytes);
+
+    // The steps of a safe whole-file write. A handle is a file descriptor.
+    // Creates a new, empty, uniquely named file in `dir`; 0 or an error code.
+    virtual int CreateTempFile(const QString &dir, const QString &baseName, QString &tempPath,
+                               int &handle);
+    // Writes up to `size` bytes; returns the count written (which may be short) or -1.
+    virtual qint64 Write(int handle, const char *data, qint64 size);
+    // Pushes the data to the disk (fsync); 0 or an error code.
+    virtual int Sync(int handle);
+    // 0 or an error code.
+    virtual int Close(int handle);
+    // Copies the permission bits of `from` (when it exists) to the open file.
+    virtual int CopyPermissions(const QString &from, int handle);
+    // Replaces `to` with `from` in one step; 0 or an error code.
+    virtual int Rename(const QString &from, const QString &to);
+    // The errno of the last failed call of this instance, mapped.
+    int LastError() const { return m_lastError; }
+
+protected:
+    int m_lastError = 0;
+};
+
+// Replaces the file at `path` with `bytes` in one step: a temporary file in the
+// same directory is written completely, synced and renamed over the old file,
+// which keeps its permission bits. On any failure the old file is left
+// byte-identical, the temporary file is removed and an error code is returned;
+// 0 means the new file is in place.
+int SafeWriteFile(const QString &path, const QByteArray &bytes);
+
+// Installs a file system for the lifetime of the object (tests).
+class TScopedFileSystem
+{
+public:
+    explicit TScopedFileSystem(TFileSystem *fs) : m_previous(TFileSystem::SetInstance(fs)) {}
+    ~TScopedFileSystem() { TFileSystem::SetInstance(m_previous); }
+    TScopedFileSystem(const TScopedFileSystem &) = delete;
+    TScopedFileSystem &operator=(const TScopedFileSystem &) = delete;
+
+private:
+    TFileSystem *m_previous;
+};

@@ -1,0 +1,267 @@
+#include "TextHelpers.h"
+
+#include "Cp1252.h"
+#include "LocaleSettings.h"
+#include "MyTools.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+// "Mo ", "Di ", ... in the order in which DaysToNames lists the days.
+struct DayName
+{
+    int Bit;
+    const char *Text;
+};
+constexpr DayName DayNames[] = {{2, "Mo "}, {3, "Di "}, {4, "Mi "}, {5, "Do "},
+                                {6, "Fr "}, {7, "Sa "}, {1, "So "}, {8, "Fei"}};
+
+// A valid integer: optional sign, then decimal digits (at least one).
+bool readInteger(const QString &s, qint64 &value)
+{
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < s.size() && (s[i] == u'+' || s[i] == u'-'))
+        negative = s[i++] == u'-';
+    if (i >= s.size())
+        return false;
+    qint64 v = 0;
+    for (; i < s.size(); ++i) {
+        const char16_t c = s[i].unicode();
+        if (c < u'0' || c > u'9')
+            return false;
+        v = v * 10 + (c - u'0');
+        if (v > 0x7FFFFFFFLL + 1)
+            return false;
+    }
+    value = negative ? -v : v;
+    return value >= INT32_MIN && value <= INT32_MAX;
+}
+
+QString &programDirOverride()
+{
+    static QString dir;
+    return dir;
+}
+
+// Digits of |value| with the given decimals, thousands separator and decimal separator.
+QString groupedAmount(double value, int decimals, QChar thousands, QChar point)
+{
+    const QString plain = FixedText(std::fabs(value), decimals);
+    const qsizetype dot = plain.indexOf(u'.');
+    const QString whole = dot < 0 ? plain : plain.left(dot);
+    QString out;
+    out.reserve(plain.size() + whole.size() / 3 + 1);
+    for (qsizetype i = 0; i < whole.size(); ++i) {
+        if (i > 0 && (whole.size() - i) % 3 == 0 && !thousands.isNull())
+            out.append(thousands);
+        out.append(whole[i]);
+    }
+    if (dot >= 0) {
+        out.append(point);
+        out.append(QStringView(plain).mid(dot + 1));
+    }
+    return out;
+}
+
+} // namespace
+
+QString DaysToNames(std::uint16_t days)
+{
+    QString out;
+    for (const auto &d : DayNames)
+        if (days & (1u << d.Bit))
+            out.append(QLatin1String(d.Text));
+    return out;
+}
+
+QString SpaceToUnderscore(QString s)
+{
+    return s.replace(u' ', u'_');
+}
+
+QString UnderscoreToSpace(QString s)
+{
+    return s.replace(u'_', u' ');
+}
+
+QString RemoveAmpersand(QString s)
+{
+    return s.remove(u'&');
+}
+
+TKeyAndName NewProviderKey(const QString &name, const QList<TKeyAndName> &providers)
+{
+    const QString prefix = MyTools.KeyLetters(name.left(4).trimmed());
+    for (int counter = 1;; ++counter) {
+        const QString candidate = prefix + QStringLiteral("%1").arg(counter, 4, 10, QChar(u'0'));
+        const bool taken = std::any_of(providers.begin(), providers.end(),
+                                       [&](const TKeyAndName &p) { return p.Key == candidate; });
+        if (!taken) {
+            TKeyAndName record;
+            record.Key = candidate;
+            record.Name = prefix;
+            return record;
+        }
+    }
+}
+
+void AddNewProviderKey(const QString &name, QList<TKeyAndName> &providers)
+{
+    providers.append(NewProviderKey(name, providers));
+}
+
+QString SecondsToTimeText(std::int32_t seconds)
+{
+    const QChar sep = TLocaleSettings::Current().TimeSeparator;
+    const std::int32_t hours = seconds / 3600;
+    const std::int32_t rest = seconds % 3600;
+    return MyTools.TwoDigitText(hours) + sep + MyTools.TwoDigitText(rest / 60) + sep
+        + MyTools.TwoDigitText(rest % 60);
+}
+
+QString SecondsToShortTimeText(std::int32_t seconds)
+{
+    return SecondsToTimeText(seconds).left(5);
+}
+
+std::int32_t TimeTextToSeconds(const QString &text)
+{
+    const QChar sep = TLocaleSettings::Current().TimeSeparator;
+    QString s = MyTools.RemoveSpaces(text);
+
+    qint64 hours = 0;
+    qsizetype at = s.indexOf(sep);
+    if (at < 0 || !readInteger(s.left(at), hours))
+        hours = 0;
+    if (at >= 0)
+        s.remove(0, at + 1);
+
+    qint64 minutes = 0;
+    at = s.indexOf(sep);
+    if (at < 0) {
+        if (readInteger(s, minutes))
+            s.clear();
+        else
+            minutes = 0;
+    } else if (readInteger(s.left(at), minutes)) {
+        s.remove(0, at + 1);
+    } else {
+        minutes = 0;
+    }
+
+    qint64 seconds = 0;
+    if (!readInteger(s, seconds))
+        seconds = 0;
+    const qint64 total = hours * 3600 + minutes * 60 + seconds;
+    return static_cast<std::int32_t>(std::clamp<qint64>(total, INT32_MIN, INT32_MAX));
+}
+
+QString FixedText(double value, int decimals)
+{
+    if (!std::isfinite(value))
+        value = 0;
+    char buf[400];
+    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    QString text = QString::fromLatin1(buf, res.ptr - buf);
+    if (text.startsWith(u'-')
+        && std::all_of(text.begin() + 1, text.end(), [](QChar c) { return c == u'0' || c == u'.'; }))
+        text.remove(0, 1);
+    return text;
+}
+
+QString FeeToText(double value)
+{
+    const auto &loc = TLocaleSettings::Current();
+    QString amount = FixedText(value, 4);
+    amount.replace(u'.', loc.DecimalSeparator);
+    const QString &sym = loc.CurrencyString;
+    QString text;
+    switch (loc.CurrencyFormat) {
+    case 0: text = sym + amount; break;
+    case 1: text = amount + sym; break;
+    case 2: text = sym + u' ' + amount; break;
+    default: text = amount + u' ' + sym; break;
+    }
+    return text.trimmed();
+}
+
+QString MoneyToText(double value)
+{
+    const auto &loc = TLocaleSettings::Current();
+    const QString n = groupedAmount(value, loc.CurrencyDecimals, loc.ThousandSeparator,
+                                    loc.DecimalSeparator);
+    const QString &s = loc.CurrencyString;
+    // A value that shows as zero carries no sign.
+    const bool negative = value < 0 && FixedText(value, loc.CurrencyDecimals).startsWith(u'-');
+    QString text;
+    if (!negative) {
+        switch (loc.CurrencyFormat) {
+        case 0: text = s + n; break;
+        case 1: text = n + s; break;
+        case 2: text = s + u' ' + n; break;
+        default: text = n + u' ' + s; break;
+        }
+    } else {
+        switch (loc.NegCurrFormat) {
+        case 0: text = u'(' + s + n + u')'; break;
+        case 1: text = u'-' + s + n; break;
+        case 2: text = s + u'-' + n; break;
+        case 3: text = s + n + u'-'; break;
+        case 4: text = u'(' + n + s + u')'; break;
+        case 5: text = u'-' + n + s; break;
+        case 6: text = n + u'-' + s; break;
+        case 7: text = n + s + u'-'; break;
+        case 8: text = u'-' + n + u' ' + s; break;
+        case 9: text = u'-' + s + u' ' + n; break;
+        case 10: text = n + u' ' + s + u'-'; break;
+        case 11: text = s + u' ' + n + u'-'; break;
+        case 12: text = s + u' ' + u'-' + n; break;
+        case 13: text = n + u'-' + u' ' + s; break;
+        case 14: text = u'(' + s + u' ' + n + u')'; break;
+        default: text = u'(' + n + u' ' + s + u')'; break;
+        }
+    }
+    return text.trimmed();
+}
+
+QString ProgramDir()
+{
+    QString dir = programDirOverride();
+    if (dir.isEmpty()) {
+        dir = QCoreApplication::instance()
+            ? QCoreApplication::applicationDirPath()
+            : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2);
+    }
+    if (!dir.isEmpty() && !dir.endsWith(u'/'))
+        dir.append(u'/');
+    return dir;
+}
+
+void SetProgramDirOverride(const QString &dir)
+{
+    programDirOverride() = dir;
+}
+
+QString TariffSortKey(const TTariffEntry &entry)
+{
+    return (SecondsToTimeText(entry.TimeFrom) + u' ' + SecondsToTimeText(entry.TimeTo))
+        .left(TTariffEntry::MaxSortKeyLength);
+}
+
+void SortTariffEntries(TTariffEntryList &entries)
+{
+    entries.removeIf([](const TTariffEntry &e) { return e.Interval == 0; });
+    for (auto &e : entries)
+        e.SortKey = TariffSortKey(e);
+    if (!entries.isEmpty())
+        EditorQuickSort(entries, 0, entries.size() - 1, [](const TTariffEntry &a, const TTariffEntry &b) {
+            return Cp1252::compare(a.SortKey, b.SortKey) < 0;
+        });
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "model/TETypes.h"
+
+#include <QString>
+
+#include <cstdint>
+
+// Day abbreviations of the set bits of a day set, Monday to Saturday, then
+// Sunday, then holiday: "Mo Di Mi Do Fr Sa So Fei".
+QString DaysToNames(std::uint16_t days);
+
+QString SpaceToUnderscore(QString s);
+QString UnderscoreToSpace(QString s);
+QString RemoveAmpersand(QString s);
+
+// The key a new provider of this name gets: up to four capitals from the start
+// of the name (KeyLetters) and the first counter from 0001 upward that no
+// provider of the list has. The record's Name holds the letter prefix.
+TKeyAndName NewProviderKey(const QString &name, const QList<TKeyAndName> &providers);
+// Appends NewProviderKey(name, providers) to providers.
+void AddNewProviderKey(const QString &name, QList<TKeyAndName> &providers);
+
+// HH:MM:SS with the locale's time separator; hours may have more digits.
+QString SecondsToTimeText(std::int32_t seconds);
+// The first five characters of SecondsToTimeText (seconds cut off).
+QString SecondsToShortTimeText(std::int32_t seconds);
+// Reads "h:m:s", "h:m" or a bare number of minutes; unreadable parts count 0.
+std::int32_t TimeTextToSeconds(const QString &text);
+
+// The fee with four decimals and the currency symbol placed by the locale:
+// "0,0390 €" under German settings, "$0.0390" with the symbol in front.
+QString FeeToText(double value);
+// The amount in the locale's money format: "12,50 €", "1.234,50 €", "-$1.00".
+QString MoneyToText(double value);
+
+// The directory of the running program, ending in "/".
+QString ProgramDir();
+// Tests point the program directory elsewhere; an empty path restores it.
+void SetProgramDirOverride(const QString &dir);
+
+// Drops entries whose Interval is 0, sets every SortKey and sorts the list by
+// SortKey (bytes, unsigned) with the editor's quicksort, which is not stable.
+void SortTariffEntries(TTariffEntryList &entries);
+
+// The sort key of one entry: start and end as HH:MM:SS, joined by a blank.
+QString TariffSortKey(const TTariffEntry &entry);
+
+// Fixed-point text with "." whatever the locale, for example 60.0000; a
+// value that rounds to zero has no minus sign.
+QString FixedText(double value, int decimals);
+
+// The quicksort scheme of the editor: middle element as pivot, indices moving
+// inwards, swap, recurse on both parts. less(a, b) compares two elements.
+template<typename List, typename Less>
+void EditorQuickSort(List &list, qsizetype l, qsizetype r, Less less)
+{
+    while (l < r) {
+        qsizetype i = l, j = r;
+        const auto pivot = list.at((l + r) / 2);
+        do {
+            while (less(list.at(i), pivot))
+                ++i;
+            while (less(pivot, list.at(j)))
+                --j;
+            if (i <= j) {
+                list.swapItemsAt(i, j);
+                ++i;
+                --j;
+            }
+        } while (i <= j);
+        // Recurse on the smaller part and loop on the larger one, so that the
+        // stack stays shallow; the order of the two parts does not change the result.
+        if (j - l < r - i) {
+            if (l < j)
+                EditorQuickSort(list, l, j, less);
+            l = i;
+        } else {
+            if (i < r)
+                EditorQuickSort(list, i, r, less);
+            r = j;
+        }
+    }
+}

@@ -1,0 +1,90 @@
+#include "TestSupport.h"
+
+#include "support/TextHelpers.h"
+
+#include <QDir>
+#include <QFile>
+
+MsgRecorder::MsgRecorder()
+{
+    m_previous = SetMsgBoxHandler([this](const TMsgBoxRequest &r) {
+        m_messages.append(r);
+        if (!m_answers.empty()) {
+            const int id = m_answers.front();
+            m_answers.pop_front();
+            return id;
+        }
+        return MsgBoxButtonIds(r.Buttons).constFirst();
+    });
+}
+
+MsgRecorder::~MsgRecorder()
+{
+    SetMsgBoxHandler(std::move(m_previous));
+}
+
+QStringList MsgRecorder::Texts() const
+{
+    QStringList out;
+    for (const auto &m : m_messages)
+        out.append(m.Text);
+    return out;
+}
+
+TempProgramDir::TempProgramDir()
+{
+    SetProgramDirOverride(Path());
+}
+
+TempProgramDir::~TempProgramDir()
+{
+    SetProgramDirOverride(QString());
+}
+
+QString TempProgramDir::Path() const
+{
+    return m_dir.path() + u'/';
+}
+
+void TempProgramDir::Write(const QString &name, const QByteArray &bytes) const
+{
+    QFile f(FilePath(name));
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        qFatal("cannot write test file");
+}
+
+QByteArray TempProgramDir::Read(const QString &name) const
+{
+    QFile f(FilePath(name));
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return f.readAll();
+}
+
+QStringList TempProgramDir::Entries() const
+{
+    return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+TLocaleSettings DollarLocale()
+{
+    TLocaleSettings s;
+    s.TimeSeparator = u':';
+    s.DecimalSeparator = u'.';
+    s.ThousandSeparator = u',';
+    s.CurrencyString = QStringLiteral("$");
+    s.CurrencyFormat = 0;
+    s.NegCurrFormat = 1;
+    s.CurrencyDecimals = 2;
+    return s;
+}
+
+QByteArray CrLf(std::initializer_list<const char *> lines)
+{
+    QByteArray out;
+    for (const char *l : lines) {
+        out.append(l);
+        out.append("\r\n");
+    }
+    return out;
+}

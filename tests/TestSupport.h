@@ -1,0 +1,53 @@
+#pragma once
+
+#include "support/LocaleSettings.h"
+#include "support/MsgBox.h"
+
+#include <QList>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <deque>
+
+// Records every message box and answers it, so that no test blocks on a dialog.
+// Answers are taken in order; when none is left the first button is pressed.
+class MsgRecorder
+{
+public:
+    MsgRecorder();
+    ~MsgRecorder();
+    MsgRecorder(const MsgRecorder &) = delete;
+    MsgRecorder &operator=(const MsgRecorder &) = delete;
+
+    void Answer(int id) { m_answers.push_back(id); }
+    const QList<TMsgBoxRequest> &Messages() const { return m_messages; }
+    QStringList Texts() const;
+    void Clear() { m_messages.clear(); }
+
+private:
+    QList<TMsgBoxRequest> m_messages;
+    std::deque<int> m_answers;
+    TMsgBoxHandler m_previous;
+};
+
+// A fresh program directory for the duration of a test.
+class TempProgramDir
+{
+public:
+    TempProgramDir();
+    ~TempProgramDir();
+    QString Path() const; // ends in "/"
+    QString FilePath(const QString &name) const { return Path() + name; }
+    void Write(const QString &name, const QByteArray &bytes) const;
+    QByteArray Read(const QString &name) const;
+    QStringList Entries() const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Settings of a point-decimal locale with the symbol in front: "$1.00", "-$1.00".
+TLocaleSettings DollarLocale();
+
+// Builds CR LF text from lines.
+QByteArray CrLf(std::initializer_list<const char *> lines);

@@ -68,6 +68,12 @@ protected:
 // 0 means the new file is in place.
 int SafeWriteFile(const QString &path, const QByteArray &bytes);
 
+// The step at which a safe write failed.
+enum class TSafeWriteStep { None, CreateTemp, Write, Permissions, Sync, Close, Rename };
+// As above, and tells at which step it failed (None on success). A failure to
+// create the temporary file means the directory takes no new file.
+int SafeWriteFile(const QString &path, const QByteArray &bytes, TSafeWriteStep *failedAt);
+
 // Installs a file system for the lifetime of the object (tests).
 class TScopedFileSystem
 {

@@ -1,0 +1,413 @@
+#include "ProviderFormat.h"
+
+#include "support/TextHelpers.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace ProviderFormat {
+
+namespace {
+
+// Length of the number at the start of s (after `from`): sign, digits with an
+// optional "." and decimals, optional exponent; 0 when there is no digit.
+qsizetype numberLength(QStringView s, qsizetype from)
+{
+    qsizetype i = from;
+    auto isDigit = [&](qsizetype k) { return k < s.size() && s[k] >= u'0' && s[k] <= u'9'; };
+    if (i < s.size() && (s[i] == u'+' || s[i] == u'-'))
+        ++i;
+    const qsizetype mantissaStart = i;
+    while (isDigit(i))
+        ++i;
+    bool digits = i > mantissaStart;
+    if (i < s.size() && s[i] == u'.') {
+        const qsizetype afterPoint = i + 1;
+        qsizetype k = afterPoint;
+        while (isDigit(k))
+            ++k;
+        if (digits || k > afterPoint) {
+            digits = true;
+            i = k;
+        }
+    }
+    if (!digits)
+        return 0;
+    if (i < s.size() && (s[i] == u'e' || s[i] == u'E')) {
+        qsizetype k = i + 1;
+        if (k < s.size() && (s[k] == u'+' || s[k] == u'-'))
+            ++k;
+        const qsizetype expStart = k;
+        while (isDigit(k))
+            ++k;
+        if (k > expStart)
+            i = k;
+    }
+    return i - from;
+}
+
+// Converts a validated number text (no blanks); false when out of range.
+bool convert(QStringView text, double &value)
+{
+    std::string ascii;
+    ascii.reserve(text.size());
+    for (QChar c : text)
+        if (c != u'+')
+            ascii.push_back(static_cast<char>(c.unicode()));
+    double v = 0;
+    const auto res = std::from_chars(ascii.data(), ascii.data() + ascii.size(), v);
+    if (res.ec != std::errc() || !std::isfinite(v))
+        return false;
+    value = v;
+    return true;
+}
+
+qsizetype skipBlanks(QStringView s)
+{
+    qsizetype i = 0;
+    while (i < s.size() && s[i] == u' ')
+        ++i;
+    return i;
+}
+
+// A two-character field of a time: a readable integer, sign ignored.
+bool timeField(QStringView field, int &value)
+{
+    std::int32_t v = 0;
+    if (!ReadInteger(field.toString(), v))
+        return false;
+    value = std::abs(v);
+    return true;
+}
+
+// The text between the first "-" and the first "/" (empty when the "/" comes first).
+QStringView between(QStringView s, qsizetype dash, qsizetype slash)
+{
+    if (dash < 0 || slash < 0 || slash <= dash)
+        return {};
+    return s.mid(dash + 1, slash - dash - 1);
+}
+
+} // namespace
+
+QString CleanValue(const QString &value)
+{
+    QString out;
+    out.reserve(value.size());
+    for (QChar c : value) {
+        if (c == u';')
+            break;
+        if (c != u' ')
+            out.append(c);
+    }
+    return out;
+}
+
+bool ReadNumber(const QString &text, double &value)
+{
+    const qsizetype start = skipBlanks(text);
+    const qsizetype len = numberLength(text, start);
+    if (len == 0 || start + len != text.size())
+        return false;
+    return convert(QStringView(text).mid(start, len), value);
+}
+
+bool ReadInteger(const QString &text, std::int32_t &value)
+{
+    qsizetype i = skipBlanks(text);
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+        negative = text[i++] == u'-';
+    if (i >= text.size())
+        return false;
+    qint64 v = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return false;
+        v = v * 10 + (c - u'0');
+        if (v > 0x80000000LL)
+            return false;
+    }
+    if (negative)
+        v = -v;
+    if (v < INT32_MIN || v > INT32_MAX)
+        return false;
+    value = static_cast<std::int32_t>(v);
+    return true;
+}
+
+double ReadNumberPrefix(const QString &text)
+{
+    const qsizetype start = skipBlanks(text);
+    const qsizetype len = numberLength(text, start);
+    double v = 0;
+    if (len == 0 || !convert(QStringView(text).mid(start, len), v))
+        return 0;
+    return v;
+}
+
+bool ParseTimeOfDay(const QString &text, std::int32_t &seconds)
+{
+    seconds = 0;
+    int hours = 0, minutes = 0;
+    const QStringView s(text);
+    if (!timeField(s.mid(0, 2), hours) || !timeField(s.size() > 3 ? s.mid(3, 2) : QStringView(), minutes))
+        return false;
+    if (hours > 23 || minutes > 59)
+        return false;
+    seconds = hours * 3600 + minutes * 60;
+    return true;
+}
+
+bool IsTariffEntryText(const QString &text)
+{
+    return text.size() >= 12 && text[5] == u'-' && text[11] == u'/';
+}
+
+std::uint16_t DaysFromText(const QString &text)
+{
+    std::uint16_t days = 0;
+    for (QChar c : text)
+        if (c >= u'1' && c <= u'8')
+            days |= static_cast<std::uint16_t>(1u << (c.unicode() - u'0'));
+    return days;
+}
+
+QString DaysToText(std::uint16_t days)
+{
+    QString out;
+    for (int d = 1; d <= 8; ++d)
+        if (days & (1u << d))
+            out.append(QChar(u'0' + d));
+    return out;
+}
+
+QString YesNoText(bool value)
+{
+    return value ? QStringLiteral("YES") : QStringLiteral("NO");
+}
+
+bool ReadYesNo(const QString &cleanedValue)
+{
+    return cleanedValue == u"YES";
+}
+
+QString FourDecimals(double value)
+{
+    return FixedText(value, 4);
+}
+
+QString WholeNumber(double value)
+{
+    if (!std::isfinite(value))
+        return QStringLiteral("0");
+    return FixedText(std::round(value), 0);
+}
+
+std::optional<TKeyAndName> ParseProviderLine(const QString &rawValue)
+{
+    const QString value = CleanValue(rawValue);
+    if (value.isEmpty())
+        return std::nullopt;
+    TKeyAndName p;
+    const qsizetype comma = value.indexOf(u',');
+    if (comma < 0) {
+        p.Key = value;
+    } else {
+        p.Key = value.mid(comma + 1);
+        if (p.Key.isEmpty())
+            return std::nullopt;
+        p.Name = value.left(std::min<qsizetype>(comma, TKeyAndName::MaxNameLength));
+    }
+    return p;
+}
+
+QString ProviderLineText(const QString &displayName, const QString &key)
+{
+    return SpaceToUnderscore(displayName) + u',' + key;
+}
+
+TEntryParse ParseEntryValue(const QString &rawValue, TTariffEntry &entry)
+{
+    const QString value = CleanValue(rawValue);
+    if (value.isEmpty())
+        return TEntryParse::Empty;
+    if (!IsTariffEntryText(value))
+        return TEntryParse::SyntaxError;
+
+    const QStringView s(value);
+    const qsizetype dash = s.indexOf(u'-');
+    const qsizetype slash1 = s.indexOf(u'/');
+    const qsizetype slash2 = s.indexOf(u'/', slash1 + 1);
+    const QString start = s.left(dash).toString();
+    const QString end = between(s, dash, slash1).toString();
+    const QString interval = (slash2 < 0 ? s.mid(slash1 + 1) : s.mid(slash1 + 1, slash2 - slash1 - 1)).toString();
+    const QString fee = slash2 < 0 ? QString() : s.mid(slash2 + 1).toString();
+
+    entry = TTariffEntry {};
+    const bool fromOk = ParseTimeOfDay(start, entry.TimeFrom);
+    const bool toOk = ParseTimeOfDay(end, entry.TimeTo);
+    if (!fromOk || !toOk)
+        return TEntryParse::Faulty;
+    entry.TimeTo += 59;
+    bool numbersOk = true;
+    if (!ReadNumber(interval, entry.Interval)) {
+        entry.Interval = ReadNumberPrefix(interval);
+        numbersOk = false;
+    }
+    if (!ReadNumber(fee, entry.Fee)) {
+        entry.Fee = ReadNumberPrefix(fee);
+        numbersOk = false;
+    }
+    return numbersOk ? TEntryParse::Valid : TEntryParse::Faulty;
+}
+
+QString EntryValueText(const TTariffEntry &entry)
+{
+    return SecondsToShortTimeText(entry.TimeFrom) + u'-' + SecondsToShortTimeText(entry.TimeTo)
+        + u'/' + FourDecimals(entry.Interval) + u'/' + FourDecimals(entry.Fee);
+}
+
+QString IndexedIdent(const QString &key, int index)
+{
+    return key + QString::number(index);
+}
+
+std::optional<TFreeHoursRange> ParseRangeValue(const QString &rawValue)
+{
+    const QStringView s(rawValue);
+    const qsizetype bar = s.indexOf(u'|');
+    const QStringView days = bar < 0 ? QStringView() : s.left(bar);
+    const QStringView rest = bar < 0 ? s : s.mid(bar + 1);
+    const qsizetype dash = rest.indexOf(u'-');
+    const qsizetype slash1 = rest.indexOf(u'/');
+    if (dash < 0 || slash1 < 0)
+        return std::nullopt;
+    const qsizetype slash2 = rest.indexOf(u'/', slash1 + 1);
+    if (slash2 < 0)
+        return std::nullopt;
+
+    TFreeHoursRange range;
+    range.Days = DaysFromText(days.toString());
+    if (!ParseTimeOfDay(rest.left(dash).toString(), range.TimeFrom)
+        || !ParseTimeOfDay(between(rest, dash, slash1).toString(), range.TimeTo)
+        || !ReadNumber(rest.mid(slash1 + 1, slash2 - slash1 - 1).toString(), range.Interval))
+        return std::nullopt;
+    return range;
+}
+
+QString RangeValueText(const TFreeHoursRange &range)
+{
+    return DaysToText(range.Days) + u'|' + SecondsToShortTimeText(range.TimeFrom) + u'-'
+        + SecondsToShortTimeText(range.TimeTo) + u'/' + FourDecimals(range.Interval) + u'/';
+}
+
+QString OptionSection(TOption option)
+{
+    switch (option) {
+    case TOption::FREISTUNDEN: return QStringLiteral("FREISTUNDEN");
+    case TOption::OPTIONS: return QStringLiteral("OPTIONS");
+    case TOption::FreeHoursCosts: return QStringLiteral("FreeHoursCosts");
+    case TOption::GRUNDBETRAG: return QStringLiteral("GRUNDBETRAG");
+    case TOption::BASECONNECTPRICE: return QStringLiteral("BASECONNECTPRICE");
+    case TOption::FreeHoursPerDay: return QStringLiteral("FreeHoursPerDay");
+    case TOption::ISDNDoubleCosts: return QStringLiteral("ISDNDoubleCosts");
+    case TOption::NOCOSTS: return QStringLiteral("NOCOSTS");
+    case TOption::COSTSPERDAY: return QStringLiteral("COSTSPERDAY");
+    case TOption::TIMING: return QStringLiteral("TIMING");
+    case TOption::MinConnectTime: return QStringLiteral("MinConnectTime");
+    }
+    return QString();
+}
+
+void ReadOption(TOption option, const QString &rawValue, TProviderOptions &o)
+{
+    const QString v = CleanValue(rawValue);
+    auto number = [&](double fallback) {
+        double d = 0;
+        return ReadNumber(v, d) ? d : fallback;
+    };
+    auto integer = [&]() {
+        std::int32_t i = 0;
+        return ReadInteger(v, i) ? i : 0;
+    };
+    switch (option) {
+    case TOption::FREISTUNDEN: o.FreeHours = integer(); break;
+    case TOption::OPTIONS: o.Holidays2431 = v.isEmpty() || ReadYesNo(v); break;
+    case TOption::FreeHoursCosts: o.FreeHoursCosts = number(0); break;
+    case TOption::GRUNDBETRAG: o.BaseAmount = integer(); break;
+    case TOption::BASECONNECTPRICE: o.BaseConnectPrice = number(0); break;
+    case TOption::FreeHoursPerDay: o.FreeHoursPerDay = ReadYesNo(v); break;
+    case TOption::ISDNDoubleCosts: o.ISDNDoubleCosts = ReadYesNo(v); break;
+    case TOption::NOCOSTS: o.NoCostsFrom = number(-1); break;
+    case TOption::COSTSPERDAY: o.CostsPerDay = std::max(0.0, number(0)); break;
+    case TOption::TIMING: o.Timing = std::clamp(number(-1), -1.0, 1000.0); break;
+    case TOption::MinConnectTime: o.MinConnectTime = std::clamp(number(-1), -1.0, 1000.0); break;
+    }
+}
+
+std::optional<QString> OptionValueText(TOption option, const TProviderOptions &o)
+{
+    switch (option) {
+    case TOption::TIMING: return FourDecimals(o.Timing);
+    case TOption::MinConnectTime: return FourDecimals(o.MinConnectTime);
+    case TOption::FREISTUNDEN: return QString::number(o.FreeHours);
+    case TOption::OPTIONS: return YesNoText(o.Holidays2431);
+    case TOption::FreeHoursCosts:
+        return o.FreeHoursCosts > 0 ? std::optional(FourDecimals(o.FreeHoursCosts)) : std::nullopt;
+    case TOption::GRUNDBETRAG: return QString::number(o.BaseAmount);
+    case TOption::BASECONNECTPRICE: return FourDecimals(o.BaseConnectPrice);
+    case TOption::FreeHoursPerDay:
+        return o.FreeHoursPerDay ? std::optional(YesNoText(true)) : std::nullopt;
+    case TOption::ISDNDoubleCosts:
+        return o.ISDNDoubleCosts ? std::optional(YesNoText(true)) : std::nullopt;
+    case TOption::NOCOSTS: return WholeNumber(o.NoCostsFrom > 0 ? o.NoCostsFrom : -1);
+    case TOption::COSTSPERDAY:
+        return o.CostsPerDay > 0 ? std::optional(WholeNumber(o.CostsPerDay)) : std::nullopt;
+    }
+    return std::nullopt;
+}
+
+void NormalizeForSave(TProviderOptions &options)
+{
+    if (!(options.NoCostsFrom > 0))
+        options.NoCostsFrom = -1;
+}
+
+QStringList HeaderTexts(const QString &fileName)
+{
+    return {
+        fileName,
+        QString(),
+        QString(),
+        QStringLiteral("Diese Datei ist Bestandteil des Programms \"Korvan\", sie wurde mit"),
+        QStringLiteral("dem \"Korvan - Editor\" erstellt."),
+        QString(),
+        QString(),
+        QStringLiteral("DER AUTOR DER DATEI ") + fileName + QStringLiteral(" HAFTET NICHT FUER DIE RICHTIGKEIT"),
+        QStringLiteral("DER EINTRAGUNGEN IN DIESER DATEI."),
+        QString(),
+        QString(),
+    };
+}
+
+QList<QPair<QString, QString>> CommonValues(const QString &fileName, const QDate &date)
+{
+    const QString dateText = QStringLiteral("%1/%2/%3")
+                                 .arg(date.month(), 2, 10, QChar(u'0'))
+                                 .arg(date.day(), 2, 10, QChar(u'0'))
+                                 .arg(date.year(), 4, 10, QChar(u'0'));
+    const QString kind = fileName == u"UserProv.ini"
+        ? SpaceToUnderscore(QStringLiteral("Providertarife benutzerdefiniert"))
+        : QStringLiteral("Providertarife");
+    return {
+        {QStringLiteral("STRVERSION"), QStringLiteral("Korvan version ") + VersionText},
+        {QStringLiteral("VERSION"), VersionText},
+        {QStringLiteral("FILEDATE"), dateText},
+        {QStringLiteral("FILENAME"), kind},
+    };
+}
+
+} // namespace ProviderFormat

@@ -1,0 +1,147 @@
+#pragma once
+
+#include "TETypes.h"
+
+#include <QDate>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+// The value-level rules of the provider file: how each value is read (with
+// the reader's defaults and limits) and how the writer forms it. No file
+// access here; the loader and the saver call these.
+namespace ProviderFormat {
+
+// Section names and fixed texts.
+inline const QString SecCommon = QStringLiteral("COMMON");
+inline const QString SecProvider = QStringLiteral("PROVIDER");
+inline const QString SecFreeHoursRange = QStringLiteral("FREEHOURSRANGE");
+inline const QString CommentPrefix = QStringLiteral("; ");
+inline const QString VersionText = QStringLiteral("3.00");
+
+// The reader's limits: provider lines and entries per day class, in file order.
+inline constexpr int MaxProviderLines = 1025;
+inline constexpr int MaxEntryLines = 21;
+
+// Deletes every blank (character 32 only), then keeps the text before the first ";".
+QString CleanValue(const QString &value);
+
+// The whole text is a decimal number: optional leading blanks, optional sign,
+// digits with an optional "." and decimals, optional exponent.
+bool ReadNumber(const QString &text, double &value);
+// The whole text is a decimal integer in the 32-bit signed range.
+bool ReadInteger(const QString &text, std::int32_t &value);
+// The number written at the start of the text, up to the first character that
+// cannot continue it; 0 when there is none.
+double ReadNumberPrefix(const QString &text);
+
+// Hours from characters 1-2, minutes from characters 4-5 (character 3 is not
+// examined); a minus sign is ignored. Invalid gives 0 and false.
+bool ParseTimeOfDay(const QString &text, std::int32_t &seconds);
+
+// At least 12 characters, "-" as the 6th and "/" as the 12th.
+bool IsTariffEntryText(const QString &text);
+
+// Bit n is set when the digit n (1 to 8) occurs anywhere in the text.
+std::uint16_t DaysFromText(const QString &text);
+// The digits 1 to 8 of the set bits, ascending: Saturday and Sunday give "17".
+QString DaysToText(std::uint16_t days);
+
+QString YesNoText(bool value);
+// True exactly when the cleaned value is "YES".
+bool ReadYesNo(const QString &cleanedValue);
+
+// Fixed point with four decimals and ".", no blanks: 60.0000, -1.0000.
+QString FourDecimals(double value);
+// Rounded to a whole number (halves away from zero), no decimal point: -1, 2500.
+QString WholeNumber(double value);
+
+// --- Provider line (section PROVIDER) ---
+
+// A provider read from a raw PROVIDER value; nothing when the cleaned value is
+// empty or its key part (after the first ",") is empty.
+std::optional<TKeyAndName> ParseProviderLine(const QString &rawValue);
+// Display name with blanks as "_", ",", key: Beispiel_Tarif,BEIS0001.
+QString ProviderLineText(const QString &displayName, const QString &key);
+
+// --- Entry value (sections Key + WERKTAG / SASO) ---
+
+enum class TEntryParse {
+    Empty,       // the cleaned value is empty: skipped without a message
+    SyntaxError, // fails IsTariffEntryText: not read
+    Valid,       // times and numbers readable
+    Faulty,      // a time invalid or a number unreadable: reported, still added
+};
+
+// Parses a raw value of a day-class section. For Valid and Faulty the entry
+// holds what was read: with valid times, 59 seconds are added to the end and
+// an unreadable number keeps what ReadNumberPrefix finds; with an invalid time
+// interval and fee are 0, so the next sort removes the entry.
+TEntryParse ParseEntryValue(const QString &rawValue, TTariffEntry &entry);
+// hh:mm-hh:mm/interval/fee, numbers with four decimals.
+QString EntryValueText(const TTariffEntry &entry);
+// The ident of entry (or range) j of a provider: Key followed by j.
+QString IndexedIdent(const QString &key, int index);
+
+// --- Range value (section Key + FREEHOURSRANGE) ---
+
+// Parses a raw (uncleaned) range value; nothing when a time is invalid or the
+// interval unreadable (the closing "/" is required).
+std::optional<TFreeHoursRange> ParseRangeValue(const QString &rawValue);
+// days|hh:mm-hh:mm/interval/ : 23456|18:00-23:00/60.0000/
+QString RangeValueText(const TFreeHoursRange &range);
+
+// --- Option sections ---
+
+enum class TOption {
+    FREISTUNDEN,
+    OPTIONS,
+    FreeHoursCosts,
+    GRUNDBETRAG,
+    BASECONNECTPRICE,
+    FreeHoursPerDay,
+    ISDNDoubleCosts,
+    NOCOSTS,
+    COSTSPERDAY,
+    TIMING,
+    MinConnectTime,
+};
+
+QString OptionSection(TOption option);
+
+// The order in which the loader reads the options (the free-hours ranges are
+// read right after FREISTUNDEN).
+inline constexpr TOption LoadOrder[] = {
+    TOption::FREISTUNDEN, TOption::OPTIONS, TOption::FreeHoursCosts, TOption::GRUNDBETRAG,
+    TOption::BASECONNECTPRICE, TOption::FreeHoursPerDay, TOption::ISDNDoubleCosts,
+    TOption::NOCOSTS, TOption::COSTSPERDAY, TOption::TIMING, TOption::MinConnectTime,
+};
+// The order of the option sections in a saved file (the free-hours range
+// sections come right after FREISTUNDEN).
+inline constexpr TOption SaveOrder[] = {
+    TOption::TIMING, TOption::MinConnectTime, TOption::FREISTUNDEN, TOption::OPTIONS,
+    TOption::FreeHoursCosts, TOption::GRUNDBETRAG, TOption::BASECONNECTPRICE,
+    TOption::FreeHoursPerDay, TOption::ISDNDoubleCosts, TOption::NOCOSTS, TOption::COSTSPERDAY,
+};
+
+// Reads one raw option value (cleaned here) into the options, with the
+// default for a missing, empty or unreadable value and the reader's limits.
+void ReadOption(TOption option, const QString &rawValue, TProviderOptions &options);
+// The value the writer puts into the option's section, or nothing when the
+// provider gets no line there (FreeHoursCosts and COSTSPERDAY only above 0,
+// FreeHoursPerDay and ISDNDoubleCosts only when set).
+std::optional<QString> OptionValueText(TOption option, const TProviderOptions &options);
+// What saving changes in the model: a NoCostsFrom of 0 or less becomes -1.
+void NormalizeForSave(TProviderOptions &options);
+
+// --- Header and COMMON ---
+
+// The eleven header texts; each line of the file is CommentPrefix + text.
+QStringList HeaderTexts(const QString &fileName);
+// STRVERSION, VERSION, FILEDATE (mm/dd/yyyy), FILENAME, in this order.
+QList<QPair<QString, QString>> CommonValues(const QString &fileName, const QDate &date);
+
+} // namespace ProviderFormat

@@ -1,0 +1,150 @@
+#include "ProviderLoader.h"
+
+#include "ProviderFormat.h"
+#include "support/Cp1252.h"
+#include "support/FileSystem.h"
+#include "support/MsgBox.h"
+#include "support/TextHelpers.h"
+#include "support/TheIniFile.h"
+
+using namespace ProviderFormat;
+
+namespace {
+
+// ReadString that yields the empty text for a missing key.
+QString readValue(TTheIniFile &ini, const QString &ident)
+{
+    QString value = ini.ReadString(ident, QString());
+    return ini.ErrorCode() == 0 ? value : QString();
+}
+
+QStringList sectionKeys(TTheIniFile &ini, const QString &section, int limit)
+{
+    QStringList keys;
+    ini.SetSection(section);
+    ini.ReadSection(keys);
+    if (keys.size() > limit)
+        keys.resize(limit);
+    return keys;
+}
+
+TTariffEntryList readDayClass(TTheIniFile &ini, const TKeyAndName &provider, TDayClass dayClass)
+{
+    const QString word = DayClassWord(dayClass);
+    const QStringList idents = sectionKeys(ini, provider.Key + word, MaxEntryLines);
+    TTariffEntryList entries;
+    entries.reserve(idents.size());
+    for (const QString &ident : idents) {
+        TTariffEntry entry;
+        switch (ParseEntryValue(readValue(ini, ident), entry)) {
+        case TEntryParse::Empty:
+            continue;
+        case TEntryParse::SyntaxError:
+            ShowMsgBox(QStringLiteral("Der Providereintrag f\u00FCr Schl\u00FCssel ") + provider.Key
+                           + QStringLiteral(" ist fehlerhaft! ")
+                           + QStringLiteral("Providereintrag wird nicht gelesen!"),
+                       QStringLiteral("Syntax Fehler"), mkError, {btOK});
+            continue;
+        case TEntryParse::Faulty:
+            ShowMsgBox(QStringLiteral("Eintrag f\u00FCr Provider ") + provider.Name + QStringLiteral(" ( ")
+                           + provider.Key + word + QStringLiteral(" ) ist nicht korrekt."),
+                       QString(), mkError, {btOK});
+            break;
+        case TEntryParse::Valid:
+            break;
+        }
+        entries.append(std::move(entry));
+    }
+    return entries;
+}
+
+TProviderOptions readOptions(TTheIniFile &ini, const QString &key)
+{
+    TProviderOptions options;
+    for (TOption option : LoadOrder) {
+        ini.SetSection(OptionSection(option));
+        ReadOption(option, readValue(ini, key), options);
+        if (option == TOption::FREISTUNDEN) {
+            // The free-hours ranges come right after the free hours.
+            QStringList idents;
+            ini.SetSection(key + SecFreeHoursRange);
+            ini.ReadSection(idents);
+            for (const QString &ident : idents) {
+                const QString value = ini.ReadString(ident, QString());
+                if (value.isEmpty() || ini.ErrorCode() != 0)
+                    continue;
+                if (auto range = ParseRangeValue(value))
+                    options.FreeHoursRanges.append(*range);
+            }
+        }
+    }
+    return options;
+}
+
+} // namespace
+
+void SortProviderList(QList<TKeyAndName> &providers)
+{
+    if (providers.isEmpty())
+        return;
+    // Compare precomputed Windows-1252 bytes: cheaper than converting per comparison.
+    struct Item
+    {
+        QByteArray Bytes;
+        TKeyAndName Provider;
+    };
+    QList<Item> items;
+    items.reserve(providers.size());
+    for (auto &p : providers)
+        items.append({Cp1252::encode(p.Name), std::move(p)});
+    EditorQuickSort(items, 0, items.size() - 1, [](const Item &a, const Item &b) {
+        return a.Bytes.compare(b.Bytes) < 0; // ordinal, bytes unsigned
+    });
+    for (qsizetype i = 0; i < items.size(); ++i)
+        providers[i] = std::move(items[i].Provider);
+}
+
+TFileStamp FileStampOf(const QString &path)
+{
+    TFileStamp stamp;
+    stamp.Exists = TFileSystem::Instance().Stat(path, stamp.Size, stamp.Modified);
+    return stamp;
+}
+
+void LoadProviderFile(TTheIniFile &ini, TProviderData &data)
+{
+    ini.SetIniLocation(loProgDir);
+    ini.SetIniFileName(data.FileName);
+    ini.SetOpen(true);
+    data.Clear();
+    data.LoadedStamp = FileStampOf(ini.GetFullFileName());
+    if (ini.ErrorCode() != 0)
+        return;
+
+    QList<TKeyAndName> providers;
+    for (const QString &ident : sectionKeys(ini, SecProvider, MaxProviderLines)) {
+        if (auto provider = ParseProviderLine(readValue(ini, ident)))
+            providers.append(std::move(*provider));
+    }
+    SortProviderList(providers);
+
+    // First pass: options, ranges and weekday entries; second pass: weekend
+    // entries, so that messages come in the same order as ever.
+    QList<TProviderOptions> options;
+    QList<TTariffEntryList> weekday;
+    options.reserve(providers.size());
+    weekday.reserve(providers.size());
+    for (const auto &provider : providers) {
+        options.append(readOptions(ini, provider.Key));
+        weekday.append(readDayClass(ini, provider, TDayClass::Weekday));
+    }
+    data.Reserve(static_cast<int>(providers.size()));
+    for (qsizetype i = 0; i < providers.size(); ++i) {
+        TTariffEntryList weekend = readDayClass(ini, providers[i], TDayClass::Weekend);
+        SortTariffEntries(weekday[i]);
+        SortTariffEntries(weekend);
+        data.AppendProvider(std::move(providers[i]), std::move(options[i]), std::move(weekday[i]),
+                            std::move(weekend));
+    }
+    ini.SetIniFileName(QStringLiteral("Rates.ini"));
+}

@@ -1,0 +1,177 @@
+#include "ProviderSaver.h"
+
+#include "ProviderFormat.h"
+#include "ProviderLoader.h"
+#include "support/Cp1252.h"
+#include "support/FileSystem.h"
+#include "support/IniDocument.h"
+#include "support/MsgBox.h"
+#include "support/TextHelpers.h"
+#include "support/TheIniFile.h"
+
+using namespace ProviderFormat;
+
+namespace {
+
+// Writes into an in-memory profile with the same rules as the INI component,
+// so that names that collide (two providers with one key, keys differing only
+// in letter case) end up exactly as the profile services would leave them.
+class DocumentWriter
+{
+public:
+    void Comment(const QString &text) { m_doc.AppendLine(encode(CommentPrefix + text)); }
+    void Section(const QString &section)
+    {
+        m_section = encode(section);
+        m_doc.EraseSection(m_section);
+    }
+    void Write(const QString &ident, const QString &value)
+    {
+        m_doc.SetValue(m_section, encode(ident), encode(value));
+    }
+    bool Ok() const { return m_bad.isNull(); }
+    const QString &Bad() const { return m_bad; }
+    QByteArray Bytes() const { return m_doc.Serialize(); }
+
+private:
+    QByteArray encode(const QString &text)
+    {
+        bool ok = true;
+        QByteArray bytes = Cp1252::encode(text, &ok);
+        if (!ok && m_bad.isNull())
+            m_bad = text;
+        return bytes;
+    }
+
+    TIniDocument m_doc;
+    QByteArray m_section;
+    QString m_bad;
+};
+
+void writeDayClass(DocumentWriter &w, const TProviderData &data, TDayClass dayClass)
+{
+    for (int i = 0; i < data.Count(); ++i) {
+        const QString &key = data.Provider(i).Key;
+        w.Section(key + DayClassWord(dayClass));
+        const auto &entries = data.Entries(i, dayClass);
+        for (qsizetype j = 0; j < entries.size(); ++j)
+            if (entries[j].Interval != 0)
+                w.Write(IndexedIdent(key, static_cast<int>(j)), EntryValueText(entries[j]));
+    }
+}
+
+QString programPath(const QString &fileName)
+{
+    return ProgramDir() + fileName;
+}
+
+} // namespace
+
+bool BuildProviderFile(const TProviderData &data, const QStringList &displayNames,
+                       const QDate &date, QByteArray &bytes, QString *unencodable,
+                       const std::function<void()> &beforeEvenProvider)
+{
+    DocumentWriter w;
+    for (const QString &text : HeaderTexts(data.FileName))
+        w.Comment(text);
+
+    w.Section(SecCommon);
+    for (const auto &[ident, value] : CommonValues(data.FileName, date))
+        w.Write(ident, value);
+
+    w.Section(SecProvider);
+    for (int i = 0; i < data.Count(); ++i) {
+        if (i % 2 == 0 && beforeEvenProvider)
+            beforeEvenProvider();
+        const QString name = i < displayNames.size() ? displayNames[i] : UnderscoreToSpace(data.Provider(i).Name);
+        w.Write(QStringLiteral("P") + QString::number(i), ProviderLineText(name, data.Provider(i).Key));
+    }
+
+    writeDayClass(w, data, TDayClass::Weekday);
+    writeDayClass(w, data, TDayClass::Weekend);
+
+    for (TOption option : SaveOrder) {
+        w.Section(OptionSection(option));
+        for (int i = 0; i < data.Count(); ++i)
+            if (auto value = OptionValueText(option, data.Options(i)))
+                w.Write(data.Provider(i).Key, *value);
+        if (option == TOption::FREISTUNDEN) {
+            for (int i = 0; i < data.Count(); ++i) {
+                const QString &key = data.Provider(i).Key;
+                w.Section(key + SecFreeHoursRange);
+                const auto &ranges = data.Options(i).FreeHoursRanges;
+                for (qsizetype j = 0; j < ranges.size(); ++j)
+                    w.Write(IndexedIdent(key, static_cast<int>(j)), RangeValueText(ranges[j]));
+            }
+        }
+    }
+
+    if (!w.Ok()) {
+        if (unencodable)
+            *unencodable = w.Bad();
+        return false;
+    }
+    bytes = w.Bytes();
+    return true;
+}
+
+bool ConfirmOverwriteIfChanged(const TProviderData &data)
+{
+    const QString path = programPath(data.FileName);
+    const TFileStamp now = FileStampOf(path);
+    if (now == data.LoadedStamp)
+        return true;
+    return ShowMsgBox(QStringLiteral("Die Datei ") + path
+                          + QStringLiteral(" wurde seit dem Einlesen von einem anderen Programm ge\u00E4ndert.")
+                          + u'\r'
+                          + QStringLiteral("Trotzdem speichern und die dortigen \u00C4nderungen \u00FCberschreiben?"),
+                      QString(), mkConfirmation, {btYesNo})
+        == idYes;
+}
+
+TSaveResult SaveProviderFile(TTheIniFile &ini, TProviderData &data, const QStringList &displayNames,
+                             const QDate &date, const std::function<void()> &beforeEvenProvider)
+{
+    const QString path = programPath(data.FileName);
+    auto cannotReplace = [&] {
+        ShowMsgBox(QStringLiteral("Konnte ") + path + QStringLiteral(" nicht l\u00F6schen!") + u'\r'
+                       + QStringLiteral("Speicherung kann nicht erfolgen!"),
+                   QString(), mkError, {btOK});
+        return TSaveResult::CannotReplace;
+    };
+    auto writeFailed = [&] {
+        ShowMsgBox(QStringLiteral("Konnte ") + path + QStringLiteral(" nicht speichern!") + u'\r'
+                       + QStringLiteral("Die bisherige Datei bleibt unver\u00E4ndert."),
+                   QString(), mkError, {btOK});
+        return TSaveResult::WriteFailed;
+    };
+
+    // Opening drops a write protection of the old file, or shows why it cannot,
+    // and tries whether the directory takes a new file when there is none.
+    ini.SetIniFileName(data.FileName);
+    ini.SetIniLocation(loProgDir);
+    ini.SetOpen(true);
+    const int openCode = ini.ErrorCode();
+    ini.SetOpen(false);
+    if (openCode != 0 && openCode != 2)
+        return cannotReplace();
+
+    // Work on a copy, so that a failure leaves the model exactly as it was.
+    TProviderData saved = data;
+    saved.SortAllEntries();
+    for (int i = 0; i < saved.Count(); ++i)
+        NormalizeForSave(saved.Options(i));
+
+    QByteArray bytes;
+    if (!BuildProviderFile(saved, displayNames, date, bytes, nullptr, beforeEvenProvider))
+        return writeFailed();
+
+    TSafeWriteStep failedAt = TSafeWriteStep::None;
+    if (SafeWriteFile(path, bytes, &failedAt) != 0)
+        return failedAt == TSafeWriteStep::CreateTemp ? cannotReplace() : writeFailed();
+
+    saved.Modified = false;
+    saved.LoadedStamp = FileStampOf(path);
+    data = std::move(saved);
+    return TSaveResult::Saved;
+}

@@ -56,6 +56,7 @@ public:
     virtual int Rename(const QString &from, const QString &to);
     // The errno of the last failed call of this instance, mapped.
     int LastError() const { return m_lastError; }
+    void ClearLastError() { m_lastError = 0; }
 
 protected:
     int m_lastError = 0;

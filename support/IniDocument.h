@@ -10,15 +10,25 @@
 // An INI file held in memory, line by line in file order, with the rules of
 // the Windows profile services:
 // - lines end at CR LF, LF or CR; a missing final line end is fine;
-// - "[name]" opens a section; "name=value" is a key; a line starting with ";"
-//   is a comment; blank lines and other lines are kept as they stand;
+// - "[name]" opens a section (the name runs to the last "]" of the line);
+//   a line whose first non-blank character is ";" is a comment; blank lines
+//   and lines before the first section are kept as they stand and are no keys;
+// - inside a section every other line is a key: "name=value", or a line
+//   without "=", which is a key with an empty value (as Windows lists it);
+//   a line with nothing before its "=" has no name and is kept as text only;
 // - section and key names match without regard to letter case (Windows-1252
-//   letters with umlauts included); the first of two equal names wins;
+//   letters with umlauts included); the first of two equal names wins: a
+//   repeated section is invisible to lookups, and so is a repeated key, though
+//   Keys() lists every key line of the first section, repeats included;
 // - names and values are trimmed of blanks and tabs; a value enclosed in a
-//   pair of equal quotes loses them when read;
-// - a changed key keeps its place; a new key goes after the last key of its
-//   section; a new section goes at the end of the file.
-// All names and values are Windows-1252 bytes. Lookups cost O(1).
+//   pair of equal quotes (" or ') loses them when read;
+// - a changed key keeps its place and its key text; a new key goes after the
+//   last key of its section (after the header when it has none); a new section
+//   goes at the end of the file;
+// - every byte other than CR and LF is data, NUL included.
+// All names and values are Windows-1252 bytes. Lookups cost O(1); the file is
+// split into one block per section so that adding a key moves only the lines
+// of its own section.
 class TIniDocument
 {
 public:
@@ -28,25 +38,50 @@ public:
     // The whole file, every line ending in CR LF.
     QByteArray Serialize() const;
 
-    bool IsEmpty() const { return m_lines.isEmpty(); }
+    // True when the document has no line at all.
+    bool IsEmpty() const;
     bool IsModified() const { return m_modified; }
     void SetModified(bool modified) { m_modified = modified; }
 
     // The value of a key, or nothing when the section or key is missing.
     std::optional<QByteArray> Value(QByteArrayView section, QByteArrayView key) const;
+    // The same without a copy; the view is valid until the next change.
+    std::optional<QByteArrayView> ValueView(QByteArrayView section, QByteArrayView key) const;
     // Key names of a section in file order (empty when the section is missing).
     QList<QByteArray> Keys(QByteArrayView section) const;
     bool HasSection(QByteArrayView section) const;
 
-    void SetValue(QByteArrayView section, QByteArrayView key, QByteArrayView value);
+    // Sets a key, creating key and section as needed. Refuses (false, nothing
+    // changed) what would not read back as the same key: an empty section or
+    // key name, CR or LF anywhere, a key containing "=" or starting with ";"
+    // or "[".
+    bool SetValue(QByteArrayView section, QByteArrayView key, QByteArrayView value);
+    // Removes every occurrence of the section, header and all its lines, so
+    // that no repeated copy of it comes to light afterwards.
     void EraseSection(QByteArrayView section);
-    // Appends a raw line (a comment) at the end of the file.
-    void AppendLine(QByteArrayView line);
+    // Appends a raw line (a comment) at the end of the file; it counts as what
+    // it is when read back (a "[name]" line opens a section). Refuses a line
+    // containing CR or LF (false, nothing changed).
+    bool AppendLine(QByteArrayView line);
 
 private:
-    struct Line;
-    struct Section;
-    // ... implementation-defined members
-    QList<QByteArray> m_lines;
+    // The lines of one section, header first, or the lines before the first
+    // section (no header).
+    struct Block
+    {
+        QList<QByteArray> lines;
+        QList<qsizetype> keyLines;              // positions of the key lines, in file order
+        QHash<QByteArray, qsizetype> keyIndex;  // folded key name -> position of its first line
+        bool hasHeader = false;
+        bool erased = false;
+    };
+
+    void addLine(QByteArray line);
+    const Block *findBlock(QByteArrayView section) const;
+    Block *findBlock(QByteArrayView section);
+
+    QList<Block> m_blocks;
+    // Folded section name -> indices of its blocks in file order.
+    QHash<QByteArray, QList<qsizetype>> m_sections;
     bool m_modified = false;
 };

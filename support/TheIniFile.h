@@ -24,15 +24,32 @@ enum TIniLocation : std::uint8_t {
 // ErrorCode:
 //    0  success; the file exists and is writable
 //    2  the file does not exist yet (a trial creation succeeded); the first write creates it
-//    5  write protection that could not be removed (a message was shown)
+//    5  write protection that could not be removed (a message was shown), or a
+//       write-protected file that a write would have replaced
 //   -1  ReadString: missing key; ReadSection: section without keys
+//   87  WriteString or AddCommentLine: text that would not read back as
+//       written (CR or LF in it; a key containing "=" or starting with ";" or
+//       "["); nothing was written
+// 1113  WriteString or AddCommentLine: a character Windows-1252 cannot hold;
+//       nothing was written
 //   other positive: the Windows-style error code of a failed trial creation or
-//   of a failed write when the file is released (TFileSystem::MapErrno).
+//   read, or of a failed write when the file is released (TFileSystem::MapErrno).
+// AddCommentLine reports a failed append (87, 1113 or the write's code) only
+// when the opening that follows it succeeded; otherwise the opening's code.
+//
+// An operation that needs the file (ReadString, ReadSection, WriteString,
+// EraseSection) runs only when Section and IniFileName are set, Open is true
+// and the file was opened successfully; otherwise it shows "Bitte Dateiname
+// angeben." and does nothing else.
 //
 // The file is read once when opened and kept in memory; changes reach the disk
 // in one safe whole-file write when the component releases the file (Open :=
-// false, a new IniFileName, AddCommentLine, DeleteIniFile, Release(),
-// destruction).
+// false, a new IniFileName, AddCommentLine, DeleteIniFile, OpenIniFile,
+// Release(), destruction). When that write fails the file on disk stays as it
+// was, ErrorCode holds the code and the changed document is kept aside: every
+// later release or opening writes it first and stops there while it still
+// fails (see HasUnsavedChanges, DiscardChanges). At destruction a failed write
+// cannot be reported: callers who must know call Release() first.
 class TTheIniFile
 {
 public:
@@ -50,6 +67,8 @@ public:
     int ErrorCode() const;
     void SetErrorCode(int code);
     QString DefFilePath() const;
+    // Appends "/" when missing; an empty path stays empty, so that loDefUser
+    // then takes IniFileName as it stands, like loUser.
     void SetDefFilePath(const QString &path);
     bool Open() const;
     void SetOpen(bool open);
@@ -64,17 +83,31 @@ public:
     int OpenIniFile();
     QString GetFullFileName() const;
 
-    // Releases the file: writes pending changes in one safe whole-file write.
-    // Returns false when that write failed (ErrorCode then holds its code and
-    // the file on disk is as it was).
+    // Releases the file: writes pending changes in one safe whole-file write
+    // and closes the document (Open keeps its value; value operations then wait
+    // for the next opening). Returns false when that write failed (ErrorCode
+    // then holds its code, the file on disk is as it was and the changes are
+    // kept for the next try).
     bool Release();
+    // True while changes whose write failed are waiting for the next Release().
+    bool HasUnsavedChanges() const;
+    // Drops the open document and any changes kept after a failed write,
+    // without writing anything.
+    void DiscardChanges();
+    // True while a document is open (after a successful opening, until released).
+    bool IsDocumentOpen() const;
 
     // The directory used for loWinDir, ending in "/": the user's configuration
-    // directory (QStandardPaths::GenericConfigLocation).
+    // directory (QStandardPaths::GenericConfigLocation), taken at construction.
     QString WindowsDir() const;
+    // The directory of the running program (ProgramDir()), ending in "/",
+    // taken at construction.
     QString ProgDir() const;
 
 private:
+    bool ready() const;
+    int appendTextLine(const QString &path, const QString &line);
+
     struct Private;
     std::unique_ptr<Private> d;
 };

@@ -1,0 +1,340 @@
+#include "TheIniFile.h"
+
+#include "Cp1252.h"
+#include "FileSystem.h"
+#include "MsgBox.h"
+#include "TextHelpers.h"
+
+#include <QStandardPaths>
+#include <QVarLengthArray>
+
+#include <optional>
+
+namespace {
+
+constexpr int ErrorNoMapping = 1113;
+constexpr int ErrorInvalidParameter = 87;
+
+const QString Sentinel = QStringLiteral("INIERROR");
+
+using ByteBuffer = QVarLengthArray<char, 128>;
+
+// Windows-1252 bytes of a text into a stack buffer; false when a character has none.
+bool toBytes(const QString &text, ByteBuffer &out)
+{
+    out.resize(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const int b = Cp1252::byteOf(text.at(i));
+        if (b < 0)
+            return false;
+        out[i] = static_cast<char>(b);
+    }
+    return true;
+}
+
+QByteArrayView view(const ByteBuffer &b)
+{
+    return QByteArrayView(b.constData(), b.size());
+}
+
+void ShowNoFileName()
+{
+    ShowPlainMessage(QStringLiteral("Bitte Dateiname angeben."));
+}
+
+QString withSlash(QString dir)
+{
+    if (!dir.isEmpty() && !dir.endsWith(u'/'))
+        dir.append(u'/');
+    return dir;
+}
+
+} // namespace
+
+struct TTheIniFile::Private
+{
+    QString iniFileName;
+    QString fullFileName;
+    QString section;
+    QByteArray sectionBytes;
+    bool sectionEncodable = true;
+    QString defFilePath;
+    QString windowsDir;
+    QString progDir;
+    TIniLocation location = loWinDir;
+    int errorCode = 0;
+    bool open = false;
+
+    // The open document, read from fullFileName.
+    std::optional<TIniDocument> doc;
+    // A document whose write failed when it was released, with its changes,
+    // until a later Release() writes it or DiscardChanges() drops it.
+    std::optional<TIniDocument> unsaved;
+    QString unsavedPath;
+};
+
+TTheIniFile::TTheIniFile() : d(std::make_unique<Private>())
+{
+    d->windowsDir = withSlash(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+    d->progDir = withSlash(ProgramDir());
+}
+
+TTheIniFile::~TTheIniFile()
+{
+    // Nobody is left to hear of a failed write here; callers who must know
+    // call Release() first.
+    Release();
+}
+
+QString TTheIniFile::IniFileName() const { return d->iniFileName; }
+
+void TTheIniFile::SetIniFileName(const QString &name)
+{
+    if (d->open)
+        SetOpen(false);
+    d->iniFileName = name;
+}
+
+QString TTheIniFile::Section() const { return d->section; }
+
+void TTheIniFile::SetSection(const QString &section)
+{
+    d->section = section;
+    bool ok = true;
+    d->sectionBytes = Cp1252::encode(section, &ok);
+    d->sectionEncodable = ok;
+}
+
+TIniLocation TTheIniFile::IniLocation() const { return d->location; }
+void TTheIniFile::SetIniLocation(TIniLocation location) { d->location = location; }
+int TTheIniFile::ErrorCode() const { return d->errorCode; }
+void TTheIniFile::SetErrorCode(int code) { d->errorCode = code; }
+QString TTheIniFile::DefFilePath() const { return d->defFilePath; }
+void TTheIniFile::SetDefFilePath(const QString &path) { d->defFilePath = withSlash(path); }
+bool TTheIniFile::Open() const { return d->open; }
+QString TTheIniFile::WindowsDir() const { return d->windowsDir; }
+QString TTheIniFile::ProgDir() const { return d->progDir; }
+bool TTheIniFile::IsDocumentOpen() const { return d->doc.has_value(); }
+bool TTheIniFile::HasUnsavedChanges() const { return d->unsaved.has_value(); }
+
+void TTheIniFile::SetOpen(bool open)
+{
+    d->open = open;
+    if (open)
+        OpenIniFile(); // releases the previous document first
+    else
+        Release();
+}
+
+bool TTheIniFile::ready() const
+{
+    return d->open && d->doc && !d->section.isEmpty() && !d->iniFileName.isEmpty();
+}
+
+QString TTheIniFile::ReadString(const QString &ident, const QString &def)
+{
+    d->errorCode = 0;
+    if (!ready()) {
+        ShowNoFileName();
+        return def;
+    }
+    if (ident.isEmpty())
+        return QString();
+    ByteBuffer key;
+    std::optional<QByteArrayView> value;
+    if (d->sectionEncodable && toBytes(ident, key))
+        value = d->doc->ValueView(d->sectionBytes, view(key));
+    // A missing key and a key holding the sentinel itself look alike, as they
+    // do to the Windows call that reads with the sentinel as default.
+    if (!value || *value == QByteArrayView("INIERROR")) {
+        d->errorCode = -1;
+        return def;
+    }
+    return Cp1252::decode(value->data(), value->size());
+}
+
+void TTheIniFile::ReadSection(QStringList &strings)
+{
+    d->errorCode = 0;
+    if (!ready()) {
+        ShowNoFileName();
+        return;
+    }
+    strings.clear();
+    if (d->sectionEncodable) {
+        const QList<QByteArray> keys = d->doc->Keys(d->sectionBytes);
+        strings.reserve(keys.size());
+        for (const QByteArray &k : keys)
+            strings.append(Cp1252::decode(k));
+    }
+    if (strings.isEmpty())
+        d->errorCode = -1;
+}
+
+void TTheIniFile::WriteString(const QString &ident, const QString &value)
+{
+    d->errorCode = 0;
+    if (!ready()) {
+        ShowNoFileName();
+        return;
+    }
+    if (ident.isEmpty())
+        return;
+    ByteBuffer key, bytes;
+    if (!d->sectionEncodable || !toBytes(ident, key) || !toBytes(value, bytes)) {
+        d->errorCode = ErrorNoMapping;
+        return;
+    }
+    if (!d->doc->SetValue(d->sectionBytes, view(key), view(bytes)))
+        d->errorCode = ErrorInvalidParameter;
+}
+
+void TTheIniFile::EraseSection()
+{
+    d->errorCode = 0;
+    if (!ready()) {
+        ShowNoFileName();
+        return;
+    }
+    if (d->sectionEncodable)
+        d->doc->EraseSection(d->sectionBytes);
+}
+
+int TTheIniFile::appendTextLine(const QString &path, const QString &line)
+{
+    bool ok = true;
+    const QByteArray encoded = Cp1252::encode(line, &ok);
+    if (!ok)
+        return ErrorNoMapping;
+    if (encoded.contains('\r') || encoded.contains('\n'))
+        return ErrorInvalidParameter;
+
+    TFileSystem &fs = TFileSystem::Instance();
+    fs.RemoveWriteProtection(path);
+    QByteArray bytes;
+    const int rc = fs.ReadWholeFile(path, bytes);
+    if (rc != 0 && rc != 2)
+        return rc;
+    // A last line without its line end keeps its own line.
+    if (!bytes.isEmpty() && !bytes.endsWith('\n') && !bytes.endsWith('\r'))
+        bytes.append("\r\n");
+    bytes.append(encoded);
+    bytes.append("\r\n");
+    return SafeWriteFile(path, bytes);
+}
+
+void TTheIniFile::AddCommentLine(const QString &text, const QString &prefix)
+{
+    d->errorCode = 0;
+    if (d->iniFileName.isEmpty()) {
+        ShowNoFileName();
+        return;
+    }
+    const QString path = GetFullFileName();
+    if (!Release())
+        return;
+    const int textResult = appendTextLine(path, (prefix.isEmpty() ? QStringLiteral(";") : prefix) + text);
+    OpenIniFile();
+    if (textResult != 0 && (d->errorCode == 0 || d->errorCode == 2))
+        d->errorCode = textResult;
+}
+
+bool TTheIniFile::DeleteIniFile()
+{
+    if (!Release())
+        return false;
+    TFileSystem &fs = TFileSystem::Instance();
+    const QString path = GetFullFileName();
+    bool result = true;
+    if (fs.Exists(path))
+        result = fs.RemoveFile(path);
+    OpenIniFile();
+    return result;
+}
+
+int TTheIniFile::OpenIniFile()
+{
+    d->errorCode = 0;
+    // The document of an earlier opening goes first, with its changes; when
+    // they cannot be written nothing else happens.
+    if (!Release())
+        return d->errorCode;
+
+    TFileSystem &fs = TFileSystem::Instance();
+    const QString path = GetFullFileName();
+    fs.RemoveWriteProtection(path);
+
+    QByteArray bytes;
+    if (fs.Exists(path)) {
+        if (fs.IsWriteProtected(path) && !fs.RemoveWriteProtection(path)) {
+            d->errorCode = 5;
+            ShowPlainMessage(QStringLiteral("Kann Schreibschutz von ") + path + QStringLiteral(" nicht entfernen!"));
+            return 5;
+        }
+        const int rc = fs.ReadWholeFile(path, bytes);
+        if (rc != 0) {
+            d->errorCode = rc;
+            return rc;
+        }
+    } else {
+        // A trial creation tells whether the first write will be able to
+        // create the file; the file itself is left to that write.
+        d->errorCode = 2;
+        const int rc = fs.CreateEmptyFile(path);
+        if (rc != 0) {
+            d->errorCode = rc;
+            return rc;
+        }
+        fs.RemoveFile(path);
+    }
+    d->fullFileName = path;
+    d->doc = TIniDocument::Parse(bytes);
+    return 0;
+}
+
+QString TTheIniFile::GetFullFileName() const
+{
+    switch (d->location) {
+    case loWinDir:
+        return d->windowsDir + d->iniFileName;
+    case loProgDir:
+        return d->progDir + d->iniFileName;
+    case loUser:
+        return d->iniFileName;
+    case loDefUser:
+        return d->defFilePath + d->iniFileName;
+    }
+    return d->iniFileName;
+}
+
+bool TTheIniFile::Release()
+{
+    if (d->unsaved) {
+        const int rc = SafeWriteFile(d->unsavedPath, d->unsaved->Serialize());
+        if (rc != 0) {
+            d->errorCode = rc;
+            return false;
+        }
+        d->unsaved.reset();
+    }
+    if (!d->doc)
+        return true;
+    TIniDocument doc = std::move(*d->doc);
+    d->doc.reset();
+    if (!doc.IsModified())
+        return true;
+    const int rc = SafeWriteFile(d->fullFileName, doc.Serialize());
+    if (rc != 0) {
+        d->errorCode = rc;
+        d->unsaved = std::move(doc);
+        d->unsavedPath = d->fullFileName;
+        return false;
+    }
+    return true;
+}
+
+void TTheIniFile::DiscardChanges()
+{
+    d->unsaved.reset();
+    d->doc.reset();
+}

@@ -1,4 +1,124 @@
-int main()
+// tarifcheck: loads a provider file as the editor does, prints every message
+// the editor would show, and optionally writes the loaded model back with the
+// editor's writer.
+//
+//   tarifcheck FILE
+//   tarifcheck [--date MM/DD/YYYY] --write OUT FILE
+//
+// Exit status: 0 no message, 1 messages, 2 the file cannot be read or written.
+
+#include "model/ProviderData.h"
+#include "model/ProviderLoader.h"
+#include "model/ProviderSaver.h"
+#include "support/FileSystem.h"
+#include "support/MsgBox.h"
+#include "support/TextHelpers.h"
+#include "support/TheIniFile.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace {
+
+void printLine(const QString &text, FILE *to = stdout)
 {
-    return 0;
+    std::fputs(text.toUtf8().constData(), to);
+    std::fputc('\n', to);
+}
+
+int usage()
+{
+    printLine(QStringLiteral("Aufruf: tarifcheck [--date MM/TT/JJJJ] [--write AUSGABE] DATEI"), stderr);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    QString outPath;
+    QDate date = QDate::currentDate();
+    QString inPath;
+    while (!args.isEmpty()) {
+        const QString a = args.takeFirst();
+        if (a == u"--write" && !args.isEmpty()) {
+            outPath = args.takeFirst();
+        } else if (a == u"--date" && !args.isEmpty()) {
+            date = QDate::fromString(args.takeFirst(), QStringLiteral("MM/dd/yyyy"));
+            if (!date.isValid())
+                return usage();
+        } else if (a.startsWith(u"--") || !inPath.isEmpty()) {
+            return usage();
+        } else {
+            inPath = a;
+        }
+    }
+    if (inPath.isEmpty())
+        return usage();
+
+    const QFileInfo in(inPath);
+    QByteArray probe;
+    if (!in.isFile() || TFileSystem::Instance().ReadWholeFile(in.absoluteFilePath(), probe) != 0) {
+        printLine(QStringLiteral("Fehler: Kann %1 nicht lesen.").arg(inPath), stderr);
+        return 2;
+    }
+
+    // Every message is printed as "Caption: Text" and answered with its first
+    // button; a line break inside a message becomes a blank.
+    int messages = 0;
+    SetMsgBoxHandler([&](const TMsgBoxRequest &r) {
+        ++messages;
+        QString text = r.Text;
+        text.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\r', u' ').replace(u'\n', u' ');
+        printLine(r.Caption + QStringLiteral(": ") + text);
+        return MsgBoxButtonIds(r.Buttons).constFirst();
+    });
+
+    // The loader reads from the program directory; point it at the file's own.
+    SetProgramDirOverride(in.absolutePath());
+    TTheIniFile ini;
+    TProviderData data;
+    data.FileName = in.fileName();
+    LoadProviderFile(ini, data);
+
+    int weekday = 0, weekend = 0, ranges = 0;
+    for (int i = 0; i < data.Count(); ++i) {
+        weekday += data.Entries(i, TDayClass::Weekday).size();
+        weekend += data.Entries(i, TDayClass::Weekend).size();
+        ranges += data.Options(i).FreeHoursRanges.size();
+    }
+    printLine(QStringLiteral("%1 Provider, %2 Werktag-Eintr\u00E4ge, %3 Wochenend-Eintr\u00E4ge, "
+                             "%4 Freistunden-Bereiche")
+                  .arg(data.Count())
+                  .arg(weekday)
+                  .arg(weekend)
+                  .arg(ranges));
+
+    if (!outPath.isEmpty()) {
+        const QFileInfo out(outPath);
+        TProviderData saved = data;
+        saved.FileName = out.fileName();
+        PrepareForSave(saved);
+        QStringList names;
+        for (const auto &p : saved.ProviderList())
+            names.append(UnderscoreToSpace(p.Name));
+        QByteArray bytes;
+        QString bad;
+        if (!BuildProviderFile(saved, names, date, bytes, &bad)) {
+            printLine(QStringLiteral("Fehler: \"%1\" enth\u00E4lt Zeichen, die in der Datei nicht "
+                                     "dargestellt werden k\u00F6nnen.").arg(bad), stderr);
+            return 2;
+        }
+        if (const int code = SafeWriteFile(out.absoluteFilePath(), bytes); code != 0) {
+            printLine(QStringLiteral("Fehler: Konnte %1 nicht speichern (Fehler %2).").arg(outPath).arg(code),
+                      stderr);
+            return 2;
+        }
+    }
+    return messages == 0 ? 0 : 1;
 }

@@ -115,6 +115,13 @@ bool BuildProviderFile(const TProviderData &data, const QStringList &displayName
     return true;
 }
 
+void PrepareForSave(TProviderData &data)
+{
+    data.SortAllEntries();
+    for (int i = 0; i < data.Count(); ++i)
+        NormalizeForSave(data.Options(i));
+}
+
 bool ConfirmOverwriteIfChanged(const TProviderData &data)
 {
     const QString path = programPath(data.FileName);
@@ -158,9 +165,7 @@ TSaveResult SaveProviderFile(TTheIniFile &ini, TProviderData &data, const QStrin
 
     // Work on a copy, so that a failure leaves the model exactly as it was.
     TProviderData saved = data;
-    saved.SortAllEntries();
-    for (int i = 0; i < saved.Count(); ++i)
-        NormalizeForSave(saved.Options(i));
+    PrepareForSave(saved);
 
     QByteArray bytes;
     if (!BuildProviderFile(saved, displayNames, date, bytes, nullptr, beforeEvenProvider))

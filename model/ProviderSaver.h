@@ -23,6 +23,10 @@ bool BuildProviderFile(const TProviderData &data, const QStringList &displayName
 
 // When the file on disk differs from the one loaded (size or modification
 // time), asks whether to overwrite it anyway. True means go on.
+// What saving does to the model before writing: every entry list sorted
+// (entries with interval 0 dropped) and every NoCostsFrom of 0 or less set to -1.
+void PrepareForSave(TProviderData &data);
+
 bool ConfirmOverwriteIfChanged(const TProviderData &data);
 
 enum class TSaveResult {

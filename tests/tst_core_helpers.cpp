@@ -1,21 +1,344 @@
 #include "TestSupport.h"
 
+#include "model/ProviderData.h"
 #include "support/Cp1252.h"
 #include "support/MyTools.h"
 #include "support/TextHelpers.h"
 
+#include <QLocale>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTest>
 
 class TestHelpers : public QObject
 {
     Q_OBJECT
 private slots:
-    void twoDigitText();
+    void cp1252RoundTripsEveryByte();
+    void cp1252MatchesIcu();
+    void cp1252RefusesUnencodable();
+    void cp1252CompareIsByteOrder();
+    void localeFromQt_data();
+    void localeFromQt();
+    void myTools();
+    void keyLetters_data();
+    void keyLetters();
+    void daysToNames();
+    void underscoreAndAmpersand();
+    void secondsToTimeText_data();
+    void secondsToTimeText();
+    void timeTextToSeconds_data();
+    void timeTextToSeconds();
+    void feeAndMoneyText_data();
+    void feeAndMoneyText();
+    void addNewProviderKey();
+    void sortTariffEntries();
+    void sortTariffEntriesFollowsQuicksortForEqualKeys();
+    void providerDataKeepsListsParallel();
 };
 
-void TestHelpers::twoDigitText()
+void TestHelpers::cp1252RoundTripsEveryByte()
 {
+    QByteArray all;
+    for (int i = 0; i < 256; ++i)
+        all.append(static_cast<char>(i));
+    const QString text = Cp1252::decode(all);
+    QCOMPARE(text.size(), 256);
+    bool ok = false;
+    QCOMPARE(Cp1252::encode(text, &ok), all);
+    QVERIFY(ok);
+    QCOMPARE(text.at(0x80), QChar(0x20AC));
+    QCOMPARE(text.at(0xE4), QChar(0xE4));
+}
+
+void TestHelpers::cp1252MatchesIcu()
+{
+    QStringDecoder icu("windows-1252");
+    if (!icu.isValid())
+        QSKIP("no ICU Windows-1252 converter");
+    QByteArray all;
+    for (int i = 0; i < 256; ++i)
+        all.append(static_cast<char>(i));
+    QCOMPARE(Cp1252::decode(all), QString(icu(all)));
+}
+
+void TestHelpers::cp1252RefusesUnencodable()
+{
+    bool ok = true;
+    const QByteArray bytes = Cp1252::encode(QStringLiteral("a\u03A9b"), &ok);
+    QVERIFY(!ok);
+    QCOMPARE(bytes, QByteArray("a\x1A" "b"));
+    QCOMPARE(Cp1252::firstUnencodable(QStringLiteral("M\u00FCller \u20AC\u03A9")), QChar(0x03A9));
+    QVERIFY(Cp1252::canEncode(QStringLiteral("M\u00FCller \u20AC")));
+}
+
+void TestHelpers::cp1252CompareIsByteOrder()
+{
+    // "_" (0x5F) sorts after the capitals and before the small letters; the
+    // euro sign (0x80) after every ASCII character though its code is high.
+    QVERIFY(Cp1252::compare(QStringLiteral("ABC"), QStringLiteral("abc")) < 0);
+    QVERIFY(Cp1252::compare(QStringLiteral("Z"), QStringLiteral("_")) < 0);
+    QVERIFY(Cp1252::compare(QStringLiteral("_"), QStringLiteral("a")) < 0);
+    QVERIFY(Cp1252::compare(QStringLiteral("\u20AC"), QStringLiteral("\u00E4")) < 0); // 0x80 < 0xE4
+    QVERIFY(Cp1252::compare(QStringLiteral("z"), QStringLiteral("\u20AC")) < 0);
+    QVERIFY(Cp1252::compare(QStringLiteral("Tele"), QStringLiteral("Telek")) < 0);
+    QCOMPARE(Cp1252::compare(QStringLiteral("x"), QStringLiteral("x")), 0);
+    QCOMPARE(Cp1252::foldByte(0xE4), static_cast<unsigned char>(0xC4));
+    QCOMPARE(Cp1252::foldByte('q'), static_cast<unsigned char>('Q'));
+    QCOMPARE(Cp1252::foldByte(0xF7), static_cast<unsigned char>(0xF7));
+}
+
+void TestHelpers::localeFromQt_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("decimal");
+    QTest::addColumn<QString>("symbol");
+    QTest::addColumn<int>("currencyFormat");
+    QTest::addColumn<QString>("money");
+    QTest::newRow("C falls back to German") << QLocale::c() << "," << "\u20AC" << 3 << "1.234,50 \u20AC";
+    QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << "," << "\u20AC" << 3
+                            << "1.234,50 \u20AC";
+    QTest::newRow("US") << QLocale(QLocale::English, QLocale::UnitedStates) << "." << "$" << 0
+                        << "$1,234.50";
+}
+
+void TestHelpers::localeFromQt()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, decimal);
+    QFETCH(QString, symbol);
+    QFETCH(int, currencyFormat);
+    QFETCH(QString, money);
+    const TLocaleSettings s = TLocaleSettings::FromLocale(locale);
+    QCOMPARE(QString(s.DecimalSeparator), decimal);
+    QCOMPARE(s.CurrencyString, symbol);
+    QCOMPARE(s.CurrencyFormat, currencyFormat);
+    QCOMPARE(s.TimeSeparator, QChar(u':'));
+    TScopedLocaleSettings scoped(s);
+    QCOMPARE(MoneyToText(1234.5), money);
+}
+
+void TestHelpers::myTools()
+{
+    QCOMPARE(MyTools.RemoveSpaces(QStringLiteral(" a b\tc ")), QStringLiteral("ab\tc"));
     QCOMPARE(MyTools.TwoDigitText(0), QStringLiteral("00"));
+    QCOMPARE(MyTools.TwoDigitText(7), QStringLiteral("07"));
+    QCOMPARE(MyTools.TwoDigitText(12), QStringLiteral("12"));
+    QCOMPARE(MyTools.TwoDigitText(123), QStringLiteral("123"));
+    QCOMPARE(MyTools.TwoDigitText(-5), QStringLiteral("-5"));
+    QCOMPARE(MyTools.TwoDigitText(Q_INT64_C(-9223372036854775807) - 1),
+             QStringLiteral("-9223372036854775808"));
+}
+
+void TestHelpers::keyLetters_data()
+{
+    QTest::addColumn<QString>("in");
+    QTest::addColumn<QString>("out");
+    QTest::newRow("umlaut, blank, digit") << QStringLiteral("M\u00FCller 2") << "MULLERAA";
+    QTest::newRow("all umlauts") << QStringLiteral("\u00E4\u00C4\u00F6\u00D6\u00FC\u00DC\u00DF") << "AAOOUUS";
+    QTest::newRow("other accents and signs") << QStringLiteral("\u00E9\u20AC_z") << "AAAZ";
+    QTest::newRow("not encodable") << QStringLiteral("\u03A9x") << "AX";
+    QTest::newRow("empty") << QString() << QString();
+}
+
+void TestHelpers::keyLetters()
+{
+    QFETCH(QString, in);
+    QFETCH(QString, out);
+    QCOMPARE(MyTools.KeyLetters(in), out);
+}
+
+void TestHelpers::daysToNames()
+{
+    QCOMPARE(DaysToNames(0x1FE), QStringLiteral("Mo Di Mi Do Fr Sa So Fei"));
+    QCOMPARE(DaysToNames((1 << 2) | (1 << 3)), QStringLiteral("Mo Di "));
+    QCOMPARE(DaysToNames((1 << 1) | (1 << 8)), QStringLiteral("So Fei"));
+    QCOMPARE(DaysToNames(0), QString());
+    QCOMPARE(DaysToNames(0xFE01), QString()); // bits 0 and 9..15 mean nothing
+}
+
+void TestHelpers::underscoreAndAmpersand()
+{
+    QCOMPARE(SpaceToUnderscore(QStringLiteral("Beispiel Tarif  X")), QStringLiteral("Beispiel_Tarif__X"));
+    QCOMPARE(UnderscoreToSpace(QStringLiteral("Flat_Online_")), QStringLiteral("Flat Online "));
+    QCOMPARE(RemoveAmpersand(QStringLiteral("A&&B&")), QStringLiteral("AB"));
+}
+
+void TestHelpers::secondsToTimeText_data()
+{
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<QString>("german");
+    QTest::addColumn<QString>("shortText");
+    QTest::newRow("0") << 0 << "00:00:00" << "00:00";
+    QTest::newRow("45") << 45 << "00:00:45" << "00:00";
+    QTest::newRow("86340") << 86340 << "23:59:00" << "23:59";
+    QTest::newRow("86399") << 86399 << "23:59:59" << "23:59";
+    QTest::newRow("86400") << 86400 << "24:00:00" << "24:00";
+    QTest::newRow("360000") << 360000 << "100:00:00" << "100:0";
+    QTest::newRow("negative") << -3661 << "-1:-1:-1" << "-1:-1";
+}
+
+void TestHelpers::secondsToTimeText()
+{
+    QFETCH(int, seconds);
+    QFETCH(QString, german);
+    QFETCH(QString, shortText);
+    QCOMPARE(SecondsToTimeText(seconds), german);
+    QCOMPARE(SecondsToShortTimeText(seconds), shortText);
+    TLocaleSettings dot = DollarLocale();
+    dot.TimeSeparator = u'.';
+    TScopedLocaleSettings scoped(dot);
+    QCOMPARE(SecondsToTimeText(seconds), QString(german).replace(u':', u'.'));
+}
+
+void TestHelpers::timeTextToSeconds_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("seconds");
+    QTest::newRow("h:m") << "8:30" << 30600;
+    QTest::newRow("h:m:s") << "8:30:15" << 30615;
+    QTest::newRow("bare number counts as minutes") << "90" << 5400;
+    QTest::newRow("lone separator") << ":" << 0;
+    QTest::newRow("empty") << "" << 0;
+    QTest::newRow("empty mask") << "  :  " << 0;
+    QTest::newRow("24:00") << "24:00" << 86400;
+    QTest::newRow("invalid minutes lose the seconds") << "8:x:15" << 28800;
+    QTest::newRow("invalid hours") << "x:30" << 1800;
+    QTest::newRow("blanks removed") << " 7:05 " << 25500;
+    QTest::newRow("masked seconds") << "  12:34:56" << 45296;
+    QTest::newRow("sign") << "-1:+30" << -1800;
+    QTest::newRow("too large stays bounded") << "99999999999:00" << 0;
+}
+
+void TestHelpers::timeTextToSeconds()
+{
+    QFETCH(QString, text);
+    QFETCH(int, seconds);
+    QCOMPARE(TimeTextToSeconds(text), seconds);
+    // Under another separator the colon is just an unreadable character.
+    TLocaleSettings dot = DollarLocale();
+    dot.TimeSeparator = u'.';
+    TScopedLocaleSettings scoped(dot);
+    QCOMPARE(TimeTextToSeconds(QString(text).replace(u':', u'.')), seconds);
+}
+
+void TestHelpers::feeAndMoneyText_data()
+{
+    QTest::addColumn<bool>("dollar");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("fee");
+    QTest::addColumn<QString>("money");
+    QTest::newRow("de 0.039") << false << 0.039 << "0,0390 \u20AC" << "0,04 \u20AC";
+    QTest::newRow("de 0") << false << 0.0 << "0,0000 \u20AC" << "0,00 \u20AC";
+    QTest::newRow("de 12.5") << false << 12.5 << "12,5000 \u20AC" << "12,50 \u20AC";
+    QTest::newRow("de grouping") << false << 1234567.891 << "1234567,8910 \u20AC" << "1.234.567,89 \u20AC";
+    QTest::newRow("de negative") << false << -4.95 << "-4,9500 \u20AC" << "-4,95 \u20AC";
+    QTest::newRow("de rounds to zero") << false << -0.001 << "-0,0010 \u20AC" << "0,00 \u20AC";
+    QTest::newRow("us 0.039") << true << 0.039 << "$0.0390" << "$0.04";
+    QTest::newRow("us grouping") << true << 1234.5 << "$1234.5000" << "$1,234.50";
+    QTest::newRow("us negative") << true << -4.95 << "$-4.9500" << "-$4.95";
+}
+
+void TestHelpers::feeAndMoneyText()
+{
+    QFETCH(bool, dollar);
+    QFETCH(double, value);
+    QFETCH(QString, fee);
+    QFETCH(QString, money);
+    TScopedLocaleSettings scoped(dollar ? DollarLocale() : TLocaleSettings::German());
+    QCOMPARE(FeeToText(value), fee);
+    QCOMPARE(MoneyToText(value), money);
+}
+
+void TestHelpers::addNewProviderKey()
+{
+    QList<TKeyAndName> list;
+    AddNewProviderKey(QStringLiteral("Telekom"), list);
+    QCOMPARE(list.last().Key, QStringLiteral("TELE0001"));
+    QCOMPARE(list.last().Name, QStringLiteral("TELE"));
+    AddNewProviderKey(QStringLiteral("Tele2"), list);
+    QCOMPARE(list.last().Key, QStringLiteral("TELE0002"));
+
+    QList<TKeyAndName> gap {{QStringLiteral("TELE0001"), {}, {}}, {QStringLiteral("TELE0003"), {}, {}}};
+    QCOMPARE(NewProviderKey(QStringLiteral("Telefonica"), gap).Key, QStringLiteral("TELE0002"));
+    QCOMPARE(NewProviderKey(QStringLiteral("O2"), {}).Key, QStringLiteral("OA0001"));
+    QCOMPARE(NewProviderKey(QStringLiteral("   "), {}).Key, QStringLiteral("0001"));
+    QCOMPARE(NewProviderKey(QStringLiteral(" \u00FCbel"), {}).Key, QStringLiteral("UBE0001"));
+    // The comparison is case-sensitive: a lower-case key does not block.
+    QCOMPARE(NewProviderKey(QStringLiteral("abc"), {{QStringLiteral("abc0001"), {}, {}}}).Key,
+             QStringLiteral("ABC0001"));
+    // Past 9999 the counter simply grows longer.
+    QList<TKeyAndName> full;
+    for (int i = 1; i <= 9999; ++i)
+        full.append({QStringLiteral("X%1").arg(i, 4, 10, QChar(u'0')), {}, {}});
+    QCOMPARE(NewProviderKey(QStringLiteral("x"), full).Key, QStringLiteral("X10000"));
+}
+
+static TTariffEntry entry(int from, int to, double interval, double fee = 0)
+{
+    TTariffEntry e;
+    e.TimeFrom = from;
+    e.TimeTo = to;
+    e.Interval = interval;
+    e.Fee = fee;
+    return e;
+}
+
+void TestHelpers::sortTariffEntries()
+{
+    TTariffEntryList one {entry(0, 100, 0)};
+    SortTariffEntries(one);
+    QVERIFY(one.isEmpty());
+
+    TTariffEntryList list {entry(64800, 86399, 60), entry(28800, 64799, 60), entry(0, 100, 0),
+                           entry(28800, 30000, 1)};
+    SortTariffEntries(list);
+    QCOMPARE(list.size(), 3);
+    QCOMPARE(list[0].SortKey, QStringLiteral("08:00:00 08:20:00"));
+    QCOMPARE(list[1].SortKey, QStringLiteral("08:00:00 17:59:59"));
+    QCOMPARE(list[2].TimeFrom, 64800);
+
+    // Out-of-range times make longer keys; the cut keeps 27 characters.
+    TTariffEntryList big {entry(-2147483647, -2147483647, 1)};
+    SortTariffEntries(big);
+    QCOMPARE(big[0].SortKey.size(), 27);
+
+    // Under a dot separator the keys use it.
+    TLocaleSettings dot = DollarLocale();
+    dot.TimeSeparator = u'.';
+    TScopedLocaleSettings scoped(dot);
+    SortTariffEntries(list);
+    QCOMPARE(list[0].SortKey, QStringLiteral("08.00.00 08.20.00"));
+}
+
+void TestHelpers::sortTariffEntriesFollowsQuicksortForEqualKeys()
+{
+    // Three equal keys, told apart by their fee. The editor's quicksort with the
+    // middle element as pivot swaps the outer two: c, b, a.
+    TTariffEntryList list {entry(0, 59, 60, 1), entry(0, 59, 60, 2), entry(0, 59, 60, 3)};
+    SortTariffEntries(list);
+    QCOMPARE(list[0].Fee, 3.0);
+    QCOMPARE(list[1].Fee, 2.0);
+    QCOMPARE(list[2].Fee, 1.0);
+}
+
+void TestHelpers::providerDataKeepsListsParallel()
+{
+    TProviderData data;
+    data.AppendProvider({QStringLiteral("A0001"), QStringLiteral("A"), {}});
+    TProviderOptions o;
+    o.FreeHours = 5;
+    data.AppendProvider({QStringLiteral("B0001"), QStringLiteral("B"), {}}, o, {entry(0, 59, 60)});
+    QCOMPARE(data.Count(), 2);
+    QCOMPARE(data.OptionsList().size(), 2);
+    QCOMPARE(data.WeekdayLists().size(), 2);
+    QCOMPARE(data.WeekendLists().size(), 2);
+    QVERIFY(data.Entries(0, TDayClass::Weekday).isEmpty());
+    data.RemoveProvider(0);
+    QCOMPARE(data.Provider(0).Key, QStringLiteral("B0001"));
+    QCOMPARE(data.Options(0).FreeHours, 5);
+    QCOMPARE(data.Entries(0, TDayClass::Weekday).size(), 1);
+    QCOMPARE(data.WeekendLists().size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestHelpers)

@@ -1,0 +1,407 @@
+#include "TestSupport.h"
+
+#include "model/ProviderFormat.h"
+
+#include <QTest>
+
+using namespace ProviderFormat;
+
+class TestFormat : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanValue();
+    void numbers_data();
+    void numbers();
+    void integers();
+    void numberPrefix();
+    void parseTimeOfDay_data();
+    void parseTimeOfDay();
+    void entryTextAndDays();
+    void providerLine_data();
+    void providerLine();
+    void entryValue_data();
+    void entryValue();
+    void entryValueWritten();
+    void rangeValue_data();
+    void rangeValue();
+    void options_data();
+    void options();
+    void optionTexts();
+    void numberForms();
+    void headerAndCommon();
+};
+
+void TestFormat::cleanValue()
+{
+    QCOMPARE(CleanValue(QStringLiteral(" Beispiel Tarif , BEIS0001 ; alt")),
+             QStringLiteral("BeispielTarif,BEIS0001"));
+    QCOMPARE(CleanValue(QStringLiteral("a\tb ;c;d")), QStringLiteral("a\tb"));
+    QCOMPARE(CleanValue(QStringLiteral(";x")), QString());
+}
+
+void TestFormat::numbers_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<double>("value");
+    QTest::newRow("integer") << "60" << true << 60.0;
+    QTest::newRow("decimals") << "0.0300" << true << 0.03;
+    QTest::newRow("sign and exponent") << "-1.5e2" << true << -150.0;
+    QTest::newRow("plus") << "+7" << true << 7.0;
+    QTest::newRow("leading blanks") << "  5" << true << 5.0;
+    QTest::newRow("exponent sign") << "2E-1" << true << 0.2;
+    QTest::newRow("point first") << ".5" << true << 0.5;
+    QTest::newRow("point last") << "5." << true << 5.0;
+    QTest::newRow("empty") << "" << false << 0.0;
+    QTest::newRow("comma") << "0,03" << false << 0.0;
+    QTest::newRow("trailing blank") << "5 " << false << 0.0;
+    QTest::newRow("letters") << "abc" << false << 0.0;
+    QTest::newRow("dangling exponent") << "1e" << false << 0.0;
+    QTest::newRow("overflow") << "1e999" << false << 0.0;
+    QTest::newRow("nan word") << "nan" << false << 0.0;
+    QTest::newRow("lone sign") << "-" << false << 0.0;
+}
+
+void TestFormat::numbers()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, ok);
+    QFETCH(double, value);
+    double v = -42;
+    QCOMPARE(ReadNumber(text, v), ok);
+    if (ok)
+        QCOMPARE(v, value);
+}
+
+void TestFormat::integers()
+{
+    std::int32_t v = 0;
+    QVERIFY(ReadInteger(QStringLiteral("36000"), v));
+    QCOMPARE(v, 36000);
+    QVERIFY(ReadInteger(QStringLiteral("-2147483648"), v));
+    QCOMPARE(v, INT32_MIN);
+    QVERIFY(ReadInteger(QStringLiteral("2147483647"), v));
+    QVERIFY(!ReadInteger(QStringLiteral("2147483648"), v));
+    QVERIFY(!ReadInteger(QStringLiteral("99999999999999999999"), v));
+    QVERIFY(!ReadInteger(QStringLiteral("4.5"), v));
+    QVERIFY(!ReadInteger(QString(), v));
+    QVERIFY(!ReadInteger(QStringLiteral("+"), v));
+}
+
+void TestFormat::numberPrefix()
+{
+    QCOMPARE(ReadNumberPrefix(QStringLiteral("60x")), 60.0);
+    QCOMPARE(ReadNumberPrefix(QStringLiteral("0.03\u20AC")), 0.03);
+    QCOMPARE(ReadNumberPrefix(QStringLiteral("1e5q")), 1e5);
+    QCOMPARE(ReadNumberPrefix(QStringLiteral("abc")), 0.0);
+    QCOMPARE(ReadNumberPrefix(QString()), 0.0);
+}
+
+void TestFormat::parseTimeOfDay_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("seconds");
+    QTest::newRow("08:00") << "08:00" << true << 28800;
+    QTest::newRow("separator not examined") << "08.30" << true << 30600;
+    QTest::newRow("23:59") << "23:59" << true << 86340;
+    QTest::newRow("single-digit hour") << "8:00" << false << 0;
+    QTest::newRow("hour 24") << "24:00" << false << 0;
+    QTest::newRow("minute 60") << "12:60" << false << 0;
+    QTest::newRow("25:00") << "25:00" << false << 0;
+    QTest::newRow("minus ignored") << "-8:-5" << true << 29100;
+    QTest::newRow("short minutes") << "08:5" << true << 29100;
+    QTest::newRow("too short") << "08:" << false << 0;
+    QTest::newRow("empty") << "" << false << 0;
+    QTest::newRow("letters") << "ab:cd" << false << 0;
+}
+
+void TestFormat::parseTimeOfDay()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, ok);
+    QFETCH(int, seconds);
+    std::int32_t v = -1;
+    QCOMPARE(ParseTimeOfDay(text, v), ok);
+    QCOMPARE(v, seconds);
+}
+
+void TestFormat::entryTextAndDays()
+{
+    QVERIFY(IsTariffEntryText(QStringLiteral("08:00-17:59/")));
+    QVERIFY(!IsTariffEntryText(QStringLiteral("8:00-17:59/60/0.03")));
+    QVERIFY(!IsTariffEntryText(QStringLiteral("0800-1759/60/0.03")));
+    QVERIFY(!IsTariffEntryText(QStringLiteral("08:00-17:59")));
+
+    QCOMPARE(DaysFromText(QStringLiteral("17")), std::uint16_t((1 << 1) | (1 << 7)));
+    QCOMPARE(DaysFromText(QStringLiteral("x9 0 8,8")), std::uint16_t(1 << 8));
+    QCOMPARE(DaysToText((1 << 7) | (1 << 1)), QStringLiteral("17"));
+    QCOMPARE(DaysToText(0xFFFF), QStringLiteral("12345678"));
+    QCOMPARE(DaysToText(0), QString());
+    QCOMPARE(YesNoText(true), QStringLiteral("YES"));
+    QVERIFY(ReadYesNo(QStringLiteral("YES")));
+    QVERIFY(!ReadYesNo(QStringLiteral("yes")));
+}
+
+void TestFormat::providerLine_data()
+{
+    QTest::addColumn<QString>("raw");
+    QTest::addColumn<bool>("kept");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("key");
+    QTest::newRow("plain") << "Beispiel_Tarif,BEIS0001" << true << "Beispiel_Tarif" << "BEIS0001";
+    QTest::newRow("blanks and comment") << "Beispiel Tarif , BEIS0001 ; alt" << true << "BeispielTarif"
+                                        << "BEIS0001";
+    QTest::newRow("no comma") << "KEY1" << true << "" << "KEY1";
+    QTest::newRow("empty key") << "Name," << false << "" << "";
+    QTest::newRow("empty") << "  ; nur Kommentar" << false << "" << "";
+    QTest::newRow("second comma stays in key") << "A,B,C" << true << "A" << "B,C";
+    QTest::newRow("long name cut") << QString(150, u'n') + ",K" << true << QString(100, u'n') << "K";
+}
+
+void TestFormat::providerLine()
+{
+    QFETCH(QString, raw);
+    QFETCH(bool, kept);
+    QFETCH(QString, name);
+    QFETCH(QString, key);
+    const auto p = ParseProviderLine(raw);
+    QCOMPARE(p.has_value(), kept);
+    if (kept) {
+        QCOMPARE(p->Name, name);
+        QCOMPARE(p->Key, key);
+    }
+}
+
+void TestFormat::entryValue_data()
+{
+    QTest::addColumn<QString>("raw");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<double>("interval");
+    QTest::addColumn<double>("fee");
+    const int valid = int(TEntryParse::Valid), faulty = int(TEntryParse::Faulty);
+    QTest::newRow("valid") << "08:00-17:59/60/0.03" << valid << 28800 << 64799 << 60.0 << 0.03;
+    QTest::newRow("with blanks and comment") << " 08:00 - 17:59 / 60 / 0.03 ; x" << valid << 28800 << 64799
+                                             << 60.0 << 0.03;
+    QTest::newRow("whole day") << "00:00-23:59/1/0" << valid << 0 << 86399 << 1.0 << 0.0;
+    QTest::newRow("invalid end") << "08:00-25:00/60/0.03" << faulty << 28800 << 0 << 0.0 << 0.0;
+    QTest::newRow("unreadable fee") << "08:00-17:59/60/abc" << faulty << 28800 << 64799 << 60.0 << 0.0;
+    QTest::newRow("fee with garbage") << "08:00-17:59/60/0.05EUR" << faulty << 28800 << 64799 << 60.0
+                                      << 0.05;
+    QTest::newRow("no second slash") << "08:00-17:59/60" << faulty << 28800 << 64799 << 60.0 << 0.0;
+    QTest::newRow("interval 0") << "08:00-17:59/0/0.03" << valid << 28800 << 64799 << 0.0 << 0.03;
+    QTest::newRow("syntax") << "8:00-17:59/60/0.03" << int(TEntryParse::SyntaxError) << 0 << 0 << 0.0 << 0.0;
+    QTest::newRow("syntax no colon") << "0800-1759/60/0.03" << int(TEntryParse::SyntaxError) << 0 << 0
+                                     << 0.0 << 0.0;
+    QTest::newRow("empty") << " ; nichts" << int(TEntryParse::Empty) << 0 << 0 << 0.0 << 0.0;
+}
+
+void TestFormat::entryValue()
+{
+    QFETCH(QString, raw);
+    QFETCH(int, result);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(double, interval);
+    QFETCH(double, fee);
+    TTariffEntry e;
+    QCOMPARE(int(ParseEntryValue(raw, e)), result);
+    if (result == int(TEntryParse::Valid) || result == int(TEntryParse::Faulty)) {
+        QCOMPARE(e.TimeFrom, from);
+        QCOMPARE(e.TimeTo, to);
+        QCOMPARE(e.Interval, interval);
+        QCOMPARE(e.Fee, fee);
+    }
+}
+
+void TestFormat::entryValueWritten()
+{
+    TTariffEntry e;
+    QCOMPARE(ParseEntryValue(QStringLiteral("08:00-17:59/60/0.03"), e), TEntryParse::Valid);
+    QCOMPARE(EntryValueText(e), QStringLiteral("08:00-17:59/60.0000/0.0300"));
+    e.Fee = 0.00005; // four decimals, rounded
+    e.Interval = 0.5;
+    QCOMPARE(EntryValueText(e), QStringLiteral("08:00-17:59/0.5000/0.0001"));
+    // The file takes the locale's time separator; numbers keep ".".
+    TLocaleSettings dot = DollarLocale();
+    dot.TimeSeparator = u'.';
+    TScopedLocaleSettings scoped(dot);
+    QCOMPARE(EntryValueText(e), QStringLiteral("08.00-17.59/0.5000/0.0001"));
+    QCOMPARE(IndexedIdent(QStringLiteral("BEIS0001"), 1), QStringLiteral("BEIS00011"));
+}
+
+void TestFormat::rangeValue_data()
+{
+    QTest::addColumn<QString>("raw");
+    QTest::addColumn<bool>("kept");
+    QTest::addColumn<int>("days");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<double>("interval");
+    QTest::newRow("weekend") << "17|00:00-23:59/60/" << true << ((1 << 1) | (1 << 7)) << 0 << 86340 << 60.0;
+    QTest::newRow("weekdays") << "23456|18:00-18:00/60/" << true << 0x7C << 64800 << 64800 << 60.0;
+    QTest::newRow("no closing slash") << "17|00:00-23:59/60" << false << 0 << 0 << 0 << 0.0;
+    QTest::newRow("invalid time") << "17|00:00-24:00/60/" << false << 0 << 0 << 0 << 0.0;
+    QTest::newRow("unreadable interval") << "17|00:00-23:59/x/" << false << 0 << 0 << 0 << 0.0;
+    QTest::newRow("not cleaned") << "17|00:00-23:59/ 60 /" << false << 0 << 0 << 0 << 0.0;
+    QTest::newRow("no bar") << "00:00-23:59/60/" << true << 0 << 0 << 86340 << 60.0;
+    QTest::newRow("empty") << "" << false << 0 << 0 << 0 << 0.0;
+}
+
+void TestFormat::rangeValue()
+{
+    QFETCH(QString, raw);
+    QFETCH(bool, kept);
+    QFETCH(int, days);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(double, interval);
+    const auto r = ParseRangeValue(raw);
+    QCOMPARE(r.has_value(), kept);
+    if (kept) {
+        QCOMPARE(int(r->Days), days);
+        QCOMPARE(r->TimeFrom, from);
+        QCOMPARE(r->TimeTo, to);
+        QCOMPARE(r->Interval, interval);
+        // Written back, it reads the same.
+        QCOMPARE(ParseRangeValue(RangeValueText(*r)), r);
+    }
+}
+
+void TestFormat::options_data()
+{
+    QTest::addColumn<int>("option");
+    QTest::addColumn<QString>("raw");
+    QTest::addColumn<double>("value");
+    using O = TOption;
+    QTest::newRow("timing 5000") << int(O::TIMING) << "5000" << 1000.0;
+    QTest::newRow("timing -7") << int(O::TIMING) << "-7" << -1.0;
+    QTest::newRow("timing unreadable") << int(O::TIMING) << "sechzig" << -1.0;
+    QTest::newRow("timing missing") << int(O::TIMING) << "" << -1.0;
+    QTest::newRow("timing 60 commented") << int(O::TIMING) << " 60 ; Takt" << 60.0;
+    QTest::newRow("min connect 2000") << int(O::MinConnectTime) << "2000" << 1000.0;
+    QTest::newRow("min connect -3") << int(O::MinConnectTime) << "-3" << -1.0;
+    QTest::newRow("costs per day negative") << int(O::COSTSPERDAY) << "-5" << 0.0;
+    QTest::newRow("costs per day missing") << int(O::COSTSPERDAY) << "" << 0.0;
+    QTest::newRow("nocosts missing") << int(O::NOCOSTS) << "" << -1.0;
+    QTest::newRow("nocosts unreadable") << int(O::NOCOSTS) << "x" << -1.0;
+    QTest::newRow("nocosts 0 stays on reading") << int(O::NOCOSTS) << "0" << 0.0;
+    QTest::newRow("free hours") << int(O::FREISTUNDEN) << "36000" << 36000.0;
+    QTest::newRow("free hours decimal") << int(O::FREISTUNDEN) << "1.5" << 0.0;
+    QTest::newRow("free hours too large") << int(O::FREISTUNDEN) << "3000000000" << 0.0;
+    QTest::newRow("base amount") << int(O::GRUNDBETRAG) << "495" << 495.0;
+    QTest::newRow("base connect price") << int(O::BASECONNECTPRICE) << "12.5" << 12.5;
+    QTest::newRow("free hours costs") << int(O::FreeHoursCosts) << "bad" << 0.0;
+    QTest::newRow("options missing") << int(O::OPTIONS) << "" << 1.0;
+    QTest::newRow("options YES") << int(O::OPTIONS) << "YES" << 1.0;
+    QTest::newRow("options lower case") << int(O::OPTIONS) << "yes" << 0.0;
+    QTest::newRow("options NO") << int(O::OPTIONS) << "NO" << 0.0;
+    QTest::newRow("per day missing") << int(O::FreeHoursPerDay) << "" << 0.0;
+    QTest::newRow("per day YES") << int(O::FreeHoursPerDay) << "Y E S" << 1.0;
+    QTest::newRow("isdn") << int(O::ISDNDoubleCosts) << "JA" << 0.0;
+}
+
+static double optionValue(TOption option, const TProviderOptions &o)
+{
+    switch (option) {
+    case TOption::FREISTUNDEN: return o.FreeHours;
+    case TOption::OPTIONS: return o.Holidays2431;
+    case TOption::FreeHoursCosts: return o.FreeHoursCosts;
+    case TOption::GRUNDBETRAG: return o.BaseAmount;
+    case TOption::BASECONNECTPRICE: return o.BaseConnectPrice;
+    case TOption::FreeHoursPerDay: return o.FreeHoursPerDay;
+    case TOption::ISDNDoubleCosts: return o.ISDNDoubleCosts;
+    case TOption::NOCOSTS: return o.NoCostsFrom;
+    case TOption::COSTSPERDAY: return o.CostsPerDay;
+    case TOption::TIMING: return o.Timing;
+    case TOption::MinConnectTime: return o.MinConnectTime;
+    }
+    return 0;
+}
+
+void TestFormat::options()
+{
+    QFETCH(int, option);
+    QFETCH(QString, raw);
+    QFETCH(double, value);
+    // Start from values unlike every default, so that a default must really be set.
+    TProviderOptions o;
+    o.FreeHours = 7;
+    o.Holidays2431 = false;
+    o.FreeHoursCosts = o.BaseConnectPrice = o.NoCostsFrom = o.CostsPerDay = o.Timing = o.MinConnectTime = 7;
+    o.BaseAmount = 7;
+    o.FreeHoursPerDay = o.ISDNDoubleCosts = true;
+    ReadOption(TOption(option), raw, o);
+    QCOMPARE(optionValue(TOption(option), o), value);
+}
+
+void TestFormat::optionTexts()
+{
+    TProviderOptions o;
+    QCOMPARE(OptionValueText(TOption::TIMING, o), std::optional(QStringLiteral("-1.0000")));
+    QCOMPARE(OptionValueText(TOption::FREISTUNDEN, o), std::optional(QStringLiteral("0")));
+    QCOMPARE(OptionValueText(TOption::OPTIONS, o), std::optional(QStringLiteral("YES")));
+    QCOMPARE(OptionValueText(TOption::NOCOSTS, o), std::optional(QStringLiteral("-1")));
+    QCOMPARE(OptionValueText(TOption::COSTSPERDAY, o), std::nullopt);
+    QCOMPARE(OptionValueText(TOption::FreeHoursCosts, o), std::nullopt);
+    QCOMPARE(OptionValueText(TOption::FreeHoursPerDay, o), std::nullopt);
+    QCOMPARE(OptionValueText(TOption::ISDNDoubleCosts, o), std::nullopt);
+    o.NoCostsFrom = 0;
+    QCOMPARE(OptionValueText(TOption::NOCOSTS, o), std::optional(QStringLiteral("-1")));
+    NormalizeForSave(o);
+    QCOMPARE(o.NoCostsFrom, -1.0);
+    o.NoCostsFrom = 2500.4;
+    o.CostsPerDay = 12.5;
+    o.FreeHoursCosts = 3;
+    o.FreeHoursPerDay = true;
+    o.Holidays2431 = false;
+    QCOMPARE(OptionValueText(TOption::NOCOSTS, o), std::optional(QStringLiteral("2500")));
+    QCOMPARE(OptionValueText(TOption::COSTSPERDAY, o), std::optional(QStringLiteral("13")));
+    QCOMPARE(OptionValueText(TOption::FreeHoursCosts, o), std::optional(QStringLiteral("3.0000")));
+    QCOMPARE(OptionValueText(TOption::FreeHoursPerDay, o), std::optional(QStringLiteral("YES")));
+    QCOMPARE(OptionValueText(TOption::OPTIONS, o), std::optional(QStringLiteral("NO")));
+}
+
+void TestFormat::numberForms()
+{
+    QCOMPARE(FourDecimals(60), QStringLiteral("60.0000"));
+    QCOMPARE(FourDecimals(-1), QStringLiteral("-1.0000"));
+    QCOMPARE(FourDecimals(12.5), QStringLiteral("12.5000"));
+    QCOMPARE(FourDecimals(-0.00001), QStringLiteral("0.0000"));
+    QCOMPARE(FourDecimals(1e15), QStringLiteral("1000000000000000.0000"));
+    QCOMPARE(WholeNumber(2500), QStringLiteral("2500"));
+    QCOMPARE(WholeNumber(-1), QStringLiteral("-1"));
+    QCOMPARE(WholeNumber(2.5), QStringLiteral("3"));
+    QCOMPARE(WholeNumber(-0.4), QStringLiteral("0"));
+    // Whatever locale the process runs under, the file keeps ".".
+    TScopedLocaleSettings german(TLocaleSettings::German());
+    QCOMPARE(FourDecimals(0.03), QStringLiteral("0.0300"));
+}
+
+void TestFormat::headerAndCommon()
+{
+    const QStringList h = HeaderTexts(QStringLiteral("Provider.ini"));
+    QCOMPARE(h.size(), 11);
+    QCOMPARE(h[0], QStringLiteral("Provider.ini"));
+    QCOMPARE(h[7], QStringLiteral("DER AUTOR DER DATEI Provider.ini HAFTET NICHT FUER DIE RICHTIGKEIT"));
+    QCOMPARE(h[3], QStringLiteral("Diese Datei ist Bestandteil des Programms \"Korvan\", sie wurde mit"));
+    for (int i : {1, 2, 5, 6, 9, 10})
+        QVERIFY(h[i].isEmpty());
+
+    const auto user = CommonValues(QStringLiteral("UserProv.ini"), QDate(2026, 12, 7));
+    QCOMPARE(user.size(), 4);
+    QCOMPARE(user[0], qMakePair(QStringLiteral("STRVERSION"), QStringLiteral("Korvan version 3.00")));
+    QCOMPARE(user[2], qMakePair(QStringLiteral("FILEDATE"), QStringLiteral("12/07/2026")));
+    QCOMPARE(user[3].second, QStringLiteral("Providertarife_benutzerdefiniert"));
+    QCOMPARE(CommonValues(QStringLiteral("Provider.ini"), QDate(2027, 1, 2))[3].second,
+             QStringLiteral("Providertarife"));
+    QCOMPARE(CommonValues(QStringLiteral("userprov.ini"), QDate(2027, 1, 2))[3].second,
+             QStringLiteral("Providertarife"));
+    QCOMPARE(CommonValues(QStringLiteral("x"), QDate(2027, 1, 2))[2].second, QStringLiteral("01/02/2027"));
+}
+
+QTEST_GUILESS_MAIN(TestFormat)
+#include "tst_core_format.moc"

@@ -1,0 +1,625 @@
+#include "TestSupport.h"
+
+#include "model/ProviderFormat.h"
+#include "model/ProviderLoader.h"
+#include "model/ProviderSaver.h"
+#include "support/Cp1252.h"
+#include "support/FileSystem.h"
+#include "support/TextHelpers.h"
+#include "support/TheIniFile.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <unistd.h>
+
+namespace {
+
+const QString User = QStringLiteral("UserProv.ini");
+const QString Main = QStringLiteral("Provider.ini");
+
+// The worked example of the file format: two providers saved on 7 December 2026.
+const QByteArray WorkedExample = CrLf({
+    "; UserProv.ini",
+    "; ",
+    "; ",
+    "; Diese Datei ist Bestandteil des Programms \"Korvan\", sie wurde mit",
+    "; dem \"Korvan - Editor\" erstellt.",
+    "; ",
+    "; ",
+    "; DER AUTOR DER DATEI UserProv.ini HAFTET NICHT FUER DIE RICHTIGKEIT",
+    "; DER EINTRAGUNGEN IN DIESER DATEI.",
+    "; ",
+    "; ",
+    "[COMMON]",
+    "STRVERSION=Korvan version 3.00",
+    "VERSION=3.00",
+    "FILEDATE=12/07/2026",
+    "FILENAME=Providertarife_benutzerdefiniert",
+    "[PROVIDER]",
+    "P0=Beispiel_Tarif,BEIS0001",
+    "P1=Flat_Online,FLAT0001",
+    "[BEIS0001WERKTAG]",
+    "BEIS00010=00:00-07:59/60.0000/0.0100",
+    "BEIS00011=08:00-17:59/60.0000/0.0300",
+    "BEIS00012=18:00-23:59/60.0000/0.0200",
+    "[FLAT0001WERKTAG]",
+    "FLAT00010=00:00-23:59/60.0000/0.0099",
+    "[BEIS0001SASO]",
+    "BEIS00010=00:00-23:59/60.0000/0.0100",
+    "[FLAT0001SASO]",
+    "FLAT00010=00:00-23:59/60.0000/0.0099",
+    "[TIMING]",
+    "BEIS0001=-1.0000",
+    "FLAT0001=60.0000",
+    "[MinConnectTime]",
+    "BEIS0001=-1.0000",
+    "FLAT0001=60.0000",
+    "[FREISTUNDEN]",
+    "BEIS0001=0",
+    "FLAT0001=36000",
+    "[FLAT0001FREEHOURSRANGE]",
+    "FLAT00010=23456|18:00-23:00/60.0000/",
+    "[OPTIONS]",
+    "BEIS0001=YES",
+    "FLAT0001=YES",
+    "[GRUNDBETRAG]",
+    "BEIS0001=0",
+    "FLAT0001=495",
+    "[BASECONNECTPRICE]",
+    "BEIS0001=0.0000",
+    "FLAT0001=0.0000",
+    "[NOCOSTS]",
+    "BEIS0001=-1",
+    "FLAT0001=2500",
+});
+
+TTariffEntry entry(int from, int to, double interval, double fee)
+{
+    TTariffEntry e;
+    e.TimeFrom = from;
+    e.TimeTo = to;
+    e.Interval = interval;
+    e.Fee = fee;
+    return e;
+}
+
+TProviderData workedExampleModel()
+{
+    TProviderData data;
+    data.FileName = User;
+    data.AppendProvider({QStringLiteral("BEIS0001"), QStringLiteral("Beispiel_Tarif"), {}}, {},
+                        {entry(64800, 86399, 60, 0.02), entry(0, 28799, 60, 0.01), entry(28800, 64799, 60, 0.03)},
+                        {entry(0, 86399, 60, 0.01)});
+    TProviderOptions flat;
+    flat.FreeHours = 36000;
+    flat.FreeHoursRanges = {{0x7C, 64800, 82800, 60}};
+    flat.BaseAmount = 495;
+    flat.NoCostsFrom = 2500;
+    flat.Timing = 60;
+    flat.MinConnectTime = 60;
+    data.AppendProvider({QStringLiteral("FLAT0001"), QStringLiteral("Flat_Online"), {}}, flat,
+                        {entry(0, 86399, 60, 0.0099)}, {entry(0, 86399, 60, 0.0099)});
+    return data;
+}
+
+QStringList displayNames(const TProviderData &data)
+{
+    QStringList names;
+    for (const auto &p : data.ProviderList())
+        names.append(UnderscoreToSpace(p.Name));
+    return names;
+}
+
+TProviderData load(const QString &fileName)
+{
+    TTheIniFile ini;
+    TProviderData data;
+    data.FileName = fileName;
+    LoadProviderFile(ini, data);
+    return data;
+}
+
+QByteArray build(TProviderData data, const QDate &date = QDate(2026, 12, 7))
+{
+    PrepareForSave(data);
+    QByteArray bytes;
+    if (!BuildProviderFile(data, displayNames(data), date, bytes))
+        qFatal("unencodable text in a test model");
+    return bytes;
+}
+
+// A file system that fails one chosen step of a safe write.
+class FaultyFileSystem : public TFileSystem
+{
+public:
+    enum Fault { None, CreateTemp, ShortWrite, WriteError, Sync, Rename, Protection, Close };
+    Fault fault = None;
+
+    int CreateTempFile(const QString &dir, const QString &base, QString &temp, int &handle) override
+    {
+        if (fault == CreateTemp)
+            return 5;
+        return TFileSystem::CreateTempFile(dir, base, temp, handle);
+    }
+    qint64 Write(int handle, const char *data, qint64 size) override
+    {
+        if (fault == ShortWrite)
+            return TFileSystem::Write(handle, data, std::min<qint64>(size, 100) / 2);
+        if (fault == WriteError)
+            return -1;
+        return TFileSystem::Write(handle, data, size);
+    }
+    int Sync(int handle) override { return fault == Sync ? 112 : TFileSystem::Sync(handle); }
+    int Close(int handle) override
+    {
+        const int rc = TFileSystem::Close(handle);
+        return fault == Close ? 112 : rc;
+    }
+    int Rename(const QString &from, const QString &to) override
+    {
+        return fault == Rename ? 5 : TFileSystem::Rename(from, to);
+    }
+    bool IsWriteProtected(const QString &path) override
+    {
+        return fault == Protection || TFileSystem::IsWriteProtected(path);
+    }
+    bool RemoveWriteProtection(const QString &path) override
+    {
+        return fault != Protection && TFileSystem::RemoveWriteProtection(path);
+    }
+};
+
+} // namespace
+
+class TestProviderFile : public QObject
+{
+    Q_OBJECT
+private slots:
+    void workedExampleByteForByte();
+    void workedExampleLoadsBack();
+    void missingFileGivesEmptyModel();
+    void providersSortedByBytes();
+    void faultyLinesReportedInFileOrder();
+    void readingLimits();
+    void commonSectionIgnored();
+    void rangesAndOptionsRead();
+    void saveEdgeCases();
+    void duplicateKeysFollowProfileRules();
+    void roundTripProperty();
+    void saveReplacesFileKeepsPermissions();
+    void saveFailuresLeaveEverything_data();
+    void saveFailuresLeaveEverything();
+    void writeProtectionNotRemovable();
+    void changedOnDiskAsksFirst();
+    void unencodableNameIsRefused();
+};
+
+void TestProviderFile::workedExampleByteForByte()
+{
+    QCOMPARE(build(workedExampleModel()), WorkedExample);
+    // Saving the same model twice gives identical bytes.
+    QCOMPARE(build(workedExampleModel()), build(workedExampleModel()));
+}
+
+void TestProviderFile::workedExampleLoadsBack()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, WorkedExample);
+    TProviderData data = load(User);
+    QVERIFY(msgs.Messages().isEmpty());
+    TProviderData expected = workedExampleModel();
+    expected.SortAllEntries();
+    QVERIFY(data.SameContent(expected));
+    QCOMPARE(data.Entries(0, TDayClass::Weekday)[2].TimeTo, 86399);
+    QVERIFY(!data.Modified);
+    // The component is left closed, named "Rates.ini".
+}
+
+void TestProviderFile::missingFileGivesEmptyModel()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    TProviderData data = load(User);
+    QCOMPARE(data.Count(), 0);
+    QVERIFY(msgs.Messages().isEmpty());
+    QVERIFY(dir.Entries().isEmpty()); // the trial creation leaves nothing behind
+    QVERIFY(!data.LoadedStamp.Exists);
+}
+
+void TestProviderFile::providersSortedByBytes()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(Main, CrLf({"[PROVIDER]", "P0=Zeta,ZETA0001", "P1=abc,ABCL0001", "P2=Alpha,ALPH0001",
+                          "P3=ABC,ABCU0001", "P4=_x,UNDE0001", "P5=\xC4rger,AERG0001",
+                          "[ZETA0001WERKTAG]", "ZETA00010=00:00-23:59/60/0.05", "[ALPH0001SASO]",
+                          "ALPH00010=00:00-23:59/1/0.01", "[FREISTUNDEN]", "ZETA0001=3600"}));
+    TProviderData data = load(Main);
+    QStringList names;
+    for (const auto &p : data.ProviderList())
+        names.append(p.Name);
+    // Byte order: capitals, "_", small letters, then 0xC4 (Ä).
+    QCOMPARE(names, (QStringList {"ABC", "Alpha", "Zeta", "_x", "abc", QStringLiteral("\u00C4rger")}));
+    // Options and entries follow their provider.
+    QCOMPARE(data.Options(2).FreeHours, 3600);
+    QCOMPARE(data.Entries(2, TDayClass::Weekday).size(), 1);
+    QCOMPARE(data.Entries(1, TDayClass::Weekend).size(), 1);
+    QCOMPARE(data.Options(1).FreeHours, 0);
+    QVERIFY(msgs.Messages().isEmpty());
+}
+
+void TestProviderFile::faultyLinesReportedInFileOrder()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, CrLf({"[PROVIDER]", "P0=Beispiel_Tarif,BEIS0001",
+                          "[BEIS0001WERKTAG]",
+                          "BEIS00010=0800-1759/60/0.03",
+                          "BEIS00011=08:00-25:00/60/0.03",
+                          "BEIS00012=08:00-17:59/60/abc",
+                          "BEIS00013=08:00-17:59/0/0.03",
+                          "BEIS00014= ; leer",
+                          "[BEIS0001SASO]",
+                          "BEIS00010=08:00-17:59/x/1"}));
+    TProviderData data = load(User);
+    QCOMPARE(msgs.Messages().size(), 4);
+    QCOMPARE(msgs.Messages()[0].Text, QStringLiteral("Der Providereintrag f\u00FCr Schl\u00FCssel BEIS0001 ist "
+                                                     "fehlerhaft! Providereintrag wird nicht gelesen!"));
+    QCOMPARE(msgs.Messages()[0].Caption, QStringLiteral("Syntax Fehler"));
+    QCOMPARE(msgs.Messages()[0].Kind, mkError);
+    QCOMPARE(msgs.Messages()[0].Buttons, TMsgBoxButtons({btOK}));
+    const QString step5 = QStringLiteral("Eintrag f\u00FCr Provider Beispiel_Tarif ( BEIS0001WERKTAG ) ist nicht korrekt.");
+    QCOMPARE(msgs.Messages()[1].Text, step5);
+    QCOMPARE(msgs.Messages()[1].Caption, QStringLiteral("Fehler"));
+    QCOMPARE(msgs.Messages()[2].Text, step5);
+    QCOMPARE(msgs.Messages()[3].Text, QStringLiteral("Eintrag f\u00FCr Provider Beispiel_Tarif ( BEIS0001SASO ) ist nicht korrekt."));
+    // The invalid time and the zero interval are gone; the unreadable fee stays with 0.
+    const auto &weekday = data.Entries(0, TDayClass::Weekday);
+    QCOMPARE(weekday.size(), 1);
+    QCOMPARE(weekday[0].Interval, 60.0);
+    QCOMPARE(weekday[0].Fee, 0.0);
+    // An unreadable interval reads as 0 and the sort removes the entry.
+    QVERIFY(data.Entries(0, TDayClass::Weekend).isEmpty());
+}
+
+void TestProviderFile::readingLimits()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    QByteArray file = "[PROVIDER]\r\n";
+    for (int i = 0; i < 1030; ++i)
+        file += QStringLiteral("P%1=N%2,K%2\r\n").arg(i).arg(i, 4, 10, QChar(u'0')).toLatin1();
+    file += "[K0000WERKTAG]\r\n";
+    for (int i = 0; i < 30; ++i)
+        file += QStringLiteral("K0000%1=%2:00-%2:59/60/0.01\r\n").arg(i).arg(i % 24, 2, 10, QChar(u'0')).toLatin1();
+    dir.Write(Main, file);
+    TProviderData data = load(Main);
+    QCOMPARE(data.Count(), 1025);
+    QCOMPARE(data.ProviderList().last().Key, QStringLiteral("K1024"));
+    // 21 entries (the first 21 lines), not 20, and no message for the rest.
+    QCOMPARE(data.Entries(0, TDayClass::Weekday).size(), 21);
+    QVERIFY(msgs.Messages().isEmpty());
+}
+
+void TestProviderFile::commonSectionIgnored()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    QByteArray without = WorkedExample;
+    without.replace("[COMMON]\r\nSTRVERSION=Korvan version 3.00\r\nVERSION=3.00\r\nFILEDATE=12/07/2026\r\n"
+                    "FILENAME=Providertarife_benutzerdefiniert\r\n", "");
+    QVERIFY(without.size() < WorkedExample.size());
+    dir.Write(User, without);
+    const TProviderData a = load(User);
+    dir.Write(User, WorkedExample);
+    QVERIFY(load(User).SameContent(a));
+}
+
+void TestProviderFile::rangesAndOptionsRead()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, CrLf({"[provider]", "P0=Nacht Surf,NACH0001;alt",
+                          "[NACH0001FREEHOURSRANGE]", "NACH00010=17|00:00-23:59/60/",
+                          "NACH00011=17|00:00-23:59/60", "NACH00012= 8|10:00-12:00/1.5/",
+                          "[TIMING]", "NACH0001=5000", "[MINCONNECTTIME]", "nach0001=-7",
+                          "[OPTIONS]", "NACH0001=yes", "[COSTSPERDAY]", "NACH0001=-3",
+                          "[NOCOSTS]", "NACH0001=abc", "[FreeHoursPerDay]", "NACH0001=YES ; ja"}));
+    TProviderData data = load(User);
+    QCOMPARE(data.Count(), 1);
+    QCOMPARE(data.Provider(0).Name, QStringLiteral("NachtSurf"));
+    const auto &o = data.Options(0);
+    QCOMPARE(o.FreeHoursRanges.size(), 2);
+    QCOMPARE(o.FreeHoursRanges[0], (TFreeHoursRange {(1 << 1) | (1 << 7), 0, 86340, 60}));
+    QCOMPARE(o.FreeHoursRanges[1], (TFreeHoursRange {1 << 8, 36000, 43200, 1.5}));
+    QCOMPARE(o.Timing, 1000.0);
+    QCOMPARE(o.MinConnectTime, -1.0);
+    QVERIFY(!o.Holidays2431);
+    QCOMPARE(o.CostsPerDay, 0.0);
+    QCOMPARE(o.NoCostsFrom, -1.0);
+    QVERIFY(o.FreeHoursPerDay);
+    QVERIFY(msgs.Messages().isEmpty());
+}
+
+void TestProviderFile::saveEdgeCases()
+{
+    TProviderData empty;
+    empty.FileName = Main;
+    const QByteArray bytes = build(empty);
+    QVERIFY(bytes.endsWith("[COMMON]\r\nSTRVERSION=Korvan version 3.00\r\nVERSION=3.00\r\n"
+                           "FILEDATE=12/07/2026\r\nFILENAME=Providertarife\r\n"));
+    QCOMPARE(bytes.count("\r\n"), 16);
+
+    TProviderData data = workedExampleModel();
+    data.Options(0).NoCostsFrom = 0;
+    data.Entries(0, TDayClass::Weekday).append(entry(3600, 3659, 0, 1)); // interval 0: not written
+    PrepareForSave(data);
+    QCOMPARE(data.Options(0).NoCostsFrom, -1.0);
+    QCOMPARE(data.Entries(0, TDayClass::Weekday).size(), 3);
+    QCOMPARE(build(data), WorkedExample);
+
+    // The provider line takes the display name given, blanks as "_".
+    QByteArray renamed;
+    QVERIFY(BuildProviderFile(data, {QStringLiteral("Neuer Name B"), QStringLiteral("Flat Online")},
+                              QDate(2026, 12, 7), renamed));
+    QVERIFY(renamed.contains("\r\nP0=Neuer_Name_B,BEIS0001\r\n"));
+
+    // Sections of values written only when set appear only then.
+    for (const char *s : {"[FreeHoursCosts]", "[COSTSPERDAY]", "[FreeHoursPerDay]", "[ISDNDoubleCosts]"})
+        QVERIFY(!WorkedExample.contains(s));
+    data.Options(1).CostsPerDay = 15;
+    data.Options(1).ISDNDoubleCosts = true;
+    const QByteArray more = build(data);
+    QVERIFY(more.contains("[ISDNDoubleCosts]\r\nFLAT0001=YES\r\n[NOCOSTS]"));
+    QVERIFY(more.endsWith("[COSTSPERDAY]\r\nFLAT0001=15\r\n"));
+}
+
+void TestProviderFile::duplicateKeysFollowProfileRules()
+{
+    // Two providers with one key (the loader makes no duplicate check): the
+    // second provider's sections replace the first's, as the profile services
+    // would leave them; the file still loads.
+    TProviderData data;
+    data.FileName = User;
+    data.AppendProvider({QStringLiteral("DUPL0001"), QStringLiteral("A"), {}}, {}, {entry(0, 59, 60, 1)});
+    TProviderOptions o;
+    o.FreeHours = 60;
+    data.AppendProvider({QStringLiteral("dupl0001"), QStringLiteral("B"), {}}, o, {entry(60, 119, 60, 2)});
+    const QByteArray bytes = build(data);
+    QCOMPARE(bytes.count("[DUPL0001WERKTAG]"), 0);
+    QCOMPARE(bytes.count("[dupl0001WERKTAG]"), 1);
+    QVERIFY(bytes.contains("[FREISTUNDEN]\r\nDUPL0001=60\r\n["));
+
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, bytes);
+    const TProviderData back = load(User);
+    QCOMPARE(back.Count(), 2);
+    QCOMPARE(back.Entries(0, TDayClass::Weekday), back.Entries(1, TDayClass::Weekday));
+}
+
+static QString randomName(QRandomGenerator &rng)
+{
+    static const QString alphabet = QStringLiteral("ABCXYZabcxyz0129 -.\u00E4\u00F6\u00FC\u00C4\u00D6\u00DC\u00DF\u20AC\u00E9#");
+    QString s;
+    const int n = 1 + rng.bounded(20);
+    for (int i = 0; i < n; ++i)
+        s.append(alphabet[rng.bounded(alphabet.size())]);
+    // The name dialog keeps names free of these, and blanks at the ends vanish.
+    return s.trimmed().isEmpty() ? QStringLiteral("X") : s.trimmed();
+}
+
+void TestProviderFile::roundTripProperty()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    QRandomGenerator rng(20261208);
+    for (int round = 0; round < 40; ++round) {
+        TProviderData data;
+        data.FileName = round % 2 ? Main : User;
+        const int providers = rng.bounded(12);
+        QList<TKeyAndName> keys;
+        for (int i = 0; i < providers; ++i) {
+            const QString display = randomName(rng);
+            TKeyAndName p = NewProviderKey(display, keys);
+            p.Name = SpaceToUnderscore(display).remove(u' ');
+            keys.append(p);
+            TProviderOptions o;
+            o.FreeHours = rng.bounded(400000);
+            o.FreeHoursCosts = rng.bounded(3) ? 0 : rng.bounded(10000) / 100.0;
+            o.Holidays2431 = rng.bounded(2);
+            o.BaseAmount = rng.bounded(100000);
+            o.NoCostsFrom = rng.bounded(2) ? -1 : rng.bounded(1, 100000);
+            o.Timing = rng.bounded(2) ? -1 : rng.bounded(1, 10000000) / 10000.0;
+            o.MinConnectTime = rng.bounded(2) ? -1 : rng.bounded(1, 10000000) / 10000.0;
+            o.CostsPerDay = rng.bounded(2) ? 0 : rng.bounded(1, 1000);
+            o.BaseConnectPrice = rng.bounded(1000000) / 10000.0;
+            o.FreeHoursPerDay = rng.bounded(2);
+            o.ISDNDoubleCosts = rng.bounded(2);
+            for (int r = rng.bounded(9); r > 0; --r)
+                o.FreeHoursRanges.append({static_cast<std::uint16_t>(rng.bounded(1, 256) << 1),
+                                          rng.bounded(1440) * 60, rng.bounded(1440) * 60,
+                                          rng.bounded(1, 10000000) / 10000.0});
+            TTariffEntryList lists[2];
+            for (auto &list : lists)
+                for (int e = rng.bounded(21); e > 0; --e) {
+                    const int from = rng.bounded(1440) * 60;
+                    list.append(entry(from, rng.bounded(1440) * 60 + 59, rng.bounded(1, 10000000) / 10000.0,
+                                      rng.bounded(1000000) / 10000.0));
+                }
+            data.AppendProvider(p, o, lists[0], lists[1]);
+        }
+        const QByteArray first = build(data);
+        dir.Write(data.FileName, first);
+        TProviderData back = load(data.FileName);
+        QVERIFY2(msgs.Messages().isEmpty(), qPrintable(msgs.Texts().join(u'\n')));
+
+        // Compare with the model as saving leaves it, in the loader's order.
+        TProviderData expected = data;
+        PrepareForSave(expected);
+        QList<TKeyAndName> sorted = expected.ProviderList();
+        SortProviderList(sorted);
+        QCOMPARE(back.Count(), expected.Count());
+        for (int i = 0; i < back.Count(); ++i) {
+            const int j = static_cast<int>(std::find_if(expected.ProviderList().begin(),
+                                                        expected.ProviderList().end(),
+                                                        [&](const TKeyAndName &p) { return p.Key == back.Provider(i).Key; })
+                                           - expected.ProviderList().begin());
+            QCOMPARE(back.Provider(i), sorted[i]);
+            QCOMPARE(back.Options(i), expected.Options(j));
+            QCOMPARE(back.Entries(i, TDayClass::Weekday), expected.Entries(j, TDayClass::Weekday));
+            QCOMPARE(back.Entries(i, TDayClass::Weekend), expected.Entries(j, TDayClass::Weekend));
+        }
+        // And the reloaded model writes the same sections again.
+        QByteArray again = build(back);
+        QCOMPARE(again.size() > 0, true);
+        TProviderData reloaded;
+        dir.Write(data.FileName, again);
+        QVERIFY(load(data.FileName).SameContent(back));
+    }
+}
+
+void TestProviderFile::saveReplacesFileKeepsPermissions()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, WorkedExample);
+    QFile::setPermissions(dir.FilePath(User), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+    TTheIniFile ini;
+    TProviderData data = load(User);
+    data.Modified = true;
+    data.Options(0).NoCostsFrom = 0;
+    QCOMPARE(SaveProviderFile(ini, data, displayNames(data), QDate(2026, 12, 7)), TSaveResult::Saved);
+    QVERIFY(msgs.Messages().isEmpty());
+    QCOMPARE(dir.Read(User), WorkedExample);
+    QCOMPARE(dir.Entries(), QStringList {User});
+    QVERIFY(!data.Modified);
+    QCOMPARE(data.Options(0).NoCostsFrom, -1.0);
+    QCOMPARE(QFile::permissions(dir.FilePath(User)),
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser
+                 | QFileDevice::ReadGroup);
+    QCOMPARE(data.LoadedStamp, FileStampOf(dir.FilePath(User)));
+
+    // A file that did not exist is created.
+    data.FileName = Main;
+    data.LoadedStamp = {};
+    QCOMPARE(SaveProviderFile(ini, data, displayNames(data), QDate(2026, 12, 7)), TSaveResult::Saved);
+    QVERIFY(dir.Read(Main).startsWith("; Provider.ini\r\n"));
+}
+
+void TestProviderFile::saveFailuresLeaveEverything_data()
+{
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<bool>("cannotReplace");
+    QTest::newRow("temporary file") << int(FaultyFileSystem::CreateTemp) << true;
+    QTest::newRow("short write") << int(FaultyFileSystem::ShortWrite) << false;
+    QTest::newRow("write error") << int(FaultyFileSystem::WriteError) << false;
+    QTest::newRow("flush to disk") << int(FaultyFileSystem::Sync) << false;
+    QTest::newRow("close") << int(FaultyFileSystem::Close) << false;
+    QTest::newRow("rename") << int(FaultyFileSystem::Rename) << false;
+}
+
+void TestProviderFile::saveFailuresLeaveEverything()
+{
+    QFETCH(int, fault);
+    QFETCH(bool, cannotReplace);
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    const QByteArray old = WorkedExample + "; alte Zeile\r\n";
+    dir.Write(User, old);
+    TTheIniFile ini;
+    TProviderData data = load(User);
+    data.Entries(1, TDayClass::Weekday).prepend(entry(0, 59, 1, 9)); // unsorted, as a command may leave it
+    data.Options(0).NoCostsFrom = 0;
+    data.Modified = true;
+    const TProviderData before = data;
+
+    FaultyFileSystem fs;
+    fs.fault = FaultyFileSystem::Fault(fault);
+    TScopedFileSystem scoped(&fs);
+    const TSaveResult result = SaveProviderFile(ini, data, displayNames(data), QDate(2026, 12, 7));
+
+    QCOMPARE(result, cannotReplace ? TSaveResult::CannotReplace : TSaveResult::WriteFailed);
+    QCOMPARE(dir.Read(User), old);
+    QCOMPARE(dir.Entries(), QStringList {User});
+    QVERIFY(data.SameContent(before));
+    QCOMPARE(data.Entries(1, TDayClass::Weekday)[0].Fee, 9.0); // not even sorted
+    QCOMPARE(data.Options(0).NoCostsFrom, 0.0);
+    QVERIFY(data.Modified);
+    const QString path = dir.FilePath(User);
+    QCOMPARE(msgs.Texts(), QStringList {cannotReplace
+                                            ? QStringLiteral("Konnte ") + path + QStringLiteral(" nicht l\u00F6schen!\rSpeicherung kann nicht erfolgen!")
+                                            : QStringLiteral("Konnte ") + path + QStringLiteral(" nicht speichern!\rDie bisherige Datei bleibt unver\u00E4ndert.")});
+    QCOMPARE(msgs.Messages()[0].Caption, QStringLiteral("Fehler"));
+    QCOMPARE(msgs.Messages()[0].Kind, mkError);
+}
+
+void TestProviderFile::writeProtectionNotRemovable()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, WorkedExample);
+    TTheIniFile ini;
+    TProviderData data = load(User);
+    FaultyFileSystem fs;
+    fs.fault = FaultyFileSystem::Protection;
+    TScopedFileSystem scoped(&fs);
+    QCOMPARE(SaveProviderFile(ini, data, displayNames(data), QDate(2027, 1, 1)), TSaveResult::CannotReplace);
+    const QString path = dir.FilePath(User);
+    QCOMPARE(msgs.Texts(), (QStringList {QStringLiteral("Kann Schreibschutz von ") + path + QStringLiteral(" nicht entfernen!"),
+                                         QStringLiteral("Konnte ") + path + QStringLiteral(" nicht l\u00F6schen!\rSpeicherung kann nicht erfolgen!")}));
+    QCOMPARE(dir.Read(User), WorkedExample);
+}
+
+void TestProviderFile::changedOnDiskAsksFirst()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, WorkedExample);
+    TProviderData data = load(User);
+    QVERIFY(ConfirmOverwriteIfChanged(data));
+    QVERIFY(msgs.Messages().isEmpty());
+
+    // Another program replaces the file (another size).
+    dir.Write(User, WorkedExample + "; neu\r\n");
+    msgs.Answer(idNo);
+    QVERIFY(!ConfirmOverwriteIfChanged(data));
+    QCOMPARE(msgs.Messages().size(), 1);
+    QCOMPARE(msgs.Messages()[0].Text,
+             QStringLiteral("Die Datei ") + dir.FilePath(User)
+                 + QStringLiteral(" wurde seit dem Einlesen von einem anderen Programm ge\u00E4ndert.\r"
+                                  "Trotzdem speichern und die dortigen \u00C4nderungen \u00FCberschreiben?"));
+    QCOMPARE(msgs.Messages()[0].Caption, QStringLiteral("Best\u00E4tigung"));
+    QCOMPARE(msgs.Messages()[0].Buttons, TMsgBoxButtons({btYesNo}));
+    msgs.Answer(idYes);
+    QVERIFY(ConfirmOverwriteIfChanged(data));
+
+    // Deleted meanwhile counts as changed too; a file that never existed does not.
+    QFile::remove(dir.FilePath(User));
+    msgs.Answer(idNo);
+    QVERIFY(!ConfirmOverwriteIfChanged(data));
+    msgs.Clear();
+    TProviderData fresh = load(Main);
+    QFile::remove(dir.FilePath(Main));
+    QVERIFY(ConfirmOverwriteIfChanged(fresh));
+    QVERIFY(msgs.Messages().isEmpty());
+}
+
+void TestProviderFile::unencodableNameIsRefused()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    TTheIniFile ini;
+    TProviderData data = workedExampleModel();
+    data.Modified = true;
+    QCOMPARE(SaveProviderFile(ini, data, {QStringLiteral("Omega \u03A9"), QStringLiteral("Flat Online")}),
+             TSaveResult::WriteFailed);
+    QVERIFY(dir.Entries().isEmpty());
+    QVERIFY(data.Modified);
+    QCOMPARE(msgs.Messages().size(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestProviderFile)
+#include "tst_core_providerfile.moc"

@@ -297,9 +297,22 @@ int TFileSystem::Rename(const QString &from, const QString &to)
 
 int SafeWriteFile(const QString &path, const QByteArray &bytes)
 {
+    return SafeWriteFile(path, bytes, nullptr);
+}
+
+int SafeWriteFile(const QString &path, const QByteArray &bytes, TSafeWriteStep *failedAt)
+{
     TFileSystem &fs = TFileSystem::Instance();
+    TSafeWriteStep step = TSafeWriteStep::CreateTemp;
+    auto failAt = [&](TSafeWriteStep s, int code) {
+        if (failedAt)
+            *failedAt = s;
+        return code;
+    };
+    if (failedAt)
+        *failedAt = TSafeWriteStep::None;
     if (path.isEmpty())
-        return 3;
+        return failAt(step, 3);
 
     // A symbolic link stays a link: the file it points to is replaced.
     QString target = path;
@@ -311,7 +324,7 @@ int SafeWriteFile(const QString &path, const QByteArray &bytes)
 
     // A write-protected file is not replaced behind its owner's back.
     if (fs.IsWriteProtected(target))
-        return 5;
+        return failAt(step, 5);
 
     const qsizetype slash = target.lastIndexOf(u'/');
     const QString dir = slash < 0 ? QStringLiteral(".") : (slash == 0 ? QStringLiteral("/") : target.left(slash));
@@ -321,19 +334,20 @@ int SafeWriteFile(const QString &path, const QByteArray &bytes)
     int handle = -1;
     int rc = fs.CreateTempFile(dir, baseName, tempPath, handle);
     if (rc != 0)
-        return rc;
+        return failAt(step, rc);
 
     auto fail = [&](int code, bool closeHandle) {
         if (closeHandle)
             fs.Close(handle);
         fs.RemoveFile(tempPath);
-        return code != 0 ? code : ErrorGeneral;
+        return failAt(step, code != 0 ? code : ErrorGeneral);
     };
     auto lastErrorOr = [&](int fallback) {
         const int e = fs.LastError();
         return e != 0 ? e : fallback;
     };
 
+    step = TSafeWriteStep::Write;
     const char *data = bytes.constData();
     const qint64 size = bytes.size();
     for (qint64 done = 0; done < size;) {
@@ -346,12 +360,16 @@ int SafeWriteFile(const QString &path, const QByteArray &bytes)
             return fail(lastErrorOr(ErrorDiskFull), true);
         done += n;
     }
+    step = TSafeWriteStep::Permissions;
     if ((rc = fs.CopyPermissions(target, handle)) != 0)
         return fail(rc, true);
+    step = TSafeWriteStep::Sync;
     if ((rc = fs.Sync(handle)) != 0)
         return fail(rc, true);
+    step = TSafeWriteStep::Close;
     if ((rc = fs.Close(handle)) != 0)
         return fail(rc, false);
+    step = TSafeWriteStep::Rename;
     if ((rc = fs.Rename(tempPath, target)) != 0)
         return fail(rc, false);
     return 0;

@@ -13,7 +13,8 @@
 //   EMFILE/ENFILE 4, EEXIST 80, EROFS 19, EBUSY/ETXTBSY 32, EISDIR 5,
 //   ENOSPC/EDQUOT 112, EFBIG 223, ENAMETOOLONG 206, EIO 1117, ELOOP 1921,
 //   anything else 31 (a device or general failure).
-// No failing call ever returns 0.
+// No failing call ever returns 0, and a failed creation never returns 2: a
+// missing directory gives 3.
 class TFileSystem
 {
 public:
@@ -66,13 +67,17 @@ protected:
 // same directory is written completely, synced and renamed over the old file,
 // which keeps its permission bits. On any failure the old file is left
 // byte-identical, the temporary file is removed and an error code is returned;
-// 0 means the new file is in place.
+// 0 means the new file is in place. A write-protected file is not replaced (5),
+// and a symbolic link stays in place: the file it points to is replaced. Every
+// piece handed to Write must be written whole; a short count is a failure
+// (the call's error, else 112), never retried.
 int SafeWriteFile(const QString &path, const QByteArray &bytes);
 
 // The step at which a safe write failed.
 enum class TSafeWriteStep { None, CreateTemp, Write, Permissions, Sync, Close, Rename };
 // As above, and tells at which step it failed (None on success). A failure to
-// create the temporary file means the directory takes no new file.
+// create the temporary file means the directory takes no new file; a
+// write-protected target counts as that step too.
 int SafeWriteFile(const QString &path, const QByteArray &bytes, TSafeWriteStep *failedAt);
 
 // Installs a file system for the lifetime of the object (tests).

@@ -1,0 +1,384 @@
+#include "TestSupport.h"
+
+#include "support/Cp1252.h"
+#include "support/FileSystem.h"
+#include "support/IniDocument.h"
+#include "support/TheIniFile.h"
+
+#include <QFile>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+const QString NoFileName = QStringLiteral("Bitte Dateiname angeben.");
+
+// Write protection that cannot be removed, or a rename that fails.
+class StubbornFs : public TFileSystem
+{
+public:
+    bool protectedForGood = false;
+    int renameCode = 0;
+    bool IsWriteProtected(const QString &path) override
+    {
+        return protectedForGood || TFileSystem::IsWriteProtected(path);
+    }
+    bool RemoveWriteProtection(const QString &path) override
+    {
+        return !protectedForGood && TFileSystem::RemoveWriteProtection(path);
+    }
+    int Rename(const QString &from, const QString &to) override
+    {
+        return renameCode ? renameCode : TFileSystem::Rename(from, to);
+    }
+};
+
+// An open component on dir/name (loProgDir) with the given section.
+void openIni(TTheIniFile &ini, const QString &name, const QString &section = QStringLiteral("A"))
+{
+    ini.SetIniLocation(loProgDir);
+    ini.SetIniFileName(name);
+    ini.SetSection(section);
+    ini.SetOpen(true);
+}
+
+} // namespace
+
+class TestIni : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void lineEndsAndRoundTrip_data();
+    void lineEndsAndRoundTrip();
+    void namesValuesAndDuplicates();
+    void allByteValuesAndLargeData();
+    void placementOfChanges();
+    void refusesTextThatWouldNotReadBack();
+    void readsAndErrorCodes();
+    void notReadyShowsMessage();
+    void missingFileAndDirectory();
+    void writeProtection();
+    void commentLinesAndDelete();
+    void locations();
+    void failedWriteKeepsOldFile();
+};
+
+void TestIni::lineEndsAndRoundTrip_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("CR LF") << QByteArray("; top\r\n[A]\r\nk=1\r\n\r\nx=2\r\n");
+    QTest::newRow("LF") << QByteArray("; top\n[A]\nk=1\n\nx=2\n");
+    QTest::newRow("CR") << QByteArray("; top\r[A]\rk=1\r\rx=2\r");
+    QTest::newRow("mixed, no final end") << QByteArray("; top\r\n[A]\nk=1\r\rx=2");
+}
+
+void TestIni::lineEndsAndRoundTrip()
+{
+    QFETCH(QByteArray, bytes);
+    const TIniDocument doc = TIniDocument::Parse(bytes);
+    QCOMPARE(doc.Value("A", "k"), QByteArray("1"));
+    QCOMPARE(doc.Value("A", "x"), QByteArray("2"));
+    QCOMPARE(doc.Serialize(), QByteArray("; top\r\n[A]\r\nk=1\r\n\r\nx=2\r\n"));
+}
+
+void TestIni::namesValuesAndDuplicates()
+{
+    static const char raw[] = "k=before any section\r\n"
+                              "[ Gr\xFC\xDF" "e ]\r\n"
+                              " \tSch\xE4tze\t = \t \"quoted \" \t\r\n"
+                              "single='x'\r\nlone=\"\r\nmixed=\"a'\r\n"
+                              "bare key\r\n; comment=1\r\n=no name\r\n"
+                              "Key=first\r\nKEY=second\r\nnul=a\0b\r\n"
+                              "[GR\xDC\xDF" "E]\r\nhidden=1\r\n[\xFF]\r\nk=y\r\n";
+    TIniDocument d = TIniDocument::Parse(QByteArrayView(raw, sizeof raw - 1));
+    const QByteArray sec = "gR\xDC\xDF" "e"; // case and umlaut folding
+    QCOMPARE(d.Value(sec, " SCH\xC4TZE "), QByteArray("quoted "));
+    QCOMPARE(d.Value(sec, "single"), QByteArray("x"));
+    QCOMPARE(d.Value(sec, "lone"), QByteArray("\""));
+    QCOMPARE(d.Value(sec, "mixed"), QByteArray("\"a'"));
+    QCOMPARE(d.Value(sec, "Bare Key"), QByteArray(""));
+    QCOMPARE(d.Value(sec, "key"), QByteArray("first"));
+    QCOMPARE(d.Value(sec, "nul"), QByteArray("a\0b", 3));
+    QCOMPARE(d.Value(sec, "; comment"), std::nullopt);
+    QCOMPARE(d.Value(sec, "hidden"), std::nullopt); // the repeated section is not consulted
+    QCOMPARE(d.Value("\x9F", "K"), QByteArray("y"));  // 0xFF folds to 0x9F
+    QCOMPARE(d.Keys(sec), (QList<QByteArray> {"Sch\xE4tze", "single", "lone", "mixed", "bare key", "Key",
+                                              "KEY", "nul"}));
+    d.EraseSection("gr\xFC\xDF" "e");
+    QVERIFY(!d.HasSection(sec));
+    QCOMPARE(d.Serialize(), QByteArray("k=before any section\r\n[\xFF]\r\nk=y\r\n"));
+    QVERIFY(d.IsModified());
+}
+
+void TestIni::allByteValuesAndLargeData()
+{
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        if (b != '\r' && b != '\n')
+            all.append(char(b));
+    // A key name cannot hold "=" nor end in blanks; the value is enclosed so
+    // that its blanks survive trimming.
+    QByteArray key = all;
+    key.replace('=', "");
+    key = key.mid(key.indexOf('!'));
+    const QByteArray file = ";" + all + "\r\n[S]\r\n" + key + "=\"" + all + "\"\r\n";
+    TIniDocument doc = TIniDocument::Parse(file);
+    QCOMPARE(doc.Serialize(), file);
+    QCOMPARE(doc.Value("S", key), all);
+
+    TempProgramDir dir;
+    TTheIniFile ini;
+    openIni(ini, QStringLiteral("big.ini"), QStringLiteral("S"));
+    const QString bigValue(1024 * 1024, u'v');
+    ini.WriteString(QStringLiteral("Big"), bigValue);
+    for (int i = 0; i < 40000; ++i)
+        ini.WriteString(QStringLiteral("K%1").arg(39999 - i), QString::number(i));
+    ini.SetOpen(false);
+    ini.SetOpen(true);
+    QCOMPARE(ini.ReadString(QStringLiteral("big"), QString()), bigValue);
+    QStringList keys;
+    ini.ReadSection(keys);
+    QCOMPARE(keys.size(), 40001);
+    QCOMPARE(keys.at(1), QStringLiteral("K39999"));
+    QCOMPARE(keys.last(), QStringLiteral("K0"));
+    QCOMPARE(ini.ReadString(QStringLiteral("k0"), QString()), QStringLiteral("39999"));
+}
+
+void TestIni::placementOfChanges()
+{
+    TIniDocument doc = TIniDocument::Parse("; header\r\n[A]\r\n  KeY = old\r\nbare\r\n; about B\r\n\r\n"
+                                           "[B]\r\n; only a comment\r\n");
+    QVERIFY(!doc.IsModified());
+    QVERIFY(doc.SetValue("a", "key", "new"));
+    QVERIFY(doc.SetValue("A", "BARE", "set"));
+    QVERIFY(doc.SetValue("A", "added", "1"));
+    QVERIFY(doc.SetValue("B", "b", "2"));
+    QVERIFY(doc.SetValue(" C ", " c ", "3"));
+    QVERIFY(doc.AppendLine("[D]"));
+    QVERIFY(doc.AppendLine("d=4"));
+    QCOMPARE(doc.Serialize(), QByteArray("; header\r\n[A]\r\n  KeY = new\r\nbare=set\r\nadded=1\r\n"
+                                         "; about B\r\n\r\n[B]\r\nb=2\r\n; only a comment\r\n"
+                                         "[C]\r\nc=3\r\n[D]\r\nd=4\r\n"));
+    QCOMPARE(doc.Value("d", "D"), QByteArray("4"));
+    QVERIFY(doc.IsModified());
+}
+
+void TestIni::refusesTextThatWouldNotReadBack()
+{
+    TIniDocument doc = TIniDocument::Parse("[A]\r\nk=1\r\n");
+    for (const auto &[section, key, value] :
+         std::initializer_list<std::tuple<QByteArray, QByteArray, QByteArray>> {
+             {"A", "k", "1\r\n[X]"}, {"A", "a=b", "1"}, {"A", ";k", "1"}, {"A", "[X]", "1"},
+             {"A\nB", "k", "1"}, {"  ", "k", "1"}, {"A", " ", "1"}, {"A", "k\r", "1"}})
+        QVERIFY2(!doc.SetValue(section, key, value), key.constData());
+    QVERIFY(!doc.AppendLine("; two\nlines"));
+    QVERIFY(!doc.IsModified());
+
+    TempProgramDir dir;
+    TTheIniFile ini;
+    openIni(ini, QStringLiteral("a.ini"));
+    ini.WriteString(QStringLiteral("k"), QStringLiteral("\u4E2D"));
+    QCOMPARE(ini.ErrorCode(), 1113);
+    ini.WriteString(QStringLiteral("k"), QStringLiteral("a\nb"));
+    QCOMPARE(ini.ErrorCode(), 87);
+    QVERIFY(ini.Release());
+    QVERIFY(!QFile::exists(dir.FilePath(QStringLiteral("a.ini"))));
+}
+
+void TestIni::readsAndErrorCodes()
+{
+    TempProgramDir dir;
+    dir.Write(QStringLiteral("a.ini"), "[A]\r\nempty=\r\nword=INIERROR\r\nv=Gr\xFC\xDF" "e\r\n[Empty]\r\n; none\r\n");
+    MsgRecorder msgs;
+    TTheIniFile ini;
+    openIni(ini, QStringLiteral("a.ini"));
+    QCOMPARE(ini.ErrorCode(), 0);
+    auto check = [&](const QString &ident, const QString &expected, int code) {
+        QCOMPARE(ini.ReadString(ident, QStringLiteral("def")), expected);
+        QCOMPARE(ini.ErrorCode(), code);
+    };
+    check(QStringLiteral("empty"), QString(), 0);
+    check(QStringLiteral("missing"), QStringLiteral("def"), -1);
+    check(QString(), QString(), 0);
+    check(QStringLiteral("word"), QStringLiteral("def"), -1);
+    check(QStringLiteral("V"), QStringLiteral("Grüße"), 0);
+    check(QStringLiteral("\u4E2D"), QStringLiteral("def"), -1);
+
+    QStringList list {QStringLiteral("stale")};
+    ini.SetSection(QStringLiteral("empty"));
+    ini.ReadSection(list);
+    QVERIFY(list.isEmpty());
+    QCOMPARE(ini.ErrorCode(), -1);
+    ini.WriteString(QString(), QStringLiteral("x"));
+    QCOMPARE(ini.ErrorCode(), 0);
+    ini.SetSection(QStringLiteral("Ä"));
+    ini.WriteString(QStringLiteral("ö"), QStringLiteral("ü"));
+    QVERIFY(msgs.Texts().isEmpty());
+
+    // A new file name writes the changes of the open file first.
+    ini.SetIniFileName(QStringLiteral("b.ini"));
+    QVERIFY(!ini.Open());
+    QVERIFY(dir.Read(QStringLiteral("a.ini")).endsWith("; none\r\n[\xC4]\r\n\xF6=\xFC\r\n"));
+}
+
+void TestIni::notReadyShowsMessage()
+{
+    TempProgramDir dir;
+    dir.Write(QStringLiteral("a.ini"), "[A]\r\nk=1\r\n");
+    MsgRecorder msgs;
+    TTheIniFile ini;
+    ini.SetIniLocation(loProgDir);
+    ini.SetIniFileName(QStringLiteral("a.ini"));
+    ini.SetSection(QStringLiteral("A"));
+    ini.SetErrorCode(9);
+    QCOMPARE(ini.ReadString(QStringLiteral("k"), QStringLiteral("def")), QStringLiteral("def"));
+    QCOMPARE(ini.ErrorCode(), 0);
+    QStringList list {QStringLiteral("kept")};
+    ini.ReadSection(list);
+    ini.WriteString(QStringLiteral("k"), QStringLiteral("2"));
+    ini.EraseSection();
+    QCOMPARE(list, QStringList {QStringLiteral("kept")});
+    QCOMPARE(msgs.Texts(), QStringList(4, NoFileName));
+    QCOMPARE(msgs.Messages().first().Kind, mkPlain);
+    QCOMPARE(ini.ErrorCode(), 0);
+
+    // Open, but the opening failed: still not ready.
+    msgs.Clear();
+    ini.SetIniFileName(QStringLiteral("no/such/a.ini"));
+    ini.SetOpen(true);
+    QCOMPARE(ini.ErrorCode(), 3);
+    ini.ReadString(QStringLiteral("k"), QString());
+    QCOMPARE(msgs.Texts(), QStringList {NoFileName});
+    QCOMPARE(dir.Read(QStringLiteral("a.ini")), QByteArray("[A]\r\nk=1\r\n"));
+}
+
+void TestIni::missingFileAndDirectory()
+{
+    TempProgramDir dir;
+    TTheIniFile ini;
+    openIni(ini, QStringLiteral("new.ini"));
+    QCOMPARE(ini.ErrorCode(), 2);
+    QCOMPARE(ini.OpenIniFile(), 0);
+    QCOMPARE(dir.Entries(), QStringList());
+    ini.SetOpen(false); // nothing changed, nothing written
+    QCOMPARE(dir.Entries(), QStringList());
+    ini.SetOpen(true);
+    ini.WriteString(QStringLiteral("k"), QStringLiteral("v"));
+    QVERIFY(ini.Release());
+    QCOMPARE(dir.Read(QStringLiteral("new.ini")), QByteArray("[A]\r\nk=v\r\n"));
+
+    ini.SetIniFileName(QStringLiteral("missing/new.ini"));
+    ini.SetOpen(true);
+    QCOMPARE(ini.ErrorCode(), 3);
+    QVERIFY(!ini.IsDocumentOpen());
+}
+
+void TestIni::writeProtection()
+{
+    TempProgramDir dir;
+    dir.Write(QStringLiteral("a.ini"), "[A]\r\nk=1\r\n");
+    const QByteArray path = QFile::encodeName(dir.FilePath(QStringLiteral("a.ini")));
+    ::chmod(path.constData(), 0444);
+    MsgRecorder msgs;
+    TTheIniFile ini;
+    openIni(ini, QStringLiteral("a.ini"));
+    QCOMPARE(ini.ErrorCode(), 0);
+    struct stat st;
+    QVERIFY(::stat(path.constData(), &st) == 0 && (st.st_mode & S_IWUSR));
+    ini.SetOpen(false);
+
+    StubbornFs fs;
+    fs.protectedForGood = true;
+    TScopedFileSystem scope(&fs);
+    ini.SetOpen(true);
+    QCOMPARE(ini.ErrorCode(), 5);
+    QCOMPARE(msgs.Texts(), QStringList {QStringLiteral("Kann Schreibschutz von ") + dir.FilePath(QStringLiteral("a.ini"))
+                                        + QStringLiteral(" nicht entfernen!")});
+    QVERIFY(!ini.IsDocumentOpen());
+}
+
+void TestIni::commentLinesAndDelete()
+{
+    TempProgramDir dir;
+    dir.Write(QStringLiteral("a.ini"), "; old\r\n[A]\r\nk=1"); // no final line end
+    MsgRecorder msgs;
+    TTheIniFile ini;
+    openIni(ini, QStringLiteral("a.ini"));
+    ini.WriteString(QStringLiteral("k"), QStringLiteral("2")); // pending, written before the append
+    ini.AddCommentLine(QStringLiteral("text"), QString());
+    ini.AddCommentLine(QString(), QStringLiteral("; "));
+    QCOMPARE(ini.ErrorCode(), 0);
+    QCOMPARE(dir.Read(QStringLiteral("a.ini")), QByteArray("; old\r\n[A]\r\nk=2\r\n;text\r\n; \r\n"));
+    ini.AddCommentLine(QStringLiteral("\u4E2D"), QString());
+    QCOMPARE(ini.ErrorCode(), 1113);
+
+    QVERIFY(ini.DeleteIniFile());
+    QCOMPARE(ini.ErrorCode(), 2);
+    QVERIFY(ini.DeleteIniFile()); // no file: still true
+    QCOMPARE(ini.ErrorCode(), 2);
+    QCOMPARE(dir.Entries(), QStringList());
+
+    // A comment block on a new file stays on top of what is written after it.
+    ini.AddCommentLine(QStringLiteral(" Tarife"), QString());
+    ini.SetOpen(true);
+    ini.WriteString(QStringLiteral("k"), QStringLiteral("v"));
+    ini.SetOpen(false);
+    QCOMPARE(dir.Read(QStringLiteral("a.ini")), QByteArray("; Tarife\r\n[A]\r\nk=v\r\n"));
+
+    ini.SetIniFileName(QString());
+    ini.AddCommentLine(QStringLiteral("x"), QString());
+    QCOMPARE(msgs.Texts(), QStringList {NoFileName});
+}
+
+void TestIni::locations()
+{
+    TempProgramDir dir;
+    TTheIniFile ini;
+    ini.SetIniFileName(QStringLiteral("a.ini"));
+    QVERIFY(ini.WindowsDir().endsWith(u'/') && ini.WindowsDir().size() > 1);
+    QCOMPARE(ini.GetFullFileName(), ini.WindowsDir() + QStringLiteral("a.ini")); // default location
+    ini.SetIniLocation(loProgDir);
+    QCOMPARE(ini.GetFullFileName(), dir.FilePath(QStringLiteral("a.ini")));
+    ini.SetIniLocation(loUser);
+    QCOMPARE(ini.GetFullFileName(), QStringLiteral("a.ini"));
+    ini.SetIniLocation(loDefUser);
+    for (const auto &[given, stored] : {std::pair {"/x/y", "/x/y/"}, {"/x/y/", "/x/y/"}, {"", ""}}) {
+        ini.SetDefFilePath(QString::fromLatin1(given));
+        QCOMPARE(ini.DefFilePath(), QString::fromLatin1(stored));
+        QCOMPARE(ini.GetFullFileName(), QString::fromLatin1(stored) + QStringLiteral("a.ini"));
+    }
+}
+
+void TestIni::failedWriteKeepsOldFile()
+{
+    TempProgramDir dir;
+    const QByteArray old = "[A]\r\nk=1\r\n";
+    dir.Write(QStringLiteral("a.ini"), old);
+    StubbornFs fs;
+    TScopedFileSystem scope(&fs);
+    TTheIniFile ini;
+    openIni(ini, QStringLiteral("a.ini"));
+    ini.WriteString(QStringLiteral("k"), QStringLiteral("2"));
+    fs.renameCode = 32;
+    QVERIFY(!ini.Release());
+    QCOMPARE(ini.ErrorCode(), 32);
+    QCOMPARE(dir.Read(QStringLiteral("a.ini")), old);
+    QCOMPARE(dir.Entries(), QStringList {QStringLiteral("a.ini")});
+    QVERIFY(ini.HasUnsavedChanges());
+
+    // Opening again must not drop the unsaved changes while they still fail.
+    ini.SetOpen(true);
+    QCOMPARE(ini.ErrorCode(), 32);
+    QVERIFY(!ini.IsDocumentOpen());
+    fs.renameCode = 0;
+    ini.SetOpen(true);
+    QCOMPARE(ini.ErrorCode(), 0);
+    QCOMPARE(ini.ReadString(QStringLiteral("k"), QString()), QStringLiteral("2"));
+    QCOMPARE(dir.Read(QStringLiteral("a.ini")), QByteArray("[A]\r\nk=2\r\n"));
+}
+
+QTEST_GUILESS_MAIN(TestIni)
+#include "tst_core_ini.moc"

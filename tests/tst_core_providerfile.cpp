@@ -133,12 +133,12 @@ QByteArray build(TProviderData data, const QDate &date = QDate(2026, 12, 7))
 class FaultyFileSystem : public TFileSystem
 {
 public:
-    enum Fault { None, CreateTemp, ShortWrite, WriteError, Sync, Rename, Protection, Close };
+    enum Fault { None, FailTemp, ShortWrite, WriteError, FailSync, FailRename, Protection, FailClose };
     Fault fault = None;
 
     int CreateTempFile(const QString &dir, const QString &base, QString &temp, int &handle) override
     {
-        if (fault == CreateTemp)
+        if (fault == FailTemp)
             return 5;
         return TFileSystem::CreateTempFile(dir, base, temp, handle);
     }
@@ -150,15 +150,15 @@ public:
             return -1;
         return TFileSystem::Write(handle, data, size);
     }
-    int Sync(int handle) override { return fault == Sync ? 112 : TFileSystem::Sync(handle); }
+    int Sync(int handle) override { return fault == FailSync ? 112 : TFileSystem::Sync(handle); }
     int Close(int handle) override
     {
         const int rc = TFileSystem::Close(handle);
-        return fault == Close ? 112 : rc;
+        return fault == FailClose ? 112 : rc;
     }
     int Rename(const QString &from, const QString &to) override
     {
-        return fault == Rename ? 5 : TFileSystem::Rename(from, to);
+        return fault == FailRename ? 5 : TFileSystem::Rename(from, to);
     }
     bool IsWriteProtected(const QString &path) override
     {
@@ -513,12 +513,12 @@ void TestProviderFile::saveFailuresLeaveEverything_data()
 {
     QTest::addColumn<int>("fault");
     QTest::addColumn<bool>("cannotReplace");
-    QTest::newRow("temporary file") << int(FaultyFileSystem::CreateTemp) << true;
+    QTest::newRow("temporary file") << int(FaultyFileSystem::FailTemp) << true;
     QTest::newRow("short write") << int(FaultyFileSystem::ShortWrite) << false;
     QTest::newRow("write error") << int(FaultyFileSystem::WriteError) << false;
-    QTest::newRow("flush to disk") << int(FaultyFileSystem::Sync) << false;
-    QTest::newRow("close") << int(FaultyFileSystem::Close) << false;
-    QTest::newRow("rename") << int(FaultyFileSystem::Rename) << false;
+    QTest::newRow("flush to disk") << int(FaultyFileSystem::FailSync) << false;
+    QTest::newRow("close") << int(FaultyFileSystem::FailClose) << false;
+    QTest::newRow("rename") << int(FaultyFileSystem::FailRename) << false;
 }
 
 void TestProviderFile::saveFailuresLeaveEverything()

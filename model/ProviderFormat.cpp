@@ -50,13 +50,19 @@ qsizetype numberLength(QStringView s, qsizetype from)
 // Converts a validated number text (no blanks); false when out of range.
 bool convert(QStringView text, double &value)
 {
-    std::string ascii;
-    ascii.reserve(text.size());
+    char small[64];
+    std::string large;
+    char *ascii = small;
+    if (text.size() > qsizetype(sizeof small)) {
+        large.resize(text.size());
+        ascii = large.data();
+    }
+    qsizetype n = 0;
     for (QChar c : text)
         if (c != u'+')
-            ascii.push_back(static_cast<char>(c.unicode()));
+            ascii[n++] = static_cast<char>(c.unicode());
     double v = 0;
-    const auto res = std::from_chars(ascii.data(), ascii.data() + ascii.size(), v);
+    const auto res = std::from_chars(ascii, ascii + n, v);
     if (res.ec != std::errc() || !std::isfinite(v))
         return false;
     value = v;
@@ -75,7 +81,7 @@ qsizetype skipBlanks(QStringView s)
 bool timeField(QStringView field, int &value)
 {
     std::int32_t v = 0;
-    if (!ReadInteger(field.toString(), v))
+    if (!ReadInteger(field, v))
         return false;
     value = std::abs(v);
     return true;
@@ -93,27 +99,29 @@ QStringView between(QStringView s, qsizetype dash, qsizetype slash)
 
 QString CleanValue(const QString &value)
 {
-    QString out;
-    out.reserve(value.size());
-    for (QChar c : value) {
-        if (c == u';')
-            break;
+    const qsizetype semicolon = value.indexOf(u';');
+    const QStringView kept = QStringView(value).left(semicolon < 0 ? value.size() : semicolon);
+    if (!kept.contains(u' '))
+        return semicolon < 0 ? value : kept.toString();
+    QString out(kept.size(), Qt::Uninitialized);
+    QChar *dst = out.data();
+    for (QChar c : kept)
         if (c != u' ')
-            out.append(c);
-    }
+            *dst++ = c;
+    out.truncate(dst - out.constData());
     return out;
 }
 
-bool ReadNumber(const QString &text, double &value)
+bool ReadNumber(QStringView text, double &value)
 {
     const qsizetype start = skipBlanks(text);
     const qsizetype len = numberLength(text, start);
     if (len == 0 || start + len != text.size())
         return false;
-    return convert(QStringView(text).mid(start, len), value);
+    return convert(text.mid(start, len), value);
 }
 
-bool ReadInteger(const QString &text, std::int32_t &value)
+bool ReadInteger(QStringView text, std::int32_t &value)
 {
     qsizetype i = skipBlanks(text);
     bool negative = false;
@@ -138,21 +146,20 @@ bool ReadInteger(const QString &text, std::int32_t &value)
     return true;
 }
 
-double ReadNumberPrefix(const QString &text)
+double ReadNumberPrefix(QStringView text)
 {
     const qsizetype start = skipBlanks(text);
     const qsizetype len = numberLength(text, start);
     double v = 0;
-    if (len == 0 || !convert(QStringView(text).mid(start, len), v))
+    if (len == 0 || !convert(text.mid(start, len), v))
         return 0;
     return v;
 }
 
-bool ParseTimeOfDay(const QString &text, std::int32_t &seconds)
+bool ParseTimeOfDay(QStringView s, std::int32_t &seconds)
 {
     seconds = 0;
     int hours = 0, minutes = 0;
-    const QStringView s(text);
     if (!timeField(s.mid(0, 2), hours) || !timeField(s.size() > 3 ? s.mid(3, 2) : QStringView(), minutes))
         return false;
     if (hours > 23 || minutes > 59)
@@ -161,12 +168,12 @@ bool ParseTimeOfDay(const QString &text, std::int32_t &seconds)
     return true;
 }
 
-bool IsTariffEntryText(const QString &text)
+bool IsTariffEntryText(QStringView text)
 {
     return text.size() >= 12 && text[5] == u'-' && text[11] == u'/';
 }
 
-std::uint16_t DaysFromText(const QString &text)
+std::uint16_t DaysFromText(QStringView text)
 {
     std::uint16_t days = 0;
     for (QChar c : text)
@@ -241,10 +248,10 @@ TEntryParse ParseEntryValue(const QString &rawValue, TTariffEntry &entry)
     const qsizetype dash = s.indexOf(u'-');
     const qsizetype slash1 = s.indexOf(u'/');
     const qsizetype slash2 = s.indexOf(u'/', slash1 + 1);
-    const QString start = s.left(dash).toString();
-    const QString end = between(s, dash, slash1).toString();
-    const QString interval = (slash2 < 0 ? s.mid(slash1 + 1) : s.mid(slash1 + 1, slash2 - slash1 - 1)).toString();
-    const QString fee = slash2 < 0 ? QString() : s.mid(slash2 + 1).toString();
+    const QStringView start = s.left(dash);
+    const QStringView end = between(s, dash, slash1);
+    const QStringView interval = slash2 < 0 ? s.mid(slash1 + 1) : s.mid(slash1 + 1, slash2 - slash1 - 1);
+    const QStringView fee = slash2 < 0 ? QStringView() : s.mid(slash2 + 1);
 
     entry = TTariffEntry {};
     const bool fromOk = ParseTimeOfDay(start, entry.TimeFrom);
@@ -290,10 +297,10 @@ std::optional<TFreeHoursRange> ParseRangeValue(const QString &rawValue)
         return std::nullopt;
 
     TFreeHoursRange range;
-    range.Days = DaysFromText(days.toString());
-    if (!ParseTimeOfDay(rest.left(dash).toString(), range.TimeFrom)
-        || !ParseTimeOfDay(between(rest, dash, slash1).toString(), range.TimeTo)
-        || !ReadNumber(rest.mid(slash1 + 1, slash2 - slash1 - 1).toString(), range.Interval))
+    range.Days = DaysFromText(days);
+    if (!ParseTimeOfDay(rest.left(dash), range.TimeFrom)
+        || !ParseTimeOfDay(between(rest, dash, slash1), range.TimeTo)
+        || !ReadNumber(rest.mid(slash1 + 1, slash2 - slash1 - 1), range.Interval))
         return std::nullopt;
     return range;
 }

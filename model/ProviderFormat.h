@@ -31,22 +31,22 @@ QString CleanValue(const QString &value);
 
 // The whole text is a decimal number: optional leading blanks, optional sign,
 // digits with an optional "." and decimals, optional exponent.
-bool ReadNumber(const QString &text, double &value);
+bool ReadNumber(QStringView text, double &value);
 // The whole text is a decimal integer in the 32-bit signed range.
-bool ReadInteger(const QString &text, std::int32_t &value);
+bool ReadInteger(QStringView text, std::int32_t &value);
 // The number written at the start of the text, up to the first character that
 // cannot continue it; 0 when there is none.
-double ReadNumberPrefix(const QString &text);
+double ReadNumberPrefix(QStringView text);
 
 // Hours from characters 1-2, minutes from characters 4-5 (character 3 is not
 // examined); a minus sign is ignored. Invalid gives 0 and false.
-bool ParseTimeOfDay(const QString &text, std::int32_t &seconds);
+bool ParseTimeOfDay(QStringView text, std::int32_t &seconds);
 
 // At least 12 characters, "-" as the 6th and "/" as the 12th.
-bool IsTariffEntryText(const QString &text);
+bool IsTariffEntryText(QStringView text);
 
 // Bit n is set when the digit n (1 to 8) occurs anywhere in the text.
-std::uint16_t DaysFromText(const QString &text);
+std::uint16_t DaysFromText(QStringView text);
 // The digits 1 to 8 of the set bits, ascending: Saturday and Sunday give "17".
 QString DaysToText(std::uint16_t days);
 

@@ -117,13 +117,42 @@ void AddNewProviderKey(const QString &name, QList<TKeyAndName> &providers)
     providers.append(NewProviderKey(name, providers));
 }
 
+namespace {
+
+// Appends TwoDigitText(value) without building intermediate strings.
+void appendTwoDigits(QChar *&dst, std::int32_t value)
+{
+    if (value >= 0 && value < 100) {
+        *dst++ = QChar(u'0' + value / 10);
+        *dst++ = QChar(u'0' + value % 10);
+        return;
+    }
+    for (QChar c : MyTools.TwoDigitText(value))
+        *dst++ = c;
+}
+
+// Writes HH:MM:SS for the given separator; returns the end.
+QChar *writeTimeText(QChar *dst, std::int32_t seconds, QChar sep)
+{
+    const std::int32_t rest = seconds % 3600;
+    appendTwoDigits(dst, seconds / 3600);
+    *dst++ = sep;
+    appendTwoDigits(dst, rest / 60);
+    *dst++ = sep;
+    appendTwoDigits(dst, rest % 60);
+    return dst;
+}
+
+// Longest HH:MM:SS text of a 32-bit value: "-596523:-14:-8".
+constexpr int MaxTimeTextLength = 14;
+
+} // namespace
+
 QString SecondsToTimeText(std::int32_t seconds)
 {
-    const QChar sep = TLocaleSettings::Current().TimeSeparator;
-    const std::int32_t hours = seconds / 3600;
-    const std::int32_t rest = seconds % 3600;
-    return MyTools.TwoDigitText(hours) + sep + MyTools.TwoDigitText(rest / 60) + sep
-        + MyTools.TwoDigitText(rest % 60);
+    QChar buf[MaxTimeTextLength];
+    QChar *end = writeTimeText(buf, seconds, TLocaleSettings::Current().TimeSeparator);
+    return QString(buf, end - buf);
 }
 
 QString SecondsToShortTimeText(std::int32_t seconds)
@@ -251,8 +280,12 @@ void SetProgramDirOverride(const QString &dir)
 
 QString TariffSortKey(const TTariffEntry &entry)
 {
-    return (SecondsToTimeText(entry.TimeFrom) + u' ' + SecondsToTimeText(entry.TimeTo))
-        .left(TTariffEntry::MaxSortKeyLength);
+    const QChar sep = TLocaleSettings::Current().TimeSeparator;
+    QChar buf[2 * MaxTimeTextLength + 1];
+    QChar *end = writeTimeText(buf, entry.TimeFrom, sep);
+    *end++ = u' ';
+    end = writeTimeText(end, entry.TimeTo, sep);
+    return QString(buf, std::min<qsizetype>(end - buf, TTariffEntry::MaxSortKeyLength));
 }
 
 void SortTariffEntries(TTariffEntryList &entries)

@@ -1,0 +1,42 @@
+#include "LargestFile.h"
+
+#include <QString>
+
+QByteArray LargestProviderFile()
+{
+    QByteArray f;
+    f.reserve(3 << 20);
+    auto line = [&](const QString &s) {
+        f += s.toLatin1();
+        f += "\r\n";
+    };
+    auto key = [](int i) { return QStringLiteral("PROV%1").arg(i + 1, 4, 10, QChar(u'0')); };
+    line(QStringLiteral("; Provider.ini"));
+    line(QStringLiteral("[PROVIDER]"));
+    for (int i = 0; i < 1025; ++i)
+        line(QStringLiteral("P%1=Anbieter_Nummer_%2_Gro\u00DFkunden,%3").arg(i).arg(1024 - i).arg(key(i)));
+    for (const char *word : {"WERKTAG", "SASO"})
+        for (int i = 0; i < 1025; ++i) {
+            line(u'[' + key(i) + QLatin1String(word) + u']');
+            for (int j = 0; j < 21; ++j)
+                line(key(i) + QString::number(j)
+                     + QStringLiteral("=%1:00-%1:59/60.0000/0.0%2").arg(j, 2, 10, QChar(u'0')).arg(100 + j));
+        }
+    const char *options[] = {"TIMING", "MinConnectTime", "FREISTUNDEN", "OPTIONS", "FreeHoursCosts",
+                             "GRUNDBETRAG", "BASECONNECTPRICE", "FreeHoursPerDay", "ISDNDoubleCosts",
+                             "NOCOSTS", "COSTSPERDAY"};
+    const char *values[] = {"60.0000", "60.0000", "36000", "YES", "12.5000", "495", "9.9000", "YES",
+                            "YES", "2500", "15"};
+    for (int o = 0; o < 11; ++o) {
+        line(u'[' + QLatin1String(options[o]) + u']');
+        for (int i = 0; i < 1025; ++i)
+            line(key(i) + u'=' + QLatin1String(values[o]));
+        if (o == 2)
+            for (int i = 0; i < 1025; ++i) {
+                line(u'[' + key(i) + QStringLiteral("FREEHOURSRANGE]"));
+                for (int j = 0; j < 8; ++j)
+                    line(key(i) + QString::number(j) + QStringLiteral("=23456|%1:00-%1:59/60.0000/").arg(j + 10));
+            }
+    }
+    return f;
+}

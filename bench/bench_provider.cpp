@@ -1,0 +1,119 @@
+// Loading and saving the largest provider file, against a plain read of the
+// same file split into lines; and the peak memory of a process that loads it.
+
+#include "LargestFile.h"
+
+#include "model/ProviderData.h"
+#include "model/ProviderLoader.h"
+#include "model/ProviderSaver.h"
+#include "support/MsgBox.h"
+#include "support/TextHelpers.h"
+#include "support/TheIniFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+struct Fixture
+{
+    QTemporaryDir dir;
+    Fixture()
+    {
+        SetProgramDirOverride(dir.path());
+        SetMsgBoxHandler([](const TMsgBoxRequest &) { return 1; });
+        QFile f(dir.filePath(QStringLiteral("Provider.ini")));
+        const QByteArray bytes = LargestProviderFile();
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+            std::abort();
+    }
+    QString path() const { return dir.filePath(QStringLiteral("Provider.ini")); }
+};
+
+Fixture &fixture()
+{
+    static Fixture f;
+    return f;
+}
+
+TProviderData loadLargest()
+{
+    TTheIniFile ini;
+    TProviderData data;
+    data.FileName = QStringLiteral("Provider.ini");
+    LoadProviderFile(ini, data);
+    return data;
+}
+
+void BM_PlainReadSplitLines(benchmark::State &state)
+{
+    const QString path = fixture().path();
+    for (auto _ : state) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            std::abort();
+        const QList<QByteArray> lines = f.readAll().split('\n');
+        benchmark::DoNotOptimize(lines.size());
+    }
+}
+BENCHMARK(BM_PlainReadSplitLines)->Unit(benchmark::kMillisecond);
+
+void BM_LoadLargest(benchmark::State &state)
+{
+    fixture();
+    for (auto _ : state) {
+        const TProviderData data = loadLargest();
+        if (data.Count() != 1025) {
+            state.SkipWithError("wrong provider count");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_LoadLargest)->Unit(benchmark::kMillisecond);
+
+void BM_SaveLargest(benchmark::State &state)
+{
+    fixture();
+    TProviderData data = loadLargest();
+    QStringList names;
+    for (const auto &p : data.ProviderList())
+        names.append(UnderscoreToSpace(p.Name));
+    TTheIniFile ini;
+    for (auto _ : state) {
+        data.LoadedStamp = {};
+        if (SaveProviderFile(ini, data, names, QDate(2026, 12, 8)) != TSaveResult::Saved)
+            state.SkipWithError("save failed");
+    }
+}
+BENCHMARK(BM_SaveLargest)->Unit(benchmark::kMillisecond);
+
+// The peak resident memory of a child process that loads the file, in MiB.
+void BM_PeakMemoryOfLoad(benchmark::State &state)
+{
+    fixture();
+    double peakMiB = 0;
+    for (auto _ : state) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            const TProviderData data = loadLargest();
+            _exit(data.Count() == 1025 ? 0 : 1);
+        }
+        int status = 0;
+        rusage usage {};
+        wait4(pid, &status, 0, &usage);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            state.SkipWithError("child failed");
+        peakMiB = usage.ru_maxrss / 1024.0;
+    }
+    state.counters["peak_MiB"] = peakMiB;
+}
+BENCHMARK(BM_PeakMemoryOfLoad)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace

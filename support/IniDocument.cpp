@@ -28,24 +28,32 @@ bool hasLineEnd(QByteArrayView s)
     return s.contains('\r') || s.contains('\n');
 }
 
-// Names are looked up by their folded bytes; short names are folded on the
-// stack so that a lookup allocates nothing.
+// Names are compared by their folded bytes; they are folded on the stack so
+// that a lookup allocates nothing.
 using FoldBuffer = QVarLengthArray<char, 128>;
 
-QByteArray foldedKey(QByteArrayView name, FoldBuffer &buffer)
+QByteArrayView fold(QByteArrayView name, FoldBuffer &buffer)
 {
     buffer.resize(name.size());
     for (qsizetype i = 0; i < name.size(); ++i)
         buffer[i] = static_cast<char>(Cp1252::foldByte(static_cast<unsigned char>(name[i])));
-    return QByteArray::fromRawData(buffer.constData(), buffer.size());
+    return QByteArrayView(buffer.constData(), buffer.size());
 }
 
-QByteArray folded(QByteArrayView name)
+bool equalFolded(QByteArrayView name, QByteArrayView folded)
 {
-    QByteArray out(name.size(), Qt::Uninitialized);
+    if (name.size() != folded.size())
+        return false;
     for (qsizetype i = 0; i < name.size(); ++i)
-        out[i] = static_cast<char>(Cp1252::foldByte(static_cast<unsigned char>(name[i])));
-    return out;
+        if (Cp1252::foldByte(static_cast<unsigned char>(name[i])) != static_cast<unsigned char>(folded[i]))
+            return false;
+    return true;
+}
+
+quint32 keyHash(QByteArrayView folded)
+{
+    const size_t h = qHashBits(folded.data(), size_t(folded.size()));
+    return quint32(h ^ (quint64(h) >> 32));
 }
 
 // The name of a section header line, or nothing when the line is none.
@@ -60,7 +68,7 @@ std::optional<QByteArrayView> headerName(QByteArrayView line)
     return trimmed(t.sliced(1, close - 1));
 }
 
-// The name of a key line (empty when the line is no key) inside a section.
+// The name of a key line inside a section; empty when the line is no key.
 QByteArrayView keyName(QByteArrayView line)
 {
     const QByteArrayView t = trimmed(line);
@@ -86,9 +94,16 @@ QByteArrayView keyValue(QByteArrayView line)
 
 TIniDocument TIniDocument::Parse(QByteArrayView bytes)
 {
+    return ParseBytes(bytes.toByteArray());
+}
+
+TIniDocument TIniDocument::ParseBytes(QByteArray bytes)
+{
     TIniDocument doc;
-    const char *p = bytes.data();
-    const char *const end = p + bytes.size();
+    doc.m_text = std::move(bytes);
+    const char *const begin = doc.m_text.constData();
+    const char *const end = begin + doc.m_text.size();
+    const char *p = begin;
     // The next CR and the next LF are searched for only once they have been
     // passed, so that a file using just one of them is still read in one pass.
     const char *nextCr = nullptr, *nextLf = nullptr;
@@ -104,24 +119,56 @@ TIniDocument TIniDocument::Parse(QByteArrayView bytes)
                 nextLf = end;
         }
         const char *lineEnd = std::min(nextCr, nextLf);
-        doc.addLine(QByteArray(p, lineEnd - p));
+        doc.addLine(Line {p - begin, lineEnd - p}, true);
         if (lineEnd == end)
             break;
         p = lineEnd + 1;
         if (*lineEnd == '\r' && p < end && *p == '\n')
             ++p;
     }
+    // Each key table is made once, at its final size.
+    for (Block &block : doc.m_blocks) {
+        if (block.keyLines.isEmpty())
+            continue;
+        qsizetype size = 8;
+        while (size < block.keyLines.size() * 2)
+            size *= 2;
+        block.keyTable = QList<KeySlot>(size);
+        for (qsizetype pos : std::as_const(block.keyLines))
+            doc.indexKey(block, pos);
+    }
     return doc;
 }
 
-void TIniDocument::addLine(QByteArray line)
+QByteArrayView TIniDocument::lineAt(const Line &line) const
 {
-    if (const auto name = headerName(line)) {
-        const qsizetype index = m_blocks.size();
-        m_sections[folded(*name)].append(index);
+    if (line.offset >= 0)
+        return QByteArrayView(m_text.constData() + line.offset, line.size);
+    return m_extra.at(-line.offset - 1);
+}
+
+TIniDocument::Line TIniDocument::storeLine(QByteArray bytes, const Line *replacing)
+{
+    const qsizetype size = bytes.size();
+    // A line written before is overwritten, so that repeated changes of one
+    // key do not pile up.
+    if (replacing && replacing->offset < 0) {
+        m_extra[-replacing->offset - 1] = std::move(bytes);
+        return Line {replacing->offset, size};
+    }
+    m_extra.append(std::move(bytes));
+    return Line {-m_extra.size(), size};
+}
+
+void TIniDocument::addLine(Line line, bool parsing)
+{
+    const QByteArrayView text = lineAt(line);
+    if (const auto name = headerName(text)) {
+        FoldBuffer buffer;
+        m_sections[fold(*name, buffer).toByteArray()].append(m_blocks.size());
         Block block;
         block.hasHeader = true;
-        block.lines.append(std::move(line));
+        block.lines.append(line);
         m_blocks.append(std::move(block));
         return;
     }
@@ -135,16 +182,56 @@ void TIniDocument::addLine(QByteArray line)
     }
     Block &block = m_blocks[last];
     const qsizetype pos = block.lines.size();
-    if (block.hasHeader) {
-        const QByteArrayView name = keyName(line);
-        if (!name.isEmpty()) {
-            block.keyLines.append(pos);
-            QByteArray key = folded(name);
-            if (!block.keyIndex.contains(key))
-                block.keyIndex.insert(std::move(key), pos);
-        }
+    block.lines.append(line);
+    if (!block.hasHeader || keyName(text).isEmpty())
+        return;
+    block.keyLines.append(pos);
+    // While a file is parsed the tables are made at the end, in one go.
+    if (!parsing)
+        indexKey(block, pos);
+}
+
+qsizetype TIniDocument::findKey(const Block &block, QByteArrayView folded, quint32 hash) const
+{
+    if (block.keyTable.isEmpty())
+        return -1;
+    const qsizetype mask = block.keyTable.size() - 1;
+    const KeySlot *table = block.keyTable.constData();
+    for (qsizetype i = hash & mask;; i = (i + 1) & mask) {
+        const KeySlot &slot = table[i];
+        if (slot.pos < 0)
+            return -1;
+        if (slot.hash == hash && equalFolded(keyName(lineAt(block, slot.pos)), folded))
+            return slot.pos;
     }
-    block.lines.append(std::move(line));
+}
+
+void TIniDocument::indexKey(Block &block, qsizetype pos)
+{
+    FoldBuffer buffer;
+    const QByteArrayView folded = fold(keyName(lineAt(block, pos)), buffer);
+    const quint32 hash = keyHash(folded);
+    if (findKey(block, folded, hash) < 0)
+        insertSlot(block, KeySlot {hash, qint32(pos)});
+}
+
+void TIniDocument::insertSlot(Block &block, KeySlot slot)
+{
+    if ((block.keyCount + 1) * 2 > block.keyTable.size()) {
+        const QList<KeySlot> old = std::move(block.keyTable);
+        block.keyTable = QList<KeySlot>(std::max<qsizetype>(8, old.size() * 2));
+        block.keyCount = 0;
+        for (const KeySlot &s : old)
+            if (s.pos >= 0)
+                insertSlot(block, s);
+    }
+    const qsizetype mask = block.keyTable.size() - 1;
+    KeySlot *table = block.keyTable.data();
+    qsizetype i = slot.hash & mask;
+    while (table[i].pos >= 0)
+        i = (i + 1) & mask;
+    table[i] = slot;
+    ++block.keyCount;
 }
 
 bool TIniDocument::IsEmpty() const
@@ -159,41 +246,43 @@ QByteArray TIniDocument::Serialize() const
 {
     qsizetype size = 0;
     for (const Block &b : m_blocks)
-        for (const QByteArray &line : b.lines)
-            size += line.size() + 2;
-    QByteArray out;
-    out.reserve(size);
+        for (const Line &line : b.lines)
+            size += line.size + 2;
+    QByteArray out(size, Qt::Uninitialized);
+    char *dst = out.data();
     for (const Block &b : m_blocks) {
-        for (const QByteArray &line : b.lines) {
-            out.append(line);
-            out.append("\r\n", 2);
+        for (const Line &line : b.lines) {
+            const QByteArrayView text = lineAt(line);
+            if (!text.isEmpty())
+                std::memcpy(dst, text.data(), size_t(text.size()));
+            dst += text.size();
+            *dst++ = '\r';
+            *dst++ = '\n';
         }
     }
     return out;
 }
 
-const TIniDocument::Block *TIniDocument::findBlock(QByteArrayView section) const
+qsizetype TIniDocument::findBlockIndex(QByteArrayView section) const
 {
     FoldBuffer buffer;
-    const auto it = m_sections.constFind(foldedKey(trimmed(section), buffer));
-    return it == m_sections.constEnd() ? nullptr : &m_blocks[it->constFirst()];
-}
-
-TIniDocument::Block *TIniDocument::findBlock(QByteArrayView section)
-{
-    return const_cast<Block *>(std::as_const(*this).findBlock(section));
+    const QByteArrayView folded = fold(trimmed(section), buffer);
+    const auto it = m_sections.constFind(QByteArray::fromRawData(folded.data(), folded.size()));
+    return it == m_sections.constEnd() ? -1 : it->constFirst();
 }
 
 std::optional<QByteArrayView> TIniDocument::ValueView(QByteArrayView section, QByteArrayView key) const
 {
-    const Block *block = findBlock(section);
-    if (!block)
+    const qsizetype block = findBlockIndex(section);
+    if (block < 0)
         return std::nullopt;
     FoldBuffer buffer;
-    const auto it = block->keyIndex.constFind(foldedKey(trimmed(key), buffer));
-    if (it == block->keyIndex.constEnd())
+    const QByteArrayView folded = fold(trimmed(key), buffer);
+    const Block &b = m_blocks.at(block);
+    const qsizetype pos = findKey(b, folded, keyHash(folded));
+    if (pos < 0)
         return std::nullopt;
-    return keyValue(block->lines.at(*it));
+    return keyValue(lineAt(b, pos));
 }
 
 std::optional<QByteArray> TIniDocument::Value(QByteArrayView section, QByteArrayView key) const
@@ -203,20 +292,30 @@ std::optional<QByteArray> TIniDocument::Value(QByteArrayView section, QByteArray
     return std::nullopt;
 }
 
+QList<QByteArrayView> TIniDocument::KeyViews(QByteArrayView section) const
+{
+    QList<QByteArrayView> keys;
+    const qsizetype block = findBlockIndex(section);
+    if (block >= 0) {
+        const Block &b = m_blocks.at(block);
+        keys.reserve(b.keyLines.size());
+        for (qsizetype pos : b.keyLines)
+            keys.append(keyName(lineAt(b, pos)));
+    }
+    return keys;
+}
+
 QList<QByteArray> TIniDocument::Keys(QByteArrayView section) const
 {
     QList<QByteArray> keys;
-    if (const Block *block = findBlock(section)) {
-        keys.reserve(block->keyLines.size());
-        for (qsizetype pos : block->keyLines)
-            keys.append(keyName(block->lines.at(pos)).toByteArray());
-    }
+    for (QByteArrayView k : KeyViews(section))
+        keys.append(k.toByteArray());
     return keys;
 }
 
 bool TIniDocument::HasSection(QByteArrayView section) const
 {
-    return findBlock(section) != nullptr;
+    return findBlockIndex(section) >= 0;
 }
 
 bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArrayView value)
@@ -227,45 +326,48 @@ bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArr
         || hasLineEnd(value) || key.contains('=') || key[0] == ';' || key[0] == '[')
         return false;
 
-    Block *block = findBlock(section);
-    if (!block) {
+    qsizetype blockIndex = findBlockIndex(section);
+    if (blockIndex < 0) {
+        const Line header = storeLine('[' + section.toByteArray() + ']');
+        FoldBuffer buffer;
+        blockIndex = m_blocks.size();
+        m_sections[fold(section, buffer).toByteArray()].append(blockIndex);
         Block fresh;
         fresh.hasHeader = true;
-        fresh.lines.append('[' + section.toByteArray() + ']');
-        m_sections[folded(section)].append(m_blocks.size());
+        fresh.lines.append(header);
         m_blocks.append(std::move(fresh));
-        block = &m_blocks.last();
     }
+    Block &block = m_blocks[blockIndex];
 
     FoldBuffer buffer;
-    const auto it = block->keyIndex.constFind(foldedKey(key, buffer));
-    if (it != block->keyIndex.constEnd()) {
+    const QByteArrayView folded = fold(key, buffer);
+    const qsizetype existing = findKey(block, folded, keyHash(folded));
+    if (existing >= 0) {
         // Keeps the key text and the spacing around "=" as they were.
-        QByteArray &line = block->lines[*it];
-        const qsizetype eq = line.indexOf('=');
-        qsizetype start;
+        const QByteArrayView old = lineAt(block, existing);
+        const qsizetype eq = old.indexOf('=');
+        QByteArray line;
         if (eq < 0) {
-            start = line.size();
-            while (start > 0 && isBlank(line[start - 1]))
-                --start;
-            line.truncate(start);
+            line = old.toByteArray();
+            while (!line.isEmpty() && isBlank(line.back()))
+                line.chop(1);
             line.append('=');
-            start = line.size();
         } else {
-            start = eq + 1;
-            while (start < line.size() && isBlank(line[start]))
+            qsizetype start = eq + 1;
+            while (start < old.size() && isBlank(old[start]))
                 ++start;
+            line = old.first(start).toByteArray();
         }
-        line.truncate(start);
         line.append(value.data(), value.size());
+        block.lines[existing] = storeLine(std::move(line), &block.lines[existing]);
     } else {
-        const qsizetype pos = block->keyLines.isEmpty() ? 1 : block->keyLines.last() + 1;
+        const qsizetype pos = block.keyLines.isEmpty() ? 1 : block.keyLines.last() + 1;
         QByteArray line;
         line.reserve(key.size() + 1 + value.size());
         line.append(key.data(), key.size()).append('=').append(value.data(), value.size());
-        block->lines.insert(pos, std::move(line));
-        block->keyLines.append(pos);
-        block->keyIndex.insert(folded(key), pos);
+        block.lines.insert(pos, storeLine(std::move(line)));
+        block.keyLines.append(pos);
+        insertSlot(block, KeySlot {keyHash(folded), qint32(pos)});
     }
     m_modified = true;
     return true;
@@ -274,7 +376,8 @@ bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArr
 void TIniDocument::EraseSection(QByteArrayView section)
 {
     FoldBuffer buffer;
-    const auto it = m_sections.find(foldedKey(trimmed(section), buffer));
+    const QByteArrayView folded = fold(trimmed(section), buffer);
+    const auto it = m_sections.find(QByteArray::fromRawData(folded.data(), folded.size()));
     if (it == m_sections.end())
         return;
     for (qsizetype index : std::as_const(*it)) {
@@ -290,7 +393,7 @@ bool TIniDocument::AppendLine(QByteArrayView line)
 {
     if (hasLineEnd(line))
         return false;
-    addLine(line.toByteArray());
+    addLine(storeLine(line.toByteArray()));
     m_modified = true;
     return true;
 }

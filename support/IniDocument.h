@@ -26,14 +26,17 @@
 //   last key of its section (after the header when it has none); a new section
 //   goes at the end of the file;
 // - every byte other than CR and LF is data, NUL included.
-// All names and values are Windows-1252 bytes. Lookups cost O(1); the file is
-// split into one block per section so that adding a key moves only the lines
-// of its own section.
+// All names and values are Windows-1252 bytes. Lookups cost O(1). The bytes
+// of the file are kept whole and lines refer into them, so that reading a
+// file costs no allocation per line; the lines are grouped in one block per
+// section, so that adding a key moves only the lines of its own section.
 class TIniDocument
 {
 public:
     TIniDocument() = default;
     static TIniDocument Parse(QByteArrayView bytes);
+    // The same, keeping the given bytes instead of a copy of them.
+    static TIniDocument ParseBytes(QByteArray bytes);
 
     // The whole file, every line ending in CR LF.
     QByteArray Serialize() const;
@@ -49,6 +52,8 @@ public:
     std::optional<QByteArrayView> ValueView(QByteArrayView section, QByteArrayView key) const;
     // Key names of a section in file order (empty when the section is missing).
     QList<QByteArray> Keys(QByteArrayView section) const;
+    // The same without copies; the views are valid until the next change.
+    QList<QByteArrayView> KeyViews(QByteArrayView section) const;
     bool HasSection(QByteArrayView section) const;
 
     // Sets a key, creating key and section as needed. Refuses (false, nothing
@@ -65,23 +70,49 @@ public:
     bool AppendLine(QByteArrayView line);
 
 private:
+    // A line: bytes of m_text at offset >= 0, or m_extra[-offset - 1].
+    struct Line
+    {
+        qsizetype offset;
+        qsizetype size;
+    };
+    // One slot of a key table: the first line of a key name in its block. The
+    // name is not stored; it is compared with the line itself.
+    struct KeySlot
+    {
+        quint32 hash = 0;
+        qint32 pos = -1; // -1: free
+    };
     // The lines of one section, header first, or the lines before the first
-    // section (no header).
+    // section (no header). Each section has its own key table (open
+    // addressing, linear probing), so that the keys of one section lie close
+    // together in memory.
     struct Block
     {
-        QList<QByteArray> lines;
-        QList<qsizetype> keyLines;              // positions of the key lines, in file order
-        QHash<QByteArray, qsizetype> keyIndex;  // folded key name -> position of its first line
+        QList<Line> lines;
+        QList<qsizetype> keyLines; // positions of the key lines, in file order
+        QList<KeySlot> keyTable;   // a power of two in size, at most half full
+        qsizetype keyCount = 0;
         bool hasHeader = false;
         bool erased = false;
     };
 
-    void addLine(QByteArray line);
-    const Block *findBlock(QByteArrayView section) const;
-    Block *findBlock(QByteArrayView section);
+    QByteArrayView lineAt(const Line &line) const;
+    QByteArrayView lineAt(const Block &block, qsizetype pos) const { return lineAt(block.lines.at(pos)); }
+    void addLine(Line line, bool parsing = false);
+    qsizetype findBlockIndex(QByteArrayView section) const;
+    // The position of a key in a block, or -1; `folded` is the folded name.
+    qsizetype findKey(const Block &block, QByteArrayView folded, quint32 hash) const;
+    // Enters the key line at `pos` unless its name is there already.
+    void indexKey(Block &block, qsizetype pos);
+    static void insertSlot(Block &block, KeySlot slot);
+    Line storeLine(QByteArray bytes, const Line *replacing = nullptr);
 
+    QByteArray m_text;         // the bytes read, unchanged
+    QList<QByteArray> m_extra; // lines written since
     QList<Block> m_blocks;
     // Folded section name -> indices of its blocks in file order.
     QHash<QByteArray, QList<qsizetype>> m_sections;
     bool m_modified = false;
 };
+

@@ -162,10 +162,10 @@ void TTheIniFile::ReadSection(QStringList &strings)
     }
     strings.clear();
     if (d->sectionEncodable) {
-        const QList<QByteArray> keys = d->doc->Keys(d->sectionBytes);
+        const QList<QByteArrayView> keys = d->doc->KeyViews(d->sectionBytes);
         strings.reserve(keys.size());
-        for (const QByteArray &k : keys)
-            strings.append(Cp1252::decode(k));
+        for (const QByteArrayView k : keys)
+            strings.append(Cp1252::decode(k.data(), k.size()));
     }
     if (strings.isEmpty())
         d->errorCode = -1;
@@ -288,7 +288,7 @@ int TTheIniFile::OpenIniFile()
         fs.RemoveFile(path);
     }
     d->fullFileName = path;
-    d->doc = TIniDocument::Parse(bytes);
+    d->doc = TIniDocument::ParseBytes(std::move(bytes));
     return 0;
 }
 

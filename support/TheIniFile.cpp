@@ -15,8 +15,6 @@ namespace {
 constexpr int ErrorNoMapping = 1113;
 constexpr int ErrorInvalidParameter = 87;
 
-const QString Sentinel = QStringLiteral("INIERROR");
-
 using ByteBuffer = QVarLengthArray<char, 128>;
 
 // Windows-1252 bytes of a text into a stack buffer; false when a character has none.

@@ -40,7 +40,7 @@ const QString NoPageNote = QStringLiteral("Zu diesem Element gibt es noch keine 
 
 const QString PageStyle = QStringLiteral(
     "body { font-size: 10pt; }"
-    "h1 { font-size: 14pt; font-weight: bold; color: #1d3f66; margin-bottom: 8px; }"
+    "h1 { font-size: 13pt; font-weight: bold; color: #1d3f66; margin-bottom: 8px; }"
     "h2 { font-size: 11pt; font-weight: bold; color: #1d3f66; margin-top: 12px; margin-bottom: 4px; }"
     "p, li { margin-top: 2px; margin-bottom: 4px; }"
     "a { color: #1f5fa8; }"
@@ -178,6 +178,7 @@ THelpWindow::THelpWindow(QWidget *parent)
             if (topic.Group == group) {
                 auto *item = new QTreeWidgetItem(groupItem, {topic.Title});
                 item->setData(0, Qt::UserRole, topic.Context);
+                item->setToolTip(0, topic.Title);
             }
         }
     }
@@ -205,12 +206,12 @@ THelpWindow::THelpWindow(QWidget *parent)
     splitter->addWidget(m_contents);
     splitter->addWidget(page);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({240, 560});
+    splitter->setSizes({300, 560});
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
     layout->addWidget(splitter, 1);
-    resize(820, 560);
+    resize(880, 580);
 
     connect(m_browser, &QTextBrowser::sourceChanged, this, &THelpWindow::sourceChanged);
     connect(m_browser, &QTextBrowser::backwardAvailable, m_backButton, &QWidget::setEnabled);

@@ -500,6 +500,11 @@ void TestControls::pasteIsChecked()
     QTest::keyClick(f.edit, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(f.edit->text(), QString());
 
+    // An application's edit menu calls the paste slot by name.
+    clipboard->setText(QStringLiteral("7a"));
+    QVERIFY(QMetaObject::invokeMethod(f.edit, "paste"));
+    QCOMPARE(f.edit->text(), QString());
+
     clipboard->setText(QStringLiteral("1,23456")); // too many decimals
     QTest::keyClick(f.edit, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(f.edit->text(), QString());

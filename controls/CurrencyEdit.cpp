@@ -416,6 +416,21 @@ void TCurrencyEdit::focusOutEvent(QFocusEvent *event)
         || event->reason() == Qt::ActiveWindowFocusReason)
         return;
 
+    finishEditing();
+    emit OnExit();
+}
+
+void TCurrencyEdit::hideEvent(QHideEvent *event)
+{
+    // A dialog closed (with Enter, say) while the field still had the focus:
+    // no exit, but the field must not keep the edit form for the next showing.
+    if (m_editing && !isVisible())
+        finishEditing();
+    QLineEdit::hideEvent(event);
+}
+
+void TCurrencyEdit::finishEditing()
+{
     const double typed = m_modified ? textValue(text()) : m_value;
     const double value = clamped(typed);
     m_editing = false;
@@ -424,5 +439,4 @@ void TCurrencyEdit::focusOutEvent(QFocusEvent *event)
     setTextQuietly(displayText(value));
     if (value != typed)
         emit OnChange();
-    emit OnExit();
 }

@@ -26,6 +26,8 @@
 // value is then held to the range 0 ... MaxValue silently, the text shows the
 // display form and OnExit follows. A field that was entered and left without
 // an edit keeps its Value exactly, even with more decimals than it shows.
+// Hiding the window while the field edits (a dialog closed with Enter) takes
+// the value the same way, without OnExit. Set numbers through Value, not setText.
 class TCurrencyEdit : public QLineEdit
 {
     Q_OBJECT
@@ -76,6 +78,7 @@ protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     // Result of one character: handled here, to be passed on, or unhandled
@@ -84,6 +87,7 @@ private:
     KeyOutcome handleChar(QChar key);
     bool insertChecked(const QString &piece);
     bool restore();
+    void finishEditing();
 
     QString editText(double value) const;
     QString displayText(double value) const;

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 #include <QTextDocument>
 #include <QToolTip>
@@ -39,6 +40,7 @@ private slots:
     void valueWhileEditing();
     void untouchedFieldKeepsExactValue();
     void escapeRestoresThenClosesDialog();
+    void dialogClosedWhileEditing();
     void keyPressHandlerRunsBeforeRules();
     void changeAndExitOrder();
     void pasteIsChecked();
@@ -408,6 +410,36 @@ void TestControls::escapeRestoresThenClosesDialog()
     QTest::keyClick(edit, Qt::Key_Escape);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
+}
+
+// A dialog shown again starts with the display form, and the value typed
+// before Enter closed it counts.
+void TestControls::dialogClosedWhileEditing()
+{
+    TScopedLocaleSettings locale(TLocaleSettings::German());
+    QDialog dialog;
+    auto *layout = new QHBoxLayout(&dialog);
+    auto *edit = new TCurrencyEdit(&dialog);
+    layout->addWidget(edit);
+    edit->SetDisplayFormat(QStringLiteral(",0.00"));
+    edit->SetMaxValue(10);
+    auto *ok = new QPushButton(QStringLiteral("OK"), &dialog);
+    ok->setDefault(true);
+    layout->addWidget(ok);
+    connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    for (int round = 0; round < 2; ++round) {
+        dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QCOMPARE(QApplication::focusWidget(), edit);
+        typeText(edit, QStringLiteral("12"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(edit->Value(), 10.0);
+        edit->SetValue(3);
+        QCOMPARE(edit->text(), QStringLiteral("3,00"));
+    }
 }
 
 void TestControls::keyPressHandlerRunsBeforeRules()

@@ -1,10 +1,18 @@
+#include "app/MainWindow.h"
+#include "controls/ContextHelp.h"
+#include "support/MsgBoxDialog.h"
+
 #include <QApplication>
-#include <QWidget>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QWidget w;
-    w.show();
+    QApplication::setApplicationName(QStringLiteral("Tarifeditor"));
+    QApplication::setOrganizationName(QStringLiteral("Zalvor"));
+    InstallMsgBoxDialog();
+    TContextHelp::Install();
+
+    TMain main;
+    main.show();
     return app.exec();
 }

@@ -19,15 +19,23 @@ namespace {
 class DocumentWriter
 {
 public:
-    void Comment(const QString &text) { m_doc.AppendLine(encode(CommentPrefix + text)); }
+    void Comment(const QString &text)
+    {
+        const QString line = CommentPrefix + text;
+        if (!m_doc.AppendLine(encode(line)))
+            refuse(line);
+    }
     void Section(const QString &section)
     {
         m_section = encode(section);
         m_doc.EraseSection(m_section);
     }
+    // The document refuses what would not read back as written (a line break,
+    // a key with "=" or starting with ";" or "[").
     void Write(const QString &ident, const QString &value)
     {
-        m_doc.SetValue(m_section, encode(ident), encode(value));
+        if (!m_doc.SetValue(m_section, encode(ident), encode(value)))
+            refuse(ident + u'=' + value);
     }
     bool Ok() const { return m_bad.isNull(); }
     const QString &Bad() const { return m_bad; }
@@ -38,9 +46,14 @@ private:
     {
         bool ok = true;
         QByteArray bytes = Cp1252::encode(text, &ok);
-        if (!ok && m_bad.isNull())
-            m_bad = text;
+        if (!ok)
+            refuse(text);
         return bytes;
+    }
+    void refuse(const QString &text)
+    {
+        if (m_bad.isNull())
+            m_bad = text;
     }
 
     TIniDocument m_doc;

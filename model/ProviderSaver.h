@@ -16,7 +16,8 @@ class TTheIniFile;
 // model is written as the saver leaves it: call on sorted, normalised data.
 // beforeEvenProvider runs before each provider line with an even index.
 // Returns false, with the offending text in *unencodable, when a text holds a
-// character that Windows-1252 cannot hold.
+// character that Windows-1252 cannot hold or cannot stand in the file as it is
+// (a provider key with "=", for example, would not read back).
 bool BuildProviderFile(const TProviderData &data, const QStringList &displayNames,
                        const QDate &date, QByteArray &bytes, QString *unencodable = nullptr,
                        const std::function<void()> &beforeEvenProvider = {});

@@ -12,6 +12,12 @@ TMsgBoxHandler &handlerSlot()
     return handler;
 }
 
+std::function<void()> &preHookSlot()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
 QString &titleSlot()
 {
     static QString title;
@@ -69,6 +75,8 @@ TMsgBoxHandler SetMsgBoxHandler(TMsgBoxHandler handler)
 
 static int showRequest(const TMsgBoxRequest &request)
 {
+    if (const auto &hook = preHookSlot())
+        hook();
     if (const auto &handler = handlerSlot())
         return handler(request);
     std::fprintf(stderr, "%s: %s\n", qUtf8Printable(request.Caption),
@@ -95,4 +103,14 @@ QString ApplicationTitle()
 void SetApplicationTitle(const QString &title)
 {
     titleSlot() = title;
+}
+
+TScopedMsgBoxPreHook::TScopedMsgBoxPreHook(std::function<void()> before)
+    : m_previous(std::exchange(preHookSlot(), std::move(before)))
+{
+}
+
+TScopedMsgBoxPreHook::~TScopedMsgBoxPreHook()
+{
+    preHookSlot() = std::move(m_previous);
 }

@@ -96,6 +96,20 @@ int ShowMsgBox(const QString &text, const QString &caption, TMsgBoxKind kind,
 // one OK button; goes through the same handler.
 void ShowPlainMessage(const QString &text);
 
+// Runs `before` ahead of every message box for the lifetime of the object,
+// for example to take an always-on-top wait window out of the box's way.
+class TScopedMsgBoxPreHook
+{
+public:
+    explicit TScopedMsgBoxPreHook(std::function<void()> before);
+    ~TScopedMsgBoxPreHook();
+    TScopedMsgBoxPreHook(const TScopedMsgBoxPreHook &) = delete;
+    TScopedMsgBoxPreHook &operator=(const TScopedMsgBoxPreHook &) = delete;
+
+private:
+    std::function<void()> m_previous;
+};
+
 // The application title (caption of plain messages).
 QString ApplicationTitle();
 void SetApplicationTitle(const QString &title);

@@ -1,0 +1,183 @@
+#include "MainWindow.h"
+
+#include "controls/ContextHelp.h"
+#include "editor/ProvidersDlg.h"
+#include "support/MsgBox.h"
+#include "support/WaitForm.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+
+#include <exception>
+
+namespace {
+TMain *instance = nullptr;
+}
+
+QString ApplicationCaption()
+{
+    return QStringLiteral("Zalvor - Tarifeditor 3.00 [%1]").arg(QStringLiteral("Qt ") + QLatin1String(qVersion()));
+}
+
+TMain::TMain(QWidget *parent)
+    : QDialog(parent)
+{
+    instance = this;
+    TelIniFile.SetIniLocation(loProgDir);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
+    setWindowTitle(QStringLiteral("Zu bearbeitende Providerinformationen w\u00E4hlen"));
+    SetHelpContext(this, WindowHelpContext);
+    QFont f = font();
+    f.setPixelSize(11);
+    setFont(f);
+
+    Bevel1 = new QFrame(this);
+    Bevel1->setFrameShape(QFrame::Box);
+    Bevel1->setFrameShadow(QFrame::Sunken);
+    Bevel1->setGeometry(8, 8, 577, 185);
+
+    Label2 = new QLabel(QStringLiteral("Die Angaben in Hauptproviderdatei enthalten den Hauptdatenbestand an Tarifen. "
+                                       "Diese Datei wird bei einem Online-Update komplett ersetzt, so dass Ihre "
+                                       "\u00C4nderungen verloren gehen. \u00C4ndern Sie deshalb nur die "
+                                       "benutzerdefinierte Providerdatei."),
+                        this);
+    Label2->setWordWrap(true);
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label2->setGeometry(24, 16, 545, 81);
+
+    Label1 = new QLabel(QStringLiteral("Providerinformation:"), this);
+    Label1->setGeometry(24, 109, 377, 16);
+
+    ProviderInfosSelectLB = new QListWidget(this);
+    ProviderInfosSelectLB->setGeometry(24, 128, 545, 49);
+    QFont lf = ProviderInfosSelectLB->font();
+    lf.setPixelSize(13);
+    ProviderInfosSelectLB->setFont(lf);
+    ProviderInfosSelectLB->setUniformItemSizes(true);
+    for (const QString &text : {QStringLiteral("Hauptproviderdatei bearbeiten"),
+                                QStringLiteral("Benutzerdefinierte Providerdatei bearbeiten")}) {
+        auto *item = new QListWidgetItem(text, ProviderInfosSelectLB);
+        item->setSizeHint(QSize(0, std::max(16, QFontMetrics(lf).height() + 1)));
+    }
+    SetHelpContext(ProviderInfosSelectLB, 510001);
+    connect(ProviderInfosSelectLB, &QListWidget::itemDoubleClicked, this, [this] { ProviderInfosSelectLBDblClick(); });
+
+    OKBtn = new QPushButton(QStringLiteral("OK"), this);
+    OKBtn->setGeometry(24, 206, 75, 25);
+    OKBtn->setDefault(true);
+    SetHelpContext(OKBtn, 1);
+    connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
+
+    CancelBtn = new QPushButton(QStringLiteral("Beenden"), this);
+    CancelBtn->setGeometry(112, 206, 75, 25);
+    CancelBtn->setAutoDefault(false);
+    SetHelpContext(CancelBtn, 2);
+    connect(CancelBtn, &QPushButton::clicked, this, [this] { CancelBtnClick(); });
+
+    setTabOrder(ProviderInfosSelectLB, OKBtn);
+    setTabOrder(OKBtn, CancelBtn);
+    setFixedSize(593, 240);
+    FormCreate();
+}
+
+TMain::~TMain()
+{
+    if (instance == this)
+        instance = nullptr;
+}
+
+TMain *TMain::Instance()
+{
+    return instance;
+}
+
+void TMain::FormCreate()
+{
+    RestartNeeded = false;
+    const QString caption = ApplicationCaption();
+    SetApplicationTitle(caption);
+    QApplication::setApplicationDisplayName(QString());
+    setWindowTitle(caption);
+}
+
+void TMain::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        FormShow();
+    }
+}
+
+void TMain::FormShow()
+{
+    ProviderInfosSelectLB->setCurrentRow(1);
+    ProviderInfosSelectLB->setFocus();
+}
+
+QString TMain::GetSelectedFileName() const
+{
+    return ProviderInfosSelectLB->currentRow() == 0 ? QStringLiteral("Provider.ini") : QStringLiteral("UserProv.ini");
+}
+
+void TMain::ProviderInfosSelectLBDblClick()
+{
+    if (ProviderInfosSelectLB->currentRow() >= 0 && !ProviderInfosSelectLB->selectedItems().isEmpty())
+        OKBtnClick();
+}
+
+void TMain::OKBtnClick()
+{
+    const QString name = GetSelectedFileName();
+    QPointer<TWaitForm> wait = new TWaitForm(this);
+    wait->ShowAndPaint();
+    TScopedMsgBoxPreHook hideWait([&wait] {
+        if (wait)
+            wait->hide();
+    });
+    try {
+        Editor = new TProvidersDlg(this, name);
+    } catch (const std::exception &e) {
+        Editor = nullptr;
+        if (wait)
+            wait->CloseAndRelease();
+        ShowMsgBox(QStringLiteral("Der Tarifeditor konnte nicht ge\u00F6ffnet werden (%1).\r"
+                                  "Die Datei %2 wurde nicht ver\u00E4ndert.")
+                       .arg(QString::fromLocal8Bit(e.what()), name),
+                   QString(), mkError, {btOK});
+        close();
+        return;
+    }
+    if (wait)
+        wait->CloseAndRelease();
+    Editor->exec();
+    delete Editor;
+    Editor = nullptr;
+    close();
+}
+
+void TMain::CancelBtnClick()
+{
+    close();
+}
+
+void TMain::FormCloseQuery()
+{
+    if (RestartNeeded)
+        ShowMsgBox(QStringLiteral("Sie m\u00FCssen Zalvor neu starten, damit die \u00C4nderungen wirksam werden."),
+                   QString(), mkInformation, {btOK});
+}
+
+void TMain::done(int result)
+{
+    if (!m_closeQueried) {
+        m_closeQueried = true;
+        FormCloseQuery();
+    }
+    QDialog::done(result);
+}

@@ -1,0 +1,460 @@
+#include "ProvidersDlg.h"
+
+#include "app/MainWindow.h"
+#include "controls/ContextHelp.h"
+#include "controls/Glyphs.h"
+#include "controls/MySpeedButton.h"
+#include "controls/StringGrid.h"
+#include "model/ProviderLoader.h"
+#include "model/ProviderSaver.h"
+#include "support/LocaleSettings.h"
+#include "support/MsgBox.h"
+#include "support/TextHelpers.h"
+#include "support/WaitForm.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFrame>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+
+namespace {
+
+// Sizes at 96 dpi.
+constexpr int ClientWidth = 529;
+constexpr int ClientHeight = 445;
+constexpr int GridWidth = 425;
+constexpr int BaseColWidths[4] = {76, 76, 120, 120};
+
+QFrame *bevel(QWidget *parent, const QRect &r, QFrame::Shape shape)
+{
+    auto *f = new QFrame(parent);
+    f->setFrameShape(shape);
+    f->setFrameShadow(QFrame::Sunken);
+    f->setGeometry(r);
+    return f;
+}
+
+QLabel *label(QWidget *parent, const QString &text, int x, int y, bool bold = false)
+{
+    auto *l = new QLabel(text, parent);
+    if (bold) {
+        QFont f = l->font();
+        f.setBold(true);
+        l->setFont(f);
+    }
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+
+QFrame *panel(QWidget *parent, const QRect &r)
+{
+    auto *p = new QFrame(parent);
+    p->setFrameShape(QFrame::Panel);
+    p->setFrameShadow(QFrame::Raised);
+    p->setLineWidth(1);
+    p->setGeometry(r);
+    return p;
+}
+
+TMySpeedButton *speedButton(QWidget *parent, const QRect &r, const QIcon &glyph, const QString &hint,
+                            int helpContext)
+{
+    auto *b = new TMySpeedButton(parent);
+    b->setGeometry(r);
+    b->SetGlyph(glyph);
+    b->setIconSize(QSize(16, 16));
+    b->SetHint(hint);
+    b->SetHelpContext(helpContext);
+    return b;
+}
+
+QString intervalText(double interval)
+{
+    QString text = FixedText(interval, 4).trimmed();
+    const qsizetype point = text.indexOf(u'.');
+    if (point >= 0)
+        text[point] = TLocaleSettings::Current().DecimalSeparator;
+    return text + QStringLiteral(" Sekunde(n)");
+}
+
+} // namespace
+
+QStringList TariffEntryCells(const TTariffEntry &entry)
+{
+    return {SecondsToTimeText(entry.TimeFrom) + QStringLiteral(" Uhr"),
+            SecondsToTimeText(entry.TimeTo) + QStringLiteral(" Uhr"), intervalText(entry.Interval),
+            FeeToText(entry.Fee)};
+}
+
+TProvidersDlg::TProvidersDlg(TMain *owner, const QString &fileName)
+    : QDialog(owner)
+    , m_owner(owner)
+{
+    // The file name must be known before the window's creation handler loads it.
+    Data.FileName = fileName;
+    setWindowTitle(QStringLiteral("Provider bearbeiten"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
+    SetHelpContext(this, WindowHelpContext);
+    createControls();
+    FormCreate();
+}
+
+TProvidersDlg::~TProvidersDlg() = default;
+
+void TProvidersDlg::createControls()
+{
+    QFont f = font();
+    f.setPixelSize(11);
+    setFont(f);
+
+    Bevel1 = bevel(this, {8, 8, 513, 385}, QFrame::Box);
+    Label1 = label(this, QStringLiteral("Provider"), 24, 24);
+
+    ProvidersCB = new QComboBox(this);
+    ProvidersCB->setGeometry(24, 40, 377, 21);
+    ProvidersCB->setEditable(false);
+    ProvidersCB->setMaxVisibleItems(30);
+    ProvidersCB->setFocusPolicy(Qt::StrongFocus);
+    if (auto *view = qobject_cast<QListView *>(ProvidersCB->view()))
+        view->setUniformItemSizes(true);
+    SetHelpContext(ProvidersCB, 510010);
+    ProvidersCB->installEventFilter(this);
+    connect(ProvidersCB, &QComboBox::activated, this, [this] { ProvidersCBChange(); });
+
+    Panel1 = panel(this, {408, 36, 105, 29});
+    AddProv = speedButton(Panel1, {3, 3, 32, 23}, TGlyphs::Add(),
+                          QStringLiteral("F\u00FCgt einen neuen\r\nProvider hinzu."), 510040);
+    EditProv = speedButton(Panel1, {35, 3, 32, 23}, TGlyphs::Edit(),
+                           QStringLiteral("\u00C4ndert den ausge-\r\nw\u00E4hlten Provider."), 510041);
+    DelProv = speedButton(Panel1, {67, 3, 32, 23}, TGlyphs::Delete(),
+                          QStringLiteral("L\u00F6scht ausgew\u00E4hlten\r\nProvider."), 510042);
+    connect(AddProv, &QToolButton::clicked, this, [this] { AddProvClick(); });
+    connect(EditProv, &QToolButton::clicked, this, [this] { EditProvClick(); });
+    connect(DelProv, &QToolButton::clicked, this, [this] { DelProvClick(); });
+
+    Label4 = label(this, QStringLiteral("Anzahl Freistunden:"), 24, 80);
+    FreeHours = label(this, QString(), 128, 80, true);
+    Label5 = label(this, QStringLiteral("Grundbetrag:"), 24, 104);
+    Grundbetrag = label(this, QString(), 128, 104, true);
+    Bevel2 = bevel(this, {24, 134, 489, 2}, QFrame::HLine);
+
+    Label2 = label(this, QStringLiteral("Werktag"), 24, 144);
+    ProvStrGrid1 = new TStringGrid(this);
+    ProvStrGrid1->setGeometry(24, 160, GridWidth, 81);
+    SetHelpContext(ProvStrGrid1, 510020);
+    Label3 = label(this, QStringLiteral("Samstag/Sonntag/Feiertag"), 24, 280);
+    ProvStrGrid2 = new TStringGrid(this);
+    ProvStrGrid2->setGeometry(24, 296, GridWidth, 81);
+    SetHelpContext(ProvStrGrid2, 510030);
+
+    Panel2 = panel(this, {461, 156, 45, 225});
+    const QString addHint = QStringLiteral("F\u00FCgt einen Eintrag zum \r\naktuellen Provider hinzu.");
+    const QString editHint = QStringLiteral("\u00C4ndert den ausge-\r\nw\u00E4hlten Eintrag.");
+    const QString deleteHint = QStringLiteral("L\u00F6scht den ausge-\r\nw\u00E4hlten Eintrag.");
+    AddEntry1Btn = speedButton(Panel2, {5, 9, 35, 25}, TGlyphs::Add(), addHint, 510050);
+    EditEntry1Btn = speedButton(Panel2, {5, 34, 35, 25}, TGlyphs::Edit(), editHint, 510051);
+    DeleteEntry1Btn = speedButton(Panel2, {5, 59, 35, 25}, TGlyphs::Delete(), deleteHint, 510052);
+    Bevel9 = bevel(Panel2, {5, 90, 35, 2}, QFrame::HLine);
+    SortBtn = speedButton(Panel2, {5, 100, 35, 25}, TGlyphs::Sort(),
+                          QStringLiteral("Zeigt die Eintr\u00E4ge neu-\r\nsortiert an."), 510060);
+    Bevel8 = bevel(Panel2, {5, 133, 35, 2}, QFrame::HLine);
+    AddEntry2Btn = speedButton(Panel2, {5, 142, 35, 25}, TGlyphs::Add(), addHint, 510070);
+    EditEntry2Btn = speedButton(Panel2, {5, 167, 35, 25}, TGlyphs::Edit(), editHint, 510071);
+    DeleteEntry2Btn = speedButton(Panel2, {5, 192, 35, 25}, TGlyphs::Delete(), deleteHint, 510072);
+    connect(AddEntry1Btn, &QToolButton::clicked, this, [this] { AddEntry1BtnClick(); });
+    connect(EditEntry1Btn, &QToolButton::clicked, this, [this] { EditEntry1BtnClick(); });
+    connect(DeleteEntry1Btn, &QToolButton::clicked, this, [this] { DeleteEntry1BtnClick(); });
+    connect(SortBtn, &QToolButton::clicked, this, [this] { SortBtnClick(); });
+    connect(AddEntry2Btn, &QToolButton::clicked, this, [this] { AddEntry2BtnClick(); });
+    connect(EditEntry2Btn, &QToolButton::clicked, this, [this] { EditEntry2BtnClick(); });
+    connect(DeleteEntry2Btn, &QToolButton::clicked, this, [this] { DeleteEntry2BtnClick(); });
+
+    SaveBtn = new QPushButton(QStringLiteral("Speichern"), this);
+    SaveBtn->setGeometry(16, 412, 89, 24);
+    SaveBtn->setAutoDefault(false);
+    SetHelpContext(SaveBtn, 510080);
+    connect(SaveBtn, &QPushButton::clicked, this, [this] { SaveBtnClick(); });
+    CancelBtn = new QPushButton(QStringLiteral("Abbrechen"), this);
+    CancelBtn->setGeometry(120, 412, 89, 24);
+    CancelBtn->setAutoDefault(false);
+    SetHelpContext(CancelBtn, 2);
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+
+    // Context menus of the grids.
+    auto makeMenu = [this](TStringGrid *grid, const QString &deleteCaption, int base,
+                           void (TProvidersDlg::*add)(), void (TProvidersDlg::*edit)(),
+                           void (TProvidersDlg::*del)()) {
+        auto *menu = new QMenu(this);
+        QAction *a = menu->addAction(QStringLiteral("Hin&zuf\u00FCgen..."), this, [this, add] { (this->*add)(); });
+        SetHelpContext(a, base);
+        a = menu->addAction(QStringLiteral("\u00C4n&dern..."), this, [this, edit] { (this->*edit)(); });
+        SetHelpContext(a, base + 1);
+        a = menu->addAction(deleteCaption, this, [this, del] { (this->*del)(); });
+        SetHelpContext(a, base + 2);
+        grid->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(grid, &QWidget::customContextMenuRequested, menu,
+                [grid, menu](const QPoint &pos) { menu->popup(grid->viewport()->mapToGlobal(pos)); });
+        connect(grid, &QTableWidget::cellDoubleClicked, this, [this, edit] { (this->*edit)(); });
+        grid->installEventFilter(this);
+        return menu;
+    };
+    PopupMenuStrGrid1 = makeMenu(ProvStrGrid1, QStringLiteral("L\u00F6&schen"), 510050,
+                                 &TProvidersDlg::AddEntry1BtnClick, &TProvidersDlg::EditEntry1BtnClick,
+                                 &TProvidersDlg::DeleteEntry1BtnClick);
+    PopupMenuStrGrid2 = makeMenu(ProvStrGrid2, QStringLiteral("L\u00F6&schen..."), 510070,
+                                 &TProvidersDlg::AddEntry2BtnClick, &TProvidersDlg::EditEntry2BtnClick,
+                                 &TProvidersDlg::DeleteEntry2BtnClick);
+
+    setTabOrder(ProvidersCB, ProvStrGrid2);
+    setTabOrder(ProvStrGrid2, ProvStrGrid1);
+    setTabOrder(ProvStrGrid1, SaveBtn);
+    setTabOrder(SaveBtn, CancelBtn);
+    fitToFont();
+}
+
+// Keeps the layout's sizes, widening the grid columns (and with them the
+// grids, the right-hand panel and the window) only where the platform's font
+// needs more room than the original one, so that no cell text is clipped.
+void TProvidersDlg::fitToFont()
+{
+    const QFontMetrics fm(ProvStrGrid1->font());
+    const QString widest[4] = {QStringLiteral("00:00:00 Uhr"), QStringLiteral("00:00:00 Uhr"),
+                               QStringLiteral("0000,0000 Sekunde(n)"), QStringLiteral("0,0000 \u20AC")};
+    const QString headings[4] = {QStringLiteral("von"), QStringLiteral("bis"), QStringLiteral("Zeittakt"),
+                                 QStringLiteral("Geb\u00FChr")};
+    int widths[4];
+    int total = 0;
+    for (int c = 0; c < 4; ++c) {
+        widths[c] = std::max({BaseColWidths[c], fm.horizontalAdvance(widest[c]) + 12,
+                              fm.horizontalAdvance(headings[c]) + 12});
+        total += widths[c];
+    }
+    const int chrome = 2 * ProvStrGrid1->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
+    const int extra = std::max(0, total + chrome - GridWidth);
+    for (TStringGrid *grid : {ProvStrGrid1, ProvStrGrid2}) {
+        grid->SetColCount(4);
+        for (int c = 0; c < 4; ++c) {
+            grid->SetColWidth(c, widths[c]);
+            grid->SetCells(c, 0, headings[c]);
+        }
+        grid->resize(GridWidth + extra, grid->height());
+    }
+    Panel2->move(Panel2->x() + extra, Panel2->y());
+    Panel1->move(Panel1->x() + extra, Panel1->y());
+    ProvidersCB->resize(ProvidersCB->width() + extra, ProvidersCB->height());
+    Bevel1->resize(Bevel1->width() + extra, Bevel1->height());
+    Bevel2->resize(Bevel2->width() + extra, Bevel2->height());
+
+    // The bold values start right of the longer caption.
+    const int valueX = std::max(128, std::max(Label4->x() + Label4->width(), Label5->x() + Label5->width()) + 8);
+    FreeHours->move(valueX, FreeHours->y());
+    Grundbetrag->move(valueX, Grundbetrag->y());
+    setFixedSize(ClientWidth + extra, ClientHeight);
+}
+
+void TProvidersDlg::FormCreate()
+{
+    Data.Modified = false;
+    const int rowHeight = logicalDpiY() * 17 / 96;
+    for (TStringGrid *grid : {ProvStrGrid1, ProvStrGrid2}) {
+        grid->SetDefaultRowHeight(rowHeight);
+        grid->SetRowCount(2);
+    }
+    LoadProviderFile(m_owner->TelIniFile, Data);
+    Data.Modified = false;
+
+    QStringList names;
+    names.reserve(Data.Count());
+    for (const auto &p : Data.ProviderList())
+        names.append(UnderscoreToSpace(p.Name));
+    ProvidersCB->addItems(names);
+    if (ProvidersCB->count() > 0)
+        ProvidersCB->setCurrentIndex(0);
+    ShowSelectedProvider();
+}
+
+void TProvidersDlg::ShowSelectedProvider()
+{
+    if (ProvidersCB->count() > 0 && ProvidersCB->currentText().isEmpty() && ProvidersCB->currentIndex() < 0) {
+        ProvidersCB->setCurrentIndex(0);
+        ProvidersCBChange();
+        return;
+    }
+    const int i = ProvidersCB->currentIndex();
+    if (i < 0 || i >= Data.Count() || ProvidersCB->currentText().isEmpty()) {
+        FreeHours->setText(SecondsToTimeText(0) + QStringLiteral(" Stunde(n)"));
+        Grundbetrag->setText(MoneyToText(0));
+        fillGrid(ProvStrGrid1, {});
+        fillGrid(ProvStrGrid2, {});
+    } else {
+        const TProviderOptions &o = Data.Options(i);
+        FreeHours->setText(SecondsToTimeText(o.FreeHours) + QStringLiteral(" Stunde(n)"));
+        Grundbetrag->setText(MoneyToText(o.BaseAmount / 100.0));
+        fillGrid(ProvStrGrid1, Data.Entries(i, TDayClass::Weekday));
+        fillGrid(ProvStrGrid2, Data.Entries(i, TDayClass::Weekend));
+    }
+    FreeHours->adjustSize();
+    Grundbetrag->adjustSize();
+}
+
+// Row 1 and on show the entries whose interval is not 0; an empty list keeps
+// one blank row, so the grid never has fewer than two rows.
+void TProvidersDlg::fillGrid(TStringGrid *grid, const TTariffEntryList &entries)
+{
+    const auto shown = std::count_if(entries.begin(), entries.end(), [](const TTariffEntry &e) { return e.Interval != 0; });
+    grid->setUpdatesEnabled(false);
+    grid->SetRowCount(std::max<int>(2, 1 + static_cast<int>(shown)));
+    int row = 1;
+    for (const TTariffEntry &e : entries) {
+        if (e.Interval == 0)
+            continue;
+        const QStringList cells = TariffEntryCells(e);
+        for (int c = 0; c < 4; ++c)
+            grid->SetCells(c, row, cells[c]);
+        ++row;
+    }
+    if (shown == 0)
+        for (int c = 0; c < 4; ++c)
+            grid->SetCells(c, 1, QString());
+    grid->setUpdatesEnabled(true);
+}
+
+void TProvidersDlg::ProvidersCBChange()
+{
+    ShowSelectedProvider();
+}
+
+void TProvidersDlg::SortBtnClick()
+{
+    Data.SortAllEntries();
+    ShowSelectedProvider();
+}
+
+void TProvidersDlg::SaveBtnClick()
+{
+    if (ShowMsgBox(QStringLiteral("M\u00F6chten Sie die \u00C4nderungen wirklich speichern?"), QString(),
+                   mkConfirmation, {btYesNo})
+        != idYes)
+        return;
+    // The dial-up program's online update may have replaced the file meanwhile.
+    if (!ConfirmOverwriteIfChanged(Data))
+        return;
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QPointer<TWaitForm> wait = new TWaitForm(m_owner);
+    wait->Label1->setText(QStringLiteral("Bitte warten Sie bis die Providerinformationen geschrieben wurden."));
+    wait->ShowAndPaint();
+    // A message must not disappear behind the always-on-top wait window.
+    TScopedMsgBoxPreHook hideWait([&wait] {
+        if (wait)
+            wait->hide();
+    });
+
+    QStringList names;
+    names.reserve(ProvidersCB->count());
+    for (int i = 0; i < ProvidersCB->count(); ++i)
+        names.append(ProvidersCB->itemText(i));
+    const TSaveResult result = SaveProviderFile(m_owner->TelIniFile, Data, names, QDate::currentDate(), [] {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
+
+    if (wait)
+        wait->CloseAndRelease();
+    QApplication::restoreOverrideCursor();
+    if (result != TSaveResult::Saved)
+        return;
+    m_owner->RestartNeeded = true;
+    ShowSelectedProvider();
+    QMetaObject::invokeMethod(this, &QDialog::close, Qt::QueuedConnection);
+}
+
+void TProvidersDlg::FormCloseQuery()
+{
+    if (!Data.Modified)
+        return;
+    if (ShowMsgBox(QStringLiteral("Angaben wurden ge\u00E4ndert. Speichern?"), QString(), mkConfirmation, {btYesNo})
+        == idYes)
+        SaveBtnClick();
+}
+
+void TProvidersDlg::done(int result)
+{
+    // Every way of closing (Abbrechen, Esc, the close box, the close after a
+    // save) passes here once; the window closes whatever the answer.
+    if (!m_closing) {
+        m_closing = true;
+        FormCloseQuery();
+    }
+    QDialog::done(result);
+}
+
+bool TProvidersDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ProvidersCB) {
+        // The provider is chosen with the mouse only. F1 still reaches the
+        // help, and the dialog keys (Tab, Esc, Enter) still work as in any
+        // other control, since the window handles them before the list does.
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+            switch (static_cast<QKeyEvent *>(event)->key()) {
+            case Qt::Key_F1:
+            case Qt::Key_Tab:
+            case Qt::Key_Backtab:
+            case Qt::Key_Escape:
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                return false;
+            default:
+                return true;
+            }
+        case QEvent::Wheel:
+            return true;
+        default:
+            break;
+        }
+    } else if (event->type() == QEvent::KeyRelease && (watched == ProvStrGrid1 || watched == ProvStrGrid2)) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (!key->isAutoRepeat())
+            gridKeyUp(static_cast<TStringGrid *>(watched), key->key());
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TProvidersDlg::gridKeyUp(TStringGrid *grid, int key)
+{
+    const bool weekday = grid == ProvStrGrid1;
+    if (key == Qt::Key_Delete)
+        weekday ? DeleteEntry1BtnClick() : DeleteEntry2BtnClick();
+    else if (key == Qt::Key_Insert)
+        weekday ? AddEntry1BtnClick() : AddEntry2BtnClick();
+}
+
+// The provider and entry commands arrive with their dialogs; until then the
+// buttons say so instead of doing nothing.
+void TProvidersDlg::notYetAvailable()
+{
+    ShowMsgBox(QStringLiteral("Diese Funktion steht in dieser Version noch nicht zur Verf\u00FCgung."), QString(),
+               mkInformation, {btOK});
+}
+
+void TProvidersDlg::AddProvClick() { notYetAvailable(); }
+void TProvidersDlg::EditProvClick() { notYetAvailable(); }
+void TProvidersDlg::DelProvClick() { notYetAvailable(); }
+void TProvidersDlg::AddEntry1BtnClick() { notYetAvailable(); }
+void TProvidersDlg::EditEntry1BtnClick() { notYetAvailable(); }
+void TProvidersDlg::DeleteEntry1BtnClick() { notYetAvailable(); }
+void TProvidersDlg::AddEntry2BtnClick() { notYetAvailable(); }
+void TProvidersDlg::EditEntry2BtnClick() { notYetAvailable(); }
+void TProvidersDlg::DeleteEntry2BtnClick() { notYetAvailable(); }

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "model/ProviderData.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+class TMain;
+class TMySpeedButton;
+class TStringGrid;
+
+// The provider editor: one provider at a time, chosen in ProvidersCB, with its
+// free hours, monthly base amount and the two grids of tariff entries for
+// working days (ProvStrGrid1) and for Saturday, Sunday and holidays
+// (ProvStrGrid2). Creating the window loads the file; saving writes it anew
+// and closes the window.
+class TProvidersDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    // Help context of the window itself, for controls without their own.
+    static constexpr int WindowHelpContext = 510009;
+
+    // Loads fileName (a bare name in the program directory) through the start
+    // window's INI component before returning.
+    TProvidersDlg(TMain *owner, const QString &fileName);
+    ~TProvidersDlg() override;
+
+    // The tariff model: four parallel lists, Modified and FileName. Item i of
+    // ProvidersCB is the display name of provider i.
+    TProviderData Data;
+    bool Modified() const { return Data.Modified; }
+    const QString &FileName() const { return Data.FileName; }
+
+    // Fills the labels and the grids for the selected provider.
+    void ShowSelectedProvider();
+
+    // Commands.
+    void ProvidersCBChange();
+    void SortBtnClick();
+    void SaveBtnClick();
+    void AddProvClick();
+    void EditProvClick();
+    void DelProvClick();
+    void AddEntry1BtnClick();
+    void EditEntry1BtnClick();
+    void DeleteEntry1BtnClick();
+    void AddEntry2BtnClick();
+    void EditEntry2BtnClick();
+    void DeleteEntry2BtnClick();
+
+    // Controls.
+    QFrame *Bevel1;
+    QLabel *Label1;
+    QComboBox *ProvidersCB;
+    QFrame *Panel1;
+    TMySpeedButton *AddProv;
+    TMySpeedButton *EditProv;
+    TMySpeedButton *DelProv;
+    QLabel *Label4;
+    QLabel *FreeHours;
+    QLabel *Label5;
+    QLabel *Grundbetrag;
+    QFrame *Bevel2;
+    QLabel *Label2;
+    TStringGrid *ProvStrGrid1;
+    QLabel *Label3;
+    TStringGrid *ProvStrGrid2;
+    QFrame *Panel2;
+    TMySpeedButton *AddEntry1Btn;
+    TMySpeedButton *EditEntry1Btn;
+    TMySpeedButton *DeleteEntry1Btn;
+    QFrame *Bevel9;
+    TMySpeedButton *SortBtn;
+    QFrame *Bevel8;
+    TMySpeedButton *AddEntry2Btn;
+    TMySpeedButton *EditEntry2Btn;
+    TMySpeedButton *DeleteEntry2Btn;
+    QPushButton *SaveBtn;
+    QPushButton *CancelBtn;
+    QMenu *PopupMenuStrGrid1;
+    QMenu *PopupMenuStrGrid2;
+
+public slots:
+    void done(int result) override;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FormCreate();
+    void FormCloseQuery();
+    void createControls();
+    void fitToFont();
+    void fillGrid(TStringGrid *grid, const TTariffEntryList &entries);
+    void gridKeyUp(TStringGrid *grid, int key);
+    void notYetAvailable();
+
+    TMain *m_owner;
+    bool m_closing = false;
+};
+
+// The cell texts of one entry row: "08:00:00 Uhr", "17:59:59 Uhr",
+// "60,0000 Sekunde(n)", "0,0300 €" under German settings.
+QStringList TariffEntryCells(const TTariffEntry &entry);

@@ -1,0 +1,495 @@
+#include "TestSupport.h"
+
+#include "app/MainWindow.h"
+#include "controls/ContextHelp.h"
+#include "controls/MySpeedButton.h"
+#include "controls/StringGrid.h"
+#include "editor/ProvidersDlg.h"
+#include "model/ProviderFormat.h"
+#include "support/FileSystem.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListView>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+const QString User = QStringLiteral("UserProv.ini");
+const QString Main = QStringLiteral("Provider.ini");
+
+QByteArray sampleFile()
+{
+    return CrLf({"[PROVIDER]", "P0=Flat_Online,FLAT0001", "P1=Beispiel_Tarif,BEIS0001",
+                 "[BEIS0001WERKTAG]", "BEIS00010=18:00-23:59/60/0.02", "BEIS00011=00:00-07:59/60/0.01",
+                 "BEIS00012=08:00-17:59/0.5/0.03",
+                 "[BEIS0001SASO]", "BEIS00010=00:00-23:59/60/0.01",
+                 "[FLAT0001WERKTAG]", "FLAT00010=00:00-23:59/60/0.0099",
+                 "[FREISTUNDEN]", "FLAT0001=360000", "[GRUNDBETRAG]", "FLAT0001=495",
+                 "[NOCOSTS]", "FLAT0001=2500"});
+}
+
+// The file the window writes for sampleFile(), saved today.
+QByteArray expectedSave()
+{
+    QByteArray out;
+    for (const QString &t : ProviderFormat::HeaderTexts(User))
+        out += (QStringLiteral("; ") + t).toLatin1() + "\r\n";
+    out += "[COMMON]\r\n";
+    for (const auto &[k, v] : ProviderFormat::CommonValues(User, QDate::currentDate()))
+        out += (k + u'=' + v).toLatin1() + "\r\n";
+    out += CrLf({"[PROVIDER]", "P0=Beispiel_Tarif,BEIS0001", "P1=Flat_Online,FLAT0001",
+                 "[BEIS0001WERKTAG]", "BEIS00010=00:00-07:59/60.0000/0.0100", "BEIS00011=08:00-17:59/0.5000/0.0300",
+                 "BEIS00012=18:00-23:59/60.0000/0.0200",
+                 "[FLAT0001WERKTAG]", "FLAT00010=00:00-23:59/60.0000/0.0099",
+                 "[BEIS0001SASO]", "BEIS00010=00:00-23:59/60.0000/0.0100",
+                 "[TIMING]", "BEIS0001=-1.0000", "FLAT0001=-1.0000",
+                 "[MinConnectTime]", "BEIS0001=-1.0000", "FLAT0001=-1.0000",
+                 "[FREISTUNDEN]", "BEIS0001=0", "FLAT0001=360000",
+                 "[OPTIONS]", "BEIS0001=YES", "FLAT0001=YES",
+                 "[GRUNDBETRAG]", "BEIS0001=0", "FLAT0001=495",
+                 "[BASECONNECTPRICE]", "BEIS0001=0.0000", "FLAT0001=0.0000",
+                 "[NOCOSTS]", "BEIS0001=-1", "FLAT0001=2500"});
+    return out;
+}
+
+QStringList row(const TStringGrid *grid, int r)
+{
+    QStringList cells;
+    for (int c = 0; c < 4; ++c)
+        cells.append(grid->Cells(c, r));
+    return cells;
+}
+
+// Picks a provider the way a user does: drop the list down and click the item.
+void pickProvider(TProvidersDlg &dlg, int index)
+{
+    dlg.ProvidersCB->showPopup();
+    QAbstractItemView *view = dlg.ProvidersCB->view();
+    QVERIFY(QTest::qWaitFor([view] { return view->isVisible(); }));
+    const QRect r = view->visualRect(view->model()->index(index, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
+    QVERIFY(QTest::qWaitFor([view] { return !view->isVisible(); }));
+}
+
+// Runs `action` on the editor once it is shown modally. Polls without
+// blocking, since the start window keeps the event loop busy while it loads.
+void onModal(std::function<void(QWidget *)> action)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!qobject_cast<TProvidersDlg *>(modal) || !modal->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        action(modal);
+    });
+    timer->start();
+}
+
+} // namespace
+
+class TestEditor : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        if (!TContextHelp::IsInstalled())
+            TContextHelp::Install();
+        m_help.clear();
+        TContextHelp::SetShowHandler([this](int n) { m_help.append(n); });
+    }
+    void cleanup() { TContextHelp::SetShowHandler({}); }
+    void layoutAndTexts();
+    void displayGerman();
+    void displayPointDecimal();
+    void emptyFile();
+    void keysInProviderListAreDiscarded();
+    void gridKeysStartCommands();
+    void sortButtonKeepsModified();
+    void closeWithoutChangesAsksNothing();
+    void closeQuestionNoLeavesFile();
+    void closeQuestionYesLeadsToSaveQuestion();
+    void saveThroughWindow();
+    void failedSaveKeepsEditorOpen();
+    void startWindowFlow();
+    void startWindowRestartNoticeOnce();
+
+private:
+    QList<int> m_help;
+};
+
+void TestEditor::layoutAndTexts()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    TMain main;
+    TProvidersDlg dlg(&main, User);
+    QCOMPARE(dlg.windowTitle(), QStringLiteral("Provider bearbeiten"));
+    QCOMPARE(dlg.ProvStrGrid1->ColCount(), 4);
+    QCOMPARE(row(dlg.ProvStrGrid1, 0), (QStringList {"von", "bis", "Zeittakt", QStringLiteral("Geb\u00FChr")}));
+    QCOMPARE(row(dlg.ProvStrGrid2, 0), row(dlg.ProvStrGrid1, 0));
+    QVERIFY(dlg.ProvStrGrid1->columnWidth(0) >= 76);
+    QVERIFY(dlg.ProvStrGrid1->columnWidth(3) >= 120);
+    QCOMPARE(dlg.ProvStrGrid1->verticalHeader()->defaultSectionSize(), dlg.logicalDpiY() * 17 / 96);
+    QVERIFY(!dlg.ProvStrGrid1->showGrid());
+    QCOMPARE(dlg.ProvStrGrid1->selectionBehavior(), QAbstractItemView::SelectRows);
+    QCOMPARE(dlg.AddProv->Hint(), QStringLiteral("F\u00FCgt einen neuen\r\nProvider hinzu."));
+    QVERIFY(dlg.AddProv->toolTip().contains(QStringLiteral("neuen<br>")));
+    QCOMPARE(dlg.SortBtn->HelpContext(), 510060);
+    QCOMPARE(dlg.DeleteEntry2Btn->HelpContext(), 510072);
+    QCOMPARE(HelpContext(dlg.ProvidersCB), 510010);
+    QCOMPARE(HelpContext(dlg.SaveBtn), 510080);
+    QCOMPARE(HelpContext(dlg.CancelBtn), 2);
+    QCOMPARE(dlg.SaveBtn->text(), QStringLiteral("Speichern"));
+    QCOMPARE(dlg.CancelBtn->text(), QStringLiteral("Abbrechen"));
+    QStringList captions;
+    for (QMenu *m : {dlg.PopupMenuStrGrid1, dlg.PopupMenuStrGrid2})
+        for (QAction *a : m->actions())
+            captions.append(a->text());
+    QCOMPARE(captions, (QStringList {QStringLiteral("Hin&zuf\u00FCgen..."), QStringLiteral("\u00C4n&dern..."),
+                                     QStringLiteral("L\u00F6&schen"), QStringLiteral("Hin&zuf\u00FCgen..."),
+                                     QStringLiteral("\u00C4n&dern..."), QStringLiteral("L\u00F6&schen...")}));
+    QCOMPARE(HelpContext(dlg.PopupMenuStrGrid2->actions()[2]), 510072);
+    // Tab order: provider list, weekend grid, weekday grid, Speichern, Abbrechen.
+    dlg.show();
+    dlg.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg.ProvidersCB));
+    for (QWidget *next : std::initializer_list<QWidget *> {dlg.ProvStrGrid2, dlg.ProvStrGrid1, dlg.SaveBtn,
+                                                           dlg.CancelBtn, dlg.ProvidersCB}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), next);
+    }
+    // No text is cut off: every label and cell fits its place.
+    for (QLabel *l : {dlg.Label4, dlg.Label5})
+        QVERIFY(l->x() + l->sizeHint().width() <= dlg.FreeHours->x());
+    const QFontMetrics fm(dlg.ProvStrGrid1->font());
+    QVERIFY(fm.horizontalAdvance(QStringLiteral("23:59:59 Uhr")) < dlg.ProvStrGrid1->columnWidth(1));
+    QVERIFY(fm.horizontalAdvance(QStringLiteral("1000,0000 Sekunde(n)")) < dlg.ProvStrGrid1->columnWidth(2));
+    QVERIFY(dlg.Panel2->geometry().left() > dlg.ProvStrGrid1->geometry().right());
+    QVERIFY(dlg.rect().contains(dlg.Panel2->geometry()));
+}
+
+void TestEditor::displayGerman()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    TScopedLocaleSettings german(TLocaleSettings::German());
+    dir.Write(User, sampleFile());
+    TMain main;
+    TProvidersDlg dlg(&main, User);
+    dlg.show();
+    QVERIFY(msgs.Messages().isEmpty());
+    QCOMPARE(dlg.ProvidersCB->count(), 2);
+    QCOMPARE(dlg.ProvidersCB->itemText(0), QStringLiteral("Beispiel Tarif"));
+    QCOMPARE(dlg.ProvidersCB->currentIndex(), 0);
+    QCOMPARE(dlg.FreeHours->text(), QStringLiteral("00:00:00 Stunde(n)"));
+    QCOMPARE(dlg.Grundbetrag->text(), QStringLiteral("0,00 \u20AC"));
+    QCOMPARE(dlg.ProvStrGrid1->RowCount(), 4);
+    QCOMPARE(row(dlg.ProvStrGrid1, 1), (QStringList {"00:00:00 Uhr", "07:59:59 Uhr", "60,0000 Sekunde(n)",
+                                                     QStringLiteral("0,0100 \u20AC")}));
+    QCOMPARE(row(dlg.ProvStrGrid1, 2), (QStringList {"08:00:00 Uhr", "17:59:59 Uhr", "0,5000 Sekunde(n)",
+                                                     QStringLiteral("0,0300 \u20AC")}));
+    QCOMPARE(dlg.ProvStrGrid2->RowCount(), 2);
+
+    pickProvider(dlg, 1);
+    QCOMPARE(dlg.ProvidersCB->currentIndex(), 1);
+    QCOMPARE(dlg.FreeHours->text(), QStringLiteral("100:00:00 Stunde(n)"));
+    QCOMPARE(dlg.Grundbetrag->text(), QStringLiteral("4,95 \u20AC"));
+    QCOMPARE(dlg.ProvStrGrid1->RowCount(), 2);
+    QCOMPARE(row(dlg.ProvStrGrid1, 1), (QStringList {"00:00:00 Uhr", "23:59:59 Uhr", "60,0000 Sekunde(n)",
+                                                     QStringLiteral("0,0099 \u20AC")}));
+    // A provider without weekend entries: the header and one empty row.
+    QCOMPARE(dlg.ProvStrGrid2->RowCount(), 2);
+    QCOMPARE(row(dlg.ProvStrGrid2, 1), (QStringList {"", "", "", ""}));
+    QVERIFY(!dlg.Modified());
+}
+
+void TestEditor::displayPointDecimal()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    TScopedLocaleSettings dollar(DollarLocale());
+    dir.Write(User, sampleFile());
+    TMain main;
+    TProvidersDlg dlg(&main, User);
+    QCOMPARE(dlg.Grundbetrag->text(), QStringLiteral("$0.00"));
+    QCOMPARE(row(dlg.ProvStrGrid1, 2), (QStringList {"08:00:00 Uhr", "17:59:59 Uhr", "0.5000 Sekunde(n)", "$0.0300"}));
+    dlg.ProvidersCB->setCurrentIndex(1);
+    dlg.ProvidersCBChange();
+    QCOMPARE(dlg.Grundbetrag->text(), QStringLiteral("$4.95"));
+}
+
+void TestEditor::emptyFile()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    TMain main;
+    TProvidersDlg dlg(&main, User); // no such file
+    QVERIFY(msgs.Messages().isEmpty());
+    QCOMPARE(dlg.ProvidersCB->count(), 0);
+    QCOMPARE(dlg.FreeHours->text(), QStringLiteral("00:00:00 Stunde(n)"));
+    QCOMPARE(dlg.Grundbetrag->text(), QStringLiteral("0,00 \u20AC"));
+    for (TStringGrid *g : {dlg.ProvStrGrid1, dlg.ProvStrGrid2}) {
+        QCOMPARE(g->RowCount(), 2);
+        QCOMPARE(row(g, 1), (QStringList {"", "", "", ""}));
+    }
+    QVERIFY(dir.Entries().isEmpty());
+}
+
+void TestEditor::keysInProviderListAreDiscarded()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, sampleFile());
+    TMain main;
+    TProvidersDlg dlg(&main, User);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    dlg.ProvidersCB->setFocus();
+    const QStringList before = row(dlg.ProvStrGrid1, 1);
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_End, Qt::Key_PageDown, Qt::Key_Up, Qt::Key_Home, Qt::Key_PageUp,
+                        Qt::Key_F, Qt::Key_B, Qt::Key_Space})
+        QTest::keyClick(dlg.ProvidersCB, key);
+    QTest::keyClicks(dlg.ProvidersCB, "Flat");
+    QTest::keyClick(dlg.ProvidersCB, Qt::Key_Down, Qt::AltModifier);
+    QCOMPARE(dlg.ProvidersCB->currentIndex(), 0);
+    QCOMPARE(row(dlg.ProvStrGrid1, 1), before);
+    QVERIFY(!dlg.ProvidersCB->view()->isVisible());
+    QTest::keyClick(dlg.ProvidersCB, Qt::Key_F1);
+    QCOMPARE(m_help, QList<int> {510010});
+    // Esc still closes the window from the list.
+    QTest::keyClick(dlg.ProvidersCB, Qt::Key_Escape);
+    QVERIFY(!dlg.isVisible());
+    QVERIFY(dlg.ProvidersCB->maxVisibleItems() >= 20);
+}
+
+void TestEditor::gridKeysStartCommands()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, sampleFile());
+    TMain main;
+    TProvidersDlg dlg(&main, User);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    dlg.ProvStrGrid1->setFocus();
+    QTest::keyClick(dlg.ProvStrGrid1, Qt::Key_A);
+    QTest::keyClick(dlg.ProvStrGrid1, Qt::Key_Down);
+    QVERIFY(msgs.Messages().isEmpty());
+    QTest::keyClick(dlg.ProvStrGrid1, Qt::Key_Insert);
+    QTest::keyClick(dlg.ProvStrGrid2, Qt::Key_Delete, Qt::ShiftModifier);
+    QCOMPARE(msgs.Messages().size(), 2); // each key starts its grid's command once, on release
+    QTest::keyClick(dlg.ProvStrGrid1, Qt::Key_F1);
+    QCOMPARE(m_help, QList<int> {510020});
+}
+
+void TestEditor::sortButtonKeepsModified()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, sampleFile());
+    TMain main;
+    TProvidersDlg dlg(&main, User);
+    dlg.show();
+    const QStringList before = row(dlg.ProvStrGrid1, 1);
+    QTest::mouseClick(dlg.SortBtn, Qt::LeftButton);
+    QCOMPARE(row(dlg.ProvStrGrid1, 1), before);
+    QVERIFY(!dlg.Modified());
+    // A list left out of order by a command shows sorted after the click.
+    auto &list = dlg.Data.Entries(0, TDayClass::Weekday);
+    std::reverse(list.begin(), list.end());
+    dlg.ShowSelectedProvider();
+    QCOMPARE(dlg.ProvStrGrid1->Cells(0, 1), QStringLiteral("18:00:00 Uhr"));
+    dlg.Data.Modified = true;
+    QTest::mouseClick(dlg.SortBtn, Qt::LeftButton);
+    QCOMPARE(row(dlg.ProvStrGrid1, 1), before);
+    QVERIFY(dlg.Modified());
+}
+
+void TestEditor::closeWithoutChangesAsksNothing()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, sampleFile());
+    TMain main;
+    TProvidersDlg dlg(&main, User);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QTest::keyClick(&dlg, Qt::Key_Escape);
+    QVERIFY(!dlg.isVisible());
+    QCOMPARE(dlg.result(), int(QDialog::Rejected));
+    QVERIFY(msgs.Messages().isEmpty());
+}
+
+void TestEditor::closeQuestionNoLeavesFile()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, sampleFile());
+    TMain main;
+    TProvidersDlg dlg(&main, User);
+    dlg.show();
+    dlg.Data.Modified = true;
+    msgs.Answer(idNo);
+    QTest::mouseClick(dlg.CancelBtn, Qt::LeftButton);
+    QVERIFY(!dlg.isVisible());
+    QCOMPARE(msgs.Texts(), QStringList {QStringLiteral("Angaben wurden ge\u00E4ndert. Speichern?")});
+    QCOMPARE(msgs.Messages()[0].Kind, mkConfirmation);
+    QCOMPARE(msgs.Messages()[0].Buttons, TMsgBoxButtons({btYesNo}));
+    QCOMPARE(dir.Read(User), sampleFile());
+    QVERIFY(!main.RestartNeeded);
+}
+
+void TestEditor::closeQuestionYesLeadsToSaveQuestion()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, sampleFile());
+    TMain main;
+    TProvidersDlg dlg(&main, User);
+    dlg.show();
+    dlg.Data.Modified = true;
+    msgs.Answer(idYes);
+    msgs.Answer(idNo);
+    dlg.close();
+    QVERIFY(!dlg.isVisible());
+    QCOMPARE(msgs.Texts(), (QStringList {QStringLiteral("Angaben wurden ge\u00E4ndert. Speichern?"),
+                                         QStringLiteral("M\u00F6chten Sie die \u00C4nderungen wirklich speichern?")}));
+    QCOMPARE(dir.Read(User), sampleFile());
+    QVERIFY(!main.RestartNeeded);
+}
+
+void TestEditor::saveThroughWindow()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, sampleFile());
+    TMain main;
+    TProvidersDlg dlg(&main, User);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    msgs.Answer(idYes);
+    QTest::mouseClick(dlg.SaveBtn, Qt::LeftButton);
+    QCOMPARE(msgs.Texts(), QStringList {QStringLiteral("M\u00F6chten Sie die \u00C4nderungen wirklich speichern?")});
+    QCOMPARE(dir.Read(User), expectedSave());
+    QVERIFY(main.RestartNeeded);
+    QVERIFY(!dlg.Modified());
+    QTRY_VERIFY(!dlg.isVisible()); // the window closes once the handler has returned
+    QCOMPARE(msgs.Messages().size(), 1); // and does not ask again
+    QCOMPARE(dir.Entries(), QStringList {User});
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestEditor::failedSaveKeepsEditorOpen()
+{
+    class FailingRename : public TFileSystem
+    {
+    public:
+        int Rename(const QString &, const QString &) override { return 5; }
+    };
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, sampleFile());
+    TMain main;
+    TProvidersDlg dlg(&main, User);
+    dlg.show();
+    dlg.Data.Modified = true;
+    FailingRename fs;
+    TScopedFileSystem scoped(&fs);
+    msgs.Answer(idYes);
+    QTest::mouseClick(dlg.SaveBtn, Qt::LeftButton);
+    QCOMPARE(msgs.Messages().size(), 2);
+    QCOMPARE(msgs.Messages()[1].Text, QStringLiteral("Konnte ") + dir.FilePath(User)
+                                          + QStringLiteral(" nicht speichern!\rDie bisherige Datei bleibt unver\u00E4ndert."));
+    QTest::qWait(20);
+    QVERIFY(dlg.isVisible());
+    QVERIFY(dlg.Modified());
+    QVERIFY(!main.RestartNeeded);
+    QCOMPARE(dir.Read(User), sampleFile());
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestEditor::startWindowFlow()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, sampleFile());
+    dir.Write(Main, CrLf({"[PROVIDER]", "P0=Haupt,HAUP0001"}));
+    TMain main;
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    QVERIFY(main.windowTitle().startsWith(QStringLiteral("Zalvor - Tarifeditor 3.00 [")));
+    QCOMPARE(ApplicationTitle(), main.windowTitle());
+    QCOMPARE(main.ProviderInfosSelectLB->currentRow(), 1);
+    QCOMPARE(main.GetSelectedFileName(), User);
+    QCOMPARE(main.CancelBtn->text(), QStringLiteral("Beenden"));
+
+    QString opened;
+    int providers = -1;
+    onModal([&](QWidget *w) {
+        auto *editor = qobject_cast<TProvidersDlg *>(w);
+        QVERIFY(editor);
+        opened = editor->FileName();
+        providers = editor->ProvidersCB->count();
+        QTest::keyClick(editor, Qt::Key_Escape);
+    });
+    QTest::mouseClick(main.OKBtn, Qt::LeftButton);
+    QCOMPARE(opened, User);
+    QCOMPARE(providers, 2);
+    QVERIFY(!main.isVisible()); // the program ends after the editor
+    QVERIFY(msgs.Messages().isEmpty()); // no restart notice without a save
+    QCOMPARE(dir.Read(User), sampleFile());
+}
+
+void TestEditor::startWindowRestartNoticeOnce()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(Main, sampleFile());
+    {
+        // Beenden ends at once, without a message.
+        TMain main;
+        main.show();
+        QTest::mouseClick(main.CancelBtn, Qt::LeftButton);
+        QVERIFY(!main.isVisible());
+        QVERIFY(msgs.Messages().isEmpty());
+    }
+    TMain main;
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    // Double-clicking the first item opens the main provider file.
+    QListWidget *lb = main.ProviderInfosSelectLB;
+    const QRect first = lb->visualItemRect(lb->item(0));
+    onModal([&](QWidget *w) {
+        auto *editor = qobject_cast<TProvidersDlg *>(w);
+        QVERIFY(editor);
+        QCOMPARE(editor->FileName(), Main);
+        msgs.Answer(idYes);
+        QTest::mouseClick(editor->SaveBtn, Qt::LeftButton);
+    });
+    QTest::mouseClick(lb->viewport(), Qt::LeftButton, {}, first.center());
+    QTest::mouseDClick(lb->viewport(), Qt::LeftButton, {}, first.center());
+    QTRY_VERIFY(!main.isVisible());
+    QCOMPARE(msgs.Texts(), (QStringList {QStringLiteral("M\u00F6chten Sie die \u00C4nderungen wirklich speichern?"),
+                                         QStringLiteral("Sie m\u00FCssen Zalvor neu starten, damit die \u00C4nderungen wirksam werden.")}));
+    QCOMPARE(msgs.Messages()[1].Caption, QStringLiteral("Information"));
+    QCOMPARE(msgs.Messages()[1].Kind, mkInformation);
+    QVERIFY(dir.Read(Main).startsWith("; Provider.ini\r\n"));
+    main.close();
+    QCOMPARE(msgs.Messages().size(), 2);
+}
+
+QTEST_MAIN(TestEditor)
+#include "tst_gui_editor.moc"

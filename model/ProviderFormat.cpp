@@ -273,8 +273,15 @@ TEntryParse ParseEntryValue(const QString &rawValue, TTariffEntry &entry)
 
 QString EntryValueText(const TTariffEntry &entry)
 {
-    return SecondsToShortTimeText(entry.TimeFrom) + u'-' + SecondsToShortTimeText(entry.TimeTo)
-        + u'/' + FourDecimals(entry.Interval) + u'/' + FourDecimals(entry.Fee);
+    QChar buf[2 * 5 + 2 + 2 * MaxFixedTextLength];
+    QChar *p = WriteShortTimeText(buf, entry.TimeFrom);
+    *p++ = u'-';
+    p = WriteShortTimeText(p, entry.TimeTo);
+    *p++ = u'/';
+    p = WriteFixedText(p, entry.Interval, 4);
+    *p++ = u'/';
+    p = WriteFixedText(p, entry.Fee, 4);
+    return QString(buf, p - buf);
 }
 
 QString IndexedIdent(const QString &key, int index)
@@ -307,8 +314,19 @@ std::optional<TFreeHoursRange> ParseRangeValue(const QString &rawValue)
 
 QString RangeValueText(const TFreeHoursRange &range)
 {
-    return DaysToText(range.Days) + u'|' + SecondsToShortTimeText(range.TimeFrom) + u'-'
-        + SecondsToShortTimeText(range.TimeTo) + u'/' + FourDecimals(range.Interval) + u'/';
+    QChar buf[8 + 1 + 2 * 5 + 3 + MaxFixedTextLength];
+    QChar *p = buf;
+    for (int d = 1; d <= 8; ++d)
+        if (range.Days & (1u << d))
+            *p++ = QChar(u'0' + d);
+    *p++ = u'|';
+    p = WriteShortTimeText(p, range.TimeFrom);
+    *p++ = u'-';
+    p = WriteShortTimeText(p, range.TimeTo);
+    *p++ = u'/';
+    p = WriteFixedText(p, range.Interval, 4);
+    *p++ = u'/';
+    return QString(buf, p - buf);
 }
 
 QString OptionSection(TOption option)

@@ -170,9 +170,7 @@ TSaveResult SaveProviderFile(TTheIniFile &ini, TProviderData &data, const QStrin
     // and tries whether the directory takes a new file when there is none.
     ini.SetIniFileName(data.FileName);
     ini.SetIniLocation(loProgDir);
-    ini.SetOpen(true);
-    const int openCode = ini.ErrorCode();
-    ini.SetOpen(false);
+    const int openCode = ini.CheckWritable();
     if (openCode != 0 && openCode != 2)
         return cannotReplace();
 

@@ -192,17 +192,35 @@ std::int32_t TimeTextToSeconds(const QString &text)
     return static_cast<std::int32_t>(std::clamp<qint64>(total, INT32_MIN, INT32_MAX));
 }
 
-QString FixedText(double value, int decimals)
+QChar *WriteFixedText(QChar *dst, double value, int decimals)
 {
     if (!std::isfinite(value))
         value = 0;
-    char buf[400];
-    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
-    QString text = QString::fromLatin1(buf, res.ptr - buf);
-    if (text.startsWith(u'-')
-        && std::all_of(text.begin() + 1, text.end(), [](QChar c) { return c == u'0' || c == u'.'; }))
-        text.remove(0, 1);
-    return text;
+    decimals = std::clamp(decimals, 0, 15);
+    char buf[MaxFixedTextLength];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    const char *begin = buf;
+    const char *end = res.ptr;
+    // A value that rounds to zero has no sign.
+    if (*begin == '-' && std::all_of(begin + 1, end, [](char c) { return c == '0' || c == '.'; }))
+        ++begin;
+    for (const char *p = begin; p != end; ++p)
+        *dst++ = QChar(char16_t(*p));
+    return dst;
+}
+
+QString FixedText(double value, int decimals)
+{
+    QChar buf[MaxFixedTextLength];
+    return QString(buf, WriteFixedText(buf, value, decimals) - buf);
+}
+
+QChar *WriteShortTimeText(QChar *dst, std::int32_t seconds)
+{
+    QChar buf[MaxTimeTextLength];
+    const QChar *end = writeTimeText(buf, seconds, TLocaleSettings::Current().TimeSeparator);
+    const qsizetype n = std::min<qsizetype>(5, end - buf);
+    return std::copy(buf, buf + n, dst);
 }
 
 QString FeeToText(double value)

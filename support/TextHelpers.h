@@ -47,8 +47,15 @@ void SortTariffEntries(TTariffEntryList &entries);
 QString TariffSortKey(const TTariffEntry &entry);
 
 // Fixed-point text with "." whatever the locale, for example 60.0000; a
-// value that rounds to zero has no minus sign.
+// value that rounds to zero has no minus sign; a value that is not finite
+// counts as 0.
 QString FixedText(double value, int decimals);
+// The same text written to dst, which has room for MaxFixedTextLength
+// characters; returns the end. For writers that build long texts.
+inline constexpr int MaxFixedTextLength = 330;
+QChar *WriteFixedText(QChar *dst, double value, int decimals);
+// SecondsToShortTimeText written to dst (room for 5 characters); returns the end.
+QChar *WriteShortTimeText(QChar *dst, std::int32_t seconds);
 
 // The quicksort scheme of the editor: middle element as pivot, indices moving
 // inwards, swap, recurse on both parts. less(a, b) compares two elements.

@@ -258,35 +258,56 @@ int TTheIniFile::OpenIniFile()
     if (!Release())
         return d->errorCode;
 
-    TFileSystem &fs = TFileSystem::Instance();
     const QString path = GetFullFileName();
-    fs.RemoveWriteProtection(path);
-
+    bool exists = false;
+    if (const int rc = checkWritable(path, exists); rc != 0)
+        return rc;
     QByteArray bytes;
-    if (fs.Exists(path)) {
+    if (exists) {
+        if (const int rc = TFileSystem::Instance().ReadWholeFile(path, bytes); rc != 0) {
+            d->errorCode = rc;
+            return rc;
+        }
+    }
+    d->fullFileName = path;
+    d->doc = TIniDocument::ParseBytes(std::move(bytes));
+    return 0;
+}
+
+int TTheIniFile::CheckWritable()
+{
+    d->errorCode = 0;
+    if (!Release())
+        return d->errorCode;
+    bool exists = false;
+    return checkWritable(GetFullFileName(), exists);
+}
+
+// The checks of an opening: drops a write protection (or says why it cannot)
+// and, for a missing file, tries whether the directory takes a new one.
+// Returns 0 (ErrorCode 0, or 2 for a missing file) or the failure code.
+int TTheIniFile::checkWritable(const QString &path, bool &exists)
+{
+    TFileSystem &fs = TFileSystem::Instance();
+    fs.RemoveWriteProtection(path);
+    exists = fs.Exists(path);
+    if (exists) {
         if (fs.IsWriteProtected(path) && !fs.RemoveWriteProtection(path)) {
             d->errorCode = 5;
             ShowPlainMessage(QStringLiteral("Kann Schreibschutz von ") + path + QStringLiteral(" nicht entfernen!"));
             return 5;
         }
-        const int rc = fs.ReadWholeFile(path, bytes);
-        if (rc != 0) {
-            d->errorCode = rc;
-            return rc;
-        }
-    } else {
-        // A trial creation tells whether the first write will be able to
-        // create the file; the file itself is left to that write.
-        d->errorCode = 2;
-        const int rc = fs.CreateEmptyFile(path);
-        if (rc != 0) {
-            d->errorCode = rc;
-            return rc;
-        }
-        fs.RemoveFile(path);
+        return 0;
     }
-    d->fullFileName = path;
-    d->doc = TIniDocument::ParseBytes(std::move(bytes));
+    // A trial creation tells whether the first write will be able to
+    // create the file; the file itself is left to that write.
+    d->errorCode = 2;
+    const int rc = fs.CreateEmptyFile(path);
+    if (rc != 0) {
+        d->errorCode = rc;
+        return rc;
+    }
+    fs.RemoveFile(path);
     return 0;
 }
 

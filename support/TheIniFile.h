@@ -81,6 +81,11 @@ public:
     bool DeleteIniFile();
 
     int OpenIniFile();
+    // The checks of OpenIniFile without reading the file: drops a write
+    // protection (or shows why it cannot) and, for a missing file, tries
+    // whether the directory takes a new one. ErrorCode as after opening; the
+    // component stays closed. For callers that replace the file whole.
+    int CheckWritable();
     QString GetFullFileName() const;
 
     // Releases the file: writes pending changes in one safe whole-file write
@@ -105,6 +110,7 @@ public:
     QString ProgDir() const;
 
 private:
+    int checkWritable(const QString &path, bool &exists);
     bool ready() const;
     int appendTextLine(const QString &path, const QString &line);
 

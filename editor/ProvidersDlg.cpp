@@ -326,6 +326,9 @@ void TProvidersDlg::fillGrid(TStringGrid *grid, const TTariffEntryList &entries)
     if (shown == 0)
         for (int c = 0; c < 4; ++c)
             grid->SetCells(c, 1, QString());
+    // Like any grid, it always has a selected row; the first one to begin with.
+    if (grid->Row() == 0)
+        grid->SetRow(1);
     grid->setUpdatesEnabled(true);
 }
 

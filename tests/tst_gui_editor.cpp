@@ -202,8 +202,11 @@ void TestEditor::displayGerman()
     QCOMPARE(row(dlg.ProvStrGrid1, 2), (QStringList {"08:00:00 Uhr", "17:59:59 Uhr", "0,5000 Sekunde(n)",
                                                      QStringLiteral("0,0300 \u20AC")}));
     QCOMPARE(dlg.ProvStrGrid2->RowCount(), 2);
+    QCOMPARE(dlg.ProvStrGrid1->Row(), 1);
+    dlg.ProvStrGrid1->SetRow(3);
 
     pickProvider(dlg, 1);
+    QCOMPARE(dlg.ProvStrGrid1->Row(), 1); // the selection stays within the rows shown
     QCOMPARE(dlg.ProvidersCB->currentIndex(), 1);
     QCOMPARE(dlg.FreeHours->text(), QStringLiteral("100:00:00 Stunde(n)"));
     QCOMPARE(dlg.Grundbetrag->text(), QStringLiteral("4,95 \u20AC"));

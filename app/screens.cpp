@@ -1,0 +1,90 @@
+// tarifscreens DIR: renders every window of the program to PNG files in DIR
+// (start window, editor on the sample user file, wait window, a message box,
+// the help window), so that the screens can be looked at without a display.
+// The scale comes from QT_SCALE_FACTOR; the file names carry it.
+
+#include "app/MainWindow.h"
+#include "controls/ContextHelp.h"
+#include "controls/HelpWindow.h"
+#include "editor/ProvidersDlg.h"
+#include "support/MsgBoxDialog.h"
+#include "support/TextHelpers.h"
+#include "support/WaitForm.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+bool save(QWidget *w, const QString &dir, const QString &name)
+{
+    w->show();
+    QCoreApplication::processEvents();
+    const QString scale = QString::number(w->devicePixelRatioF() * 100, 'f', 0);
+    const QString path = QDir(dir).filePath(QStringLiteral("%1-%2.png").arg(name, scale));
+    const bool ok = w->grab().save(path);
+    std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
+    w->hide();
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "Aufruf: tarifscreens BEISPIELDATEI AUSGABEORDNER\n");
+        return 2;
+    }
+    const QString sample = QString::fromLocal8Bit(argv[1]);
+    const QString out = QString::fromLocal8Bit(argv[2]);
+    QDir().mkpath(out);
+    QTemporaryDir programDir;
+    QFile::copy(sample, programDir.filePath(QStringLiteral("UserProv.ini")));
+    SetProgramDirOverride(programDir.path());
+    SetMsgBoxHandler([](const TMsgBoxRequest &) { return 1; });
+
+    bool ok = true;
+    TMain main;
+    ok &= save(&main, out, QStringLiteral("start"));
+
+    {
+        TProvidersDlg editor(&main, QStringLiteral("UserProv.ini"));
+        ok &= save(&editor, out, QStringLiteral("editor"));
+        if (editor.ProvidersCB->count() > 1) {
+            editor.ProvidersCB->setCurrentIndex(1);
+            editor.ProvidersCBChange();
+            ok &= save(&editor, out, QStringLiteral("editor-provider2"));
+        }
+    }
+
+    TWaitForm wait(&main);
+    ok &= save(&wait, out, QStringLiteral("wait"));
+    wait.Label1->setText(QStringLiteral("Bitte warten Sie bis die Providerinformationen geschrieben wurden."));
+    ok &= save(&wait, out, QStringLiteral("wait-save"));
+
+    std::unique_ptr<QMessageBox> box(CreateMsgBox(
+        {QStringLiteral("Angaben wurden ge\u00E4ndert. Speichern?"), QStringLiteral("Best\u00E4tigung"), mkConfirmation, {btYesNo}},
+        &main));
+    ok &= save(box.get(), out, QStringLiteral("question"));
+    box.reset(CreateMsgBox({QStringLiteral("Konnte /home/benutzer/zalvor/UserProv.ini nicht speichern!\rDie bisherige Datei bleibt unver\u00E4ndert."),
+                            QStringLiteral("Fehler"), mkError, {btOK}},
+                           &main));
+    ok &= save(box.get(), out, QStringLiteral("error"));
+
+    THelpWindow help;
+    help.resize(760, 520);
+    help.ShowTopic(510009);
+    ok &= save(&help, out, QStringLiteral("help"));
+    return ok ? 0 : 1;
+}

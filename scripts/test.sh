@@ -1,13 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything (benchmarks included) and runs
-# all tests, then the fuzz target for about a minute on the seed corpus.
+# Installs what is missing, runs the fuzz target for about a minute on the
+# seed corpus, then builds everything (benchmarks included) and runs all tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/packages.sh libbenchmark-dev clang libclang-rt-14-dev
-
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTE_BUILD_BENCH=ON >/dev/null
-cmake --build build-test
-(cd build-test && ctest --output-on-failure -j2)
 
 # The loader and the writer on arbitrary bytes, with address and undefined
 # behaviour checks. New inputs go to a scratch copy, not to the repository.
@@ -22,3 +18,8 @@ tmp=/dev/shm
 TMPDIR=$tmp ./build-fuzz/fuzz/fuzz_provider_file -max_total_time=60 -max_len=262144 \
     -rss_limit_mb=4096 -print_final_stats=1 "$scratch" fuzz/corpus 2>&1 | tail -n 12
 echo "fuzz: nothing found"
+
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTE_BUILD_BENCH=ON >/dev/null
+cmake --build build-test
+(cd build-test && ctest --output-on-failure -j2)
+

@@ -22,28 +22,6 @@ struct DayName
 constexpr DayName DayNames[] = {{2, "Mo "}, {3, "Di "}, {4, "Mi "}, {5, "Do "},
                                 {6, "Fr "}, {7, "Sa "}, {1, "So "}, {8, "Fei"}};
 
-// A valid integer: optional sign, then decimal digits (at least one).
-bool readInteger(const QString &s, qint64 &value)
-{
-    qsizetype i = 0;
-    bool negative = false;
-    if (i < s.size() && (s[i] == u'+' || s[i] == u'-'))
-        negative = s[i++] == u'-';
-    if (i >= s.size())
-        return false;
-    qint64 v = 0;
-    for (; i < s.size(); ++i) {
-        const char16_t c = s[i].unicode();
-        if (c < u'0' || c > u'9')
-            return false;
-        v = v * 10 + (c - u'0');
-        if (v > 0x7FFFFFFFLL + 1)
-            return false;
-    }
-    value = negative ? -v : v;
-    return value >= INT32_MIN && value <= INT32_MAX;
-}
-
 QString &programDirOverride()
 {
     static QString dir;
@@ -71,6 +49,33 @@ QString groupedAmount(double value, int decimals, QChar thousands, QChar point)
 }
 
 } // namespace
+
+bool ReadInt32(QStringView text, std::int32_t &value)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == u' ')
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+        negative = text[i++] == u'-';
+    if (i >= text.size())
+        return false;
+    qint64 v = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return false;
+        v = v * 10 + (c - u'0');
+        if (v > 0x80000000LL)
+            return false;
+    }
+    if (negative)
+        v = -v;
+    if (v < INT32_MIN || v > INT32_MAX)
+        return false;
+    value = static_cast<std::int32_t>(v);
+    return true;
+}
 
 QString DaysToNames(std::uint16_t days)
 {
@@ -165,30 +170,30 @@ std::int32_t TimeTextToSeconds(const QString &text)
     const QChar sep = TLocaleSettings::Current().TimeSeparator;
     QString s = MyTools.RemoveSpaces(text);
 
-    qint64 hours = 0;
+    std::int32_t hours = 0;
     qsizetype at = s.indexOf(sep);
-    if (at < 0 || !readInteger(s.left(at), hours))
+    if (at < 0 || !ReadInt32(QStringView(s).left(at), hours))
         hours = 0;
     if (at >= 0)
         s.remove(0, at + 1);
 
-    qint64 minutes = 0;
+    std::int32_t minutes = 0;
     at = s.indexOf(sep);
     if (at < 0) {
-        if (readInteger(s, minutes))
+        if (ReadInt32(s, minutes))
             s.clear();
         else
             minutes = 0;
-    } else if (readInteger(s.left(at), minutes)) {
+    } else if (ReadInt32(QStringView(s).left(at), minutes)) {
         s.remove(0, at + 1);
     } else {
         minutes = 0;
     }
 
-    qint64 seconds = 0;
-    if (!readInteger(s, seconds))
+    std::int32_t seconds = 0;
+    if (!ReadInt32(s, seconds))
         seconds = 0;
-    const qint64 total = hours * 3600 + minutes * 60 + seconds;
+    const qint64 total = qint64(hours) * 3600 + qint64(minutes) * 60 + seconds;
     return static_cast<std::int32_t>(std::clamp<qint64>(total, INT32_MIN, INT32_MAX));
 }
 

@@ -6,6 +6,9 @@
 
 #include <cstdint>
 
+// Optional leading blanks, optional sign, decimal digits, in the 32-bit range.
+bool ReadInt32(QStringView text, std::int32_t &value);
+
 // Day abbreviations of the set bits of a day set, Monday to Saturday, then
 // Sunday, then holiday: "Mo Di Mi Do Fr Sa So Fei".
 QString DaysToNames(std::uint16_t days);

@@ -88,3 +88,13 @@ QByteArray CrLf(std::initializer_list<const char *> lines)
     }
     return out;
 }
+
+TTariffEntry MakeEntry(int from, int to, double interval, double fee)
+{
+    TTariffEntry e;
+    e.TimeFrom = from;
+    e.TimeTo = to;
+    e.Interval = interval;
+    e.Fee = fee;
+    return e;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/LocaleSettings.h"
+#include "model/TETypes.h"
 #include "support/MsgBox.h"
 
 #include <QList>
@@ -48,6 +49,9 @@ private:
 
 // Settings of a point-decimal locale with the symbol in front: "$1.00", "-$1.00".
 TLocaleSettings DollarLocale();
+
+// A tariff entry with the given times (seconds), interval and fee.
+TTariffEntry MakeEntry(int from, int to, double interval, double fee = 0);
 
 // Builds CR LF text from lines.
 QByteArray CrLf(std::initializer_list<const char *> lines);

@@ -274,24 +274,15 @@ void TestHelpers::addNewProviderKey()
     QCOMPARE(NewProviderKey(QStringLiteral("x"), full).Key, QStringLiteral("X10000"));
 }
 
-static TTariffEntry entry(int from, int to, double interval, double fee = 0)
-{
-    TTariffEntry e;
-    e.TimeFrom = from;
-    e.TimeTo = to;
-    e.Interval = interval;
-    e.Fee = fee;
-    return e;
-}
 
 void TestHelpers::sortTariffEntries()
 {
-    TTariffEntryList one {entry(0, 100, 0)};
+    TTariffEntryList one {MakeEntry(0, 100, 0)};
     SortTariffEntries(one);
     QVERIFY(one.isEmpty());
 
-    TTariffEntryList list {entry(64800, 86399, 60), entry(28800, 64799, 60), entry(0, 100, 0),
-                           entry(28800, 30000, 1)};
+    TTariffEntryList list {MakeEntry(64800, 86399, 60), MakeEntry(28800, 64799, 60), MakeEntry(0, 100, 0),
+                           MakeEntry(28800, 30000, 1)};
     SortTariffEntries(list);
     QCOMPARE(list.size(), 3);
     QCOMPARE(list[0].SortKey, QStringLiteral("08:00:00 08:20:00"));
@@ -299,7 +290,7 @@ void TestHelpers::sortTariffEntries()
     QCOMPARE(list[2].TimeFrom, 64800);
 
     // Out-of-range times make longer keys; the cut keeps 27 characters.
-    TTariffEntryList big {entry(-2147483647, -2147483647, 1)};
+    TTariffEntryList big {MakeEntry(-2147483647, -2147483647, 1)};
     SortTariffEntries(big);
     QCOMPARE(big[0].SortKey.size(), 27);
 
@@ -315,7 +306,7 @@ void TestHelpers::sortTariffEntriesFollowsQuicksortForEqualKeys()
 {
     // Three equal keys, told apart by their fee. The editor's quicksort with the
     // middle element as pivot swaps the outer two: c, b, a.
-    TTariffEntryList list {entry(0, 59, 60, 1), entry(0, 59, 60, 2), entry(0, 59, 60, 3)};
+    TTariffEntryList list {MakeEntry(0, 59, 60, 1), MakeEntry(0, 59, 60, 2), MakeEntry(0, 59, 60, 3)};
     SortTariffEntries(list);
     QCOMPARE(list[0].Fee, 3.0);
     QCOMPARE(list[1].Fee, 2.0);
@@ -328,7 +319,7 @@ void TestHelpers::providerDataKeepsListsParallel()
     data.AppendProvider({QStringLiteral("A0001"), QStringLiteral("A"), {}});
     TProviderOptions o;
     o.FreeHours = 5;
-    data.AppendProvider({QStringLiteral("B0001"), QStringLiteral("B"), {}}, o, {entry(0, 59, 60)});
+    data.AppendProvider({QStringLiteral("B0001"), QStringLiteral("B"), {}}, o, {MakeEntry(0, 59, 60)});
     QCOMPARE(data.Count(), 2);
     QCOMPARE(data.OptionsList().size(), 2);
     QCOMPARE(data.WeekdayLists().size(), 2);

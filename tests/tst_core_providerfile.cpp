@@ -74,23 +74,14 @@ const QByteArray WorkedExample = CrLf({
     "FLAT0001=2500",
 });
 
-TTariffEntry entry(int from, int to, double interval, double fee)
-{
-    TTariffEntry e;
-    e.TimeFrom = from;
-    e.TimeTo = to;
-    e.Interval = interval;
-    e.Fee = fee;
-    return e;
-}
 
 TProviderData workedExampleModel()
 {
     TProviderData data;
     data.FileName = User;
     data.AppendProvider({QStringLiteral("BEIS0001"), QStringLiteral("Beispiel_Tarif"), {}}, {},
-                        {entry(64800, 86399, 60, 0.02), entry(0, 28799, 60, 0.01), entry(28800, 64799, 60, 0.03)},
-                        {entry(0, 86399, 60, 0.01)});
+                        {MakeEntry(64800, 86399, 60, 0.02), MakeEntry(0, 28799, 60, 0.01), MakeEntry(28800, 64799, 60, 0.03)},
+                        {MakeEntry(0, 86399, 60, 0.01)});
     TProviderOptions flat;
     flat.FreeHours = 36000;
     flat.FreeHoursRanges = {{0x7C, 64800, 82800, 60}};
@@ -99,7 +90,7 @@ TProviderData workedExampleModel()
     flat.Timing = 60;
     flat.MinConnectTime = 60;
     data.AppendProvider({QStringLiteral("FLAT0001"), QStringLiteral("Flat_Online"), {}}, flat,
-                        {entry(0, 86399, 60, 0.0099)}, {entry(0, 86399, 60, 0.0099)});
+                        {MakeEntry(0, 86399, 60, 0.0099)}, {MakeEntry(0, 86399, 60, 0.0099)});
     return data;
 }
 
@@ -354,7 +345,7 @@ void TestProviderFile::saveEdgeCases()
 
     TProviderData data = workedExampleModel();
     data.Options(0).NoCostsFrom = 0;
-    data.Entries(0, TDayClass::Weekday).append(entry(3600, 3659, 0, 1)); // interval 0: not written
+    data.Entries(0, TDayClass::Weekday).append(MakeEntry(3600, 3659, 0, 1)); // interval 0: not written
     PrepareForSave(data);
     QCOMPARE(data.Options(0).NoCostsFrom, -1.0);
     QCOMPARE(data.Entries(0, TDayClass::Weekday).size(), 3);
@@ -383,10 +374,10 @@ void TestProviderFile::duplicateKeysFollowProfileRules()
     // would leave them; the file still loads.
     TProviderData data;
     data.FileName = User;
-    data.AppendProvider({QStringLiteral("DUPL0001"), QStringLiteral("A"), {}}, {}, {entry(0, 59, 60, 1)});
+    data.AppendProvider({QStringLiteral("DUPL0001"), QStringLiteral("A"), {}}, {}, {MakeEntry(0, 59, 60, 1)});
     TProviderOptions o;
     o.FreeHours = 60;
-    data.AppendProvider({QStringLiteral("dupl0001"), QStringLiteral("B"), {}}, o, {entry(60, 119, 60, 2)});
+    data.AppendProvider({QStringLiteral("dupl0001"), QStringLiteral("B"), {}}, o, {MakeEntry(60, 119, 60, 2)});
     const QByteArray bytes = build(data);
     QCOMPARE(bytes.count("[DUPL0001WERKTAG]"), 0);
     QCOMPARE(bytes.count("[dupl0001WERKTAG]"), 1);
@@ -446,7 +437,7 @@ void TestProviderFile::roundTripProperty()
             for (auto &list : lists)
                 for (int e = rng.bounded(21); e > 0; --e) {
                     const int from = rng.bounded(1440) * 60;
-                    list.append(entry(from, rng.bounded(1440) * 60 + 59, rng.bounded(1, 10000000) / 10000.0,
+                    list.append(MakeEntry(from, rng.bounded(1440) * 60 + 59, rng.bounded(1, 10000000) / 10000.0,
                                       rng.bounded(1000000) / 10000.0));
                 }
             data.AppendProvider(p, o, lists[0], lists[1]);
@@ -531,7 +522,7 @@ void TestProviderFile::saveFailuresLeaveEverything()
     dir.Write(User, old);
     TTheIniFile ini;
     TProviderData data = load(User);
-    data.Entries(1, TDayClass::Weekday).prepend(entry(0, 59, 1, 9)); // unsorted, as a command may leave it
+    data.Entries(1, TDayClass::Weekday).prepend(MakeEntry(0, 59, 1, 9)); // unsorted, as a command may leave it
     data.Options(0).NoCostsFrom = 0;
     data.Modified = true;
     const TProviderData before = data;

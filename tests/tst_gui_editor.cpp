@@ -7,6 +7,7 @@
 #include "editor/ProvidersDlg.h"
 #include "model/ProviderFormat.h"
 #include "support/FileSystem.h"
+#include "support/WaitForm.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -124,6 +125,7 @@ private slots:
     void failedSaveKeepsEditorOpen();
     void startWindowFlow();
     void startWindowRestartNoticeOnce();
+    void editorCreationFailureIsReported();
 
 private:
     QList<int> m_help;
@@ -492,6 +494,32 @@ void TestEditor::startWindowRestartNoticeOnce()
     QVERIFY(dir.Read(Main).startsWith("; Provider.ini\r\n"));
     main.close();
     QCOMPARE(msgs.Messages().size(), 2);
+}
+
+void TestEditor::editorCreationFailureIsReported()
+{
+    class Throwing : public TFileSystem
+    {
+    public:
+        int ReadWholeFile(const QString &, QByteArray &) override { throw std::runtime_error("Lesefehler"); }
+    };
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, sampleFile());
+    Throwing fs;
+    TScopedFileSystem scoped(&fs);
+    TMain main;
+    main.show();
+    QTest::mouseClick(main.OKBtn, Qt::LeftButton);
+    QCOMPARE(msgs.Texts(), QStringList {QStringLiteral("Der Tarifeditor konnte nicht ge\u00F6ffnet werden (Lesefehler).\r"
+                                                       "Die Datei UserProv.ini wurde nicht ver\u00E4ndert.")});
+    QCOMPARE(msgs.Messages()[0].Kind, mkError);
+    QVERIFY(!main.isVisible());
+    QCOMPARE(main.Editor, nullptr);
+    QCoreApplication::processEvents();
+    for (QWidget *w : QApplication::topLevelWidgets())
+        QVERIFY(!(qobject_cast<TWaitForm *>(w) && w->isVisible()));
+    QCOMPARE(dir.Read(User), sampleFile());
 }
 
 QTEST_MAIN(TestEditor)

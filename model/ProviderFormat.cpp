@@ -1,5 +1,6 @@
 #include "ProviderFormat.h"
 
+#include "support/LocaleSettings.h"
 #include "support/TextHelpers.h"
 
 #include <charconv>
@@ -249,6 +250,38 @@ TEntryParse ParseEntryValue(const QString &rawValue, TTariffEntry &entry)
         numbersOk = false;
     }
     return numbersOk ? TEntryParse::Valid : TEntryParse::Faulty;
+}
+
+namespace {
+
+// SecondsToShortTimeText as bytes; times of day take the short way.
+char *writeShortTime(char *dst, std::int32_t seconds, char sep)
+{
+    if (seconds >= 0 && seconds < 100 * 3600) {
+        const int h = seconds / 3600, m = seconds % 3600 / 60;
+        *dst++ = char('0' + h / 10);
+        *dst++ = char('0' + h % 10);
+        *dst++ = sep;
+        *dst++ = char('0' + m / 10);
+        *dst++ = char('0' + m % 10);
+        return dst;
+    }
+    for (QChar c : SecondsToShortTimeText(seconds))
+        *dst++ = c == TLocaleSettings::Current().TimeSeparator ? sep : char(c.unicode());
+    return dst;
+}
+
+} // namespace
+
+char *WriteEntryValue(char *dst, const TTariffEntry &entry, char sep)
+{
+    dst = writeShortTime(dst, entry.TimeFrom, sep);
+    *dst++ = '-';
+    dst = writeShortTime(dst, entry.TimeTo, sep);
+    *dst++ = '/';
+    dst = WriteFixedText(dst, entry.Interval, 4);
+    *dst++ = '/';
+    return WriteFixedText(dst, entry.Fee, 4);
 }
 
 QString EntryValueText(const TTariffEntry &entry)

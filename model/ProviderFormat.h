@@ -83,6 +83,10 @@ enum class TEntryParse {
 TEntryParse ParseEntryValue(const QString &rawValue, TTariffEntry &entry);
 // hh:mm-hh:mm/interval/fee, numbers with four decimals.
 QString EntryValueText(const TTariffEntry &entry);
+// The same as Windows-1252 bytes, written to dst (room for MaxEntryValueBytes),
+// with sep as the byte of the time separator; returns the end. For the writer.
+inline constexpr int MaxEntryValueBytes = 2 * 16 + 3 + 2 * 330;
+char *WriteEntryValue(char *dst, const TTariffEntry &entry, char sep);
 // The ident of entry (or range) j of a provider: Key followed by j.
 QString IndexedIdent(const QString &key, int index);
 

@@ -5,6 +5,7 @@
 #include "support/Cp1252.h"
 #include "support/FileSystem.h"
 #include "support/IniDocument.h"
+#include "support/LocaleSettings.h"
 #include "support/MsgBox.h"
 #include "support/TextHelpers.h"
 #include "support/TheIniFile.h"
@@ -37,6 +38,13 @@ public:
         if (!m_doc.SetValue(m_section, encode(ident), encode(value)))
             refuse(ident + u'=' + value);
     }
+    // Bytes already in Windows-1252.
+    void WriteBytes(QByteArrayView ident, QByteArrayView value, const QString &forMessage)
+    {
+        if (!m_doc.SetValue(m_section, ident, value))
+            refuse(forMessage);
+    }
+    QByteArray Encode(const QString &text) { return encode(text); }
     bool Ok() const { return m_bad.isNull(); }
     const QString &Bad() const { return m_bad; }
     QByteArray Bytes() const { return m_doc.Serialize(); }
@@ -63,13 +71,29 @@ private:
 
 void writeDayClass(DocumentWriter &w, const TProviderData &data, TDayClass dayClass)
 {
+    // The entries are most of the file: their idents and values are formed
+    // as bytes directly.
+    const QChar timeSeparator = TLocaleSettings::Current().TimeSeparator;
+    const int sepByte = Cp1252::byteOf(timeSeparator);
+    if (sepByte < 0) {
+        w.Encode(QString(timeSeparator)); // refuses the whole file
+        return;
+    }
+    char value[MaxEntryValueBytes];
     for (int i = 0; i < data.Count(); ++i) {
         const QString &key = data.Provider(i).Key;
         w.Section(key + DayClassWord(dayClass));
+        QByteArray ident = w.Encode(key);
+        const qsizetype keyLength = ident.size();
         const auto &entries = data.Entries(i, dayClass);
-        for (qsizetype j = 0; j < entries.size(); ++j)
-            if (entries[j].Interval != 0)
-                w.Write(IndexedIdent(key, static_cast<int>(j)), EntryValueText(entries[j]));
+        for (qsizetype j = 0; j < entries.size(); ++j) {
+            if (entries[j].Interval == 0)
+                continue;
+            ident.truncate(keyLength);
+            ident.append(QByteArray::number(j));
+            const char *end = WriteEntryValue(value, entries[j], char(sepByte));
+            w.WriteBytes(ident, QByteArrayView(value, end - value), key);
+        }
     }
 }
 

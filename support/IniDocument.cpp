@@ -23,9 +23,14 @@ QByteArrayView trimmed(QByteArrayView s)
     return s.sliced(b, e - b);
 }
 
+bool contains(QByteArrayView s, char c)
+{
+    return !s.isEmpty() && std::memchr(s.data(), c, size_t(s.size())) != nullptr;
+}
+
 bool hasLineEnd(QByteArrayView s)
 {
-    return s.contains('\r') || s.contains('\n');
+    return contains(s, '\r') || contains(s, '\n');
 }
 
 // Names are compared by their folded bytes; they are folded on the stack so
@@ -265,10 +270,18 @@ QByteArray TIniDocument::Serialize() const
 
 qsizetype TIniDocument::findBlockIndex(QByteArrayView section) const
 {
+    if (m_lastBlock >= 0 && section == m_lastSection)
+        return m_lastBlock;
     FoldBuffer buffer;
     const QByteArrayView folded = fold(trimmed(section), buffer);
     const auto it = m_sections.constFind(QByteArray::fromRawData(folded.data(), folded.size()));
-    return it == m_sections.constEnd() ? -1 : it->constFirst();
+    if (it == m_sections.constEnd())
+        return -1;
+    // Reuses the buffer: readers switch sections all the time.
+    m_lastSection.resize(section.size());
+    std::memcpy(m_lastSection.data(), section.data(), size_t(section.size()));
+    m_lastBlock = it->constFirst();
+    return m_lastBlock;
 }
 
 std::optional<QByteArrayView> TIniDocument::ValueView(QByteArrayView section, QByteArrayView key) const
@@ -323,7 +336,7 @@ bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArr
     section = trimmed(section);
     key = trimmed(key);
     if (section.isEmpty() || key.isEmpty() || hasLineEnd(section) || hasLineEnd(key)
-        || hasLineEnd(value) || key.contains('=') || key[0] == ';' || key[0] == '[')
+        || hasLineEnd(value) || contains(key, '=') || key[0] == ';' || key[0] == '[')
         return false;
 
     qsizetype blockIndex = findBlockIndex(section);
@@ -386,6 +399,7 @@ void TIniDocument::EraseSection(QByteArrayView section)
         block.erased = true;
     }
     m_sections.erase(it);
+    m_lastBlock = -1;
     m_modified = true;
 }
 

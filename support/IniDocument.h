@@ -113,6 +113,9 @@ private:
     QList<Block> m_blocks;
     // Folded section name -> indices of its blocks in file order.
     QHash<QByteArray, QList<qsizetype>> m_sections;
+    // The section found last, as given: writers set many keys of one section in a row.
+    mutable QByteArray m_lastSection;
+    mutable qsizetype m_lastBlock = -1;
     bool m_modified = false;
 };
 

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <charconv>
+#include <cstring>
 #include <cmath>
 
 namespace {
@@ -197,19 +198,26 @@ std::int32_t TimeTextToSeconds(const QString &text)
     return static_cast<std::int32_t>(std::clamp<qint64>(total, INT32_MIN, INT32_MAX));
 }
 
-QChar *WriteFixedText(QChar *dst, double value, int decimals)
+char *WriteFixedText(char *dst, double value, int decimals)
 {
     if (!std::isfinite(value))
         value = 0;
     decimals = std::clamp(decimals, 0, 15);
-    char buf[MaxFixedTextLength];
-    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
-    const char *begin = buf;
-    const char *end = res.ptr;
+    const auto res = std::to_chars(dst, dst + MaxFixedTextLength, value, std::chars_format::fixed, decimals);
+    char *end = res.ptr;
     // A value that rounds to zero has no sign.
-    if (*begin == '-' && std::all_of(begin + 1, end, [](char c) { return c == '0' || c == '.'; }))
-        ++begin;
-    for (const char *p = begin; p != end; ++p)
+    if (*dst == '-' && std::all_of(dst + 1, end, [](char c) { return c == '0' || c == '.'; })) {
+        std::memmove(dst, dst + 1, size_t(end - dst - 1));
+        --end;
+    }
+    return end;
+}
+
+QChar *WriteFixedText(QChar *dst, double value, int decimals)
+{
+    char buf[MaxFixedTextLength];
+    const char *end = WriteFixedText(buf, value, decimals);
+    for (const char *p = buf; p != end; ++p)
         *dst++ = QChar(char16_t(*p));
     return dst;
 }

@@ -57,6 +57,7 @@ QString FixedText(double value, int decimals);
 // characters; returns the end. For writers that build long texts.
 inline constexpr int MaxFixedTextLength = 330;
 QChar *WriteFixedText(QChar *dst, double value, int decimals);
+char *WriteFixedText(char *dst, double value, int decimals);
 // SecondsToShortTimeText written to dst (room for 5 characters); returns the end.
 QChar *WriteShortTimeText(QChar *dst, std::int32_t seconds);
 

@@ -68,6 +68,8 @@ int main(int argc, char *argv[])
         return 2;
     }
 
+    // The plain messages of the INI component carry the application title.
+    SetApplicationTitle(QStringLiteral("Zalvor - Tarifeditor 3.00 [tarifcheck]"));
     // Every message is printed as "Caption: Text" and answered with its first
     // button; a line break inside a message becomes a blank.
     int messages = 0;

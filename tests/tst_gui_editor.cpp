@@ -471,6 +471,31 @@ void TestEditor::startWindowRestartNoticeOnce()
         QVERIFY(!main.isVisible());
         QVERIFY(msgs.Messages().isEmpty());
     }
+    {
+        // So does Esc.
+        TMain main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        QTest::keyClick(main.ProviderInfosSelectLB, Qt::Key_Escape);
+        QVERIFY(!main.isVisible());
+        QVERIFY(msgs.Messages().isEmpty());
+    }
+    {
+        // With no item selected, a double click on the empty area does nothing.
+        TMain main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        QListWidget *lb = main.ProviderInfosSelectLB;
+        lb->setCurrentRow(-1);
+        lb->clearSelection();
+        const QPoint empty(lb->viewport()->width() / 2, lb->viewport()->height() - 2);
+        QVERIFY(!lb->itemAt(empty));
+        QTest::mouseDClick(lb->viewport(), Qt::LeftButton, {}, empty);
+        QCoreApplication::processEvents();
+        QVERIFY(main.isVisible());
+        QCOMPARE(main.Editor, nullptr);
+        QCOMPARE(main.GetSelectedFileName(), User); // nothing selected means the user file
+    }
     TMain main;
     main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main));

@@ -311,7 +311,9 @@ TCurrencyEdit::KeyOutcome TCurrencyEdit::handleChar(QChar key)
         return restore() ? KeyOutcome::Done : KeyOutcome::Ignore;
     if (key.unicode() < 32)
         return KeyOutcome::PassOn;
-    if (key == u',' || key == u'.')
+    // "," and "." enter the decimal separator, except the one that is the
+    // locale's thousands separator (the edit form never holds that).
+    if ((key == u',' || key == u'.') && key != TLocaleSettings::Current().ThousandSeparator)
         key = TLocaleSettings::Current().DecimalSeparator;
     if (!insertChecked(QString(key)))
         QApplication::beep();

@@ -156,7 +156,7 @@ void TestControls::typingLimitsDecimals()
     Form f;
     f.edit->SetDecimalPlaces(4);
     f.Enter();
-    typeText(f.edit, QStringLiteral("0.12345"));
+    typeText(f.edit, localised(german, QStringLiteral("0,12345")));
     QCOMPARE(f.edit->text(), localised(german, QStringLiteral("0,1234")));
     QCOMPARE(f.edit->Value(), 0.1234);
 
@@ -179,26 +179,35 @@ void TestControls::typingLimitsDecimals()
 
 void TestControls::pointAndCommaEnterDecimalSeparator_data()
 {
-    typingLimitsDecimals_data();
+    QTest::addColumn<QChar>("decimal");
+    QTest::addColumn<QChar>("thousands");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    // The mark that is the thousands separator is refused; the other one
+    // enters the decimal separator.
+    QTest::newRow("German, point") << QChar(u',') << QChar(u'.') << "1.5" << "15";
+    QTest::newRow("German, comma") << QChar(u',') << QChar(u'.') << "1,5" << "1,5";
+    QTest::newRow("point locale, comma") << QChar(u'.') << QChar(u',') << "1,5" << "15";
+    QTest::newRow("point locale, point") << QChar(u'.') << QChar(u',') << "1.5" << "1.5";
+    QTest::newRow("comma locale grouping with blanks, point") << QChar(u',') << QChar(u' ') << "1.5" << "1,5";
+    QTest::newRow("a second separator") << QChar(u',') << QChar(u' ') << "2,7.,5" << "2,75";
 }
 
 void TestControls::pointAndCommaEnterDecimalSeparator()
 {
-    QFETCH(bool, german);
-    TScopedLocaleSettings locale(localeOf(german));
+    QFETCH(QChar, decimal);
+    QFETCH(QChar, thousands);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    TLocaleSettings settings = TLocaleSettings::German();
+    settings.DecimalSeparator = decimal;
+    settings.ThousandSeparator = thousands;
+    TScopedLocaleSettings locale(settings);
     Form f;
     f.Enter();
-    typeText(f.edit, QStringLiteral("1.5"));
-    QCOMPARE(f.edit->text(), localised(german, QStringLiteral("1,5")));
-    QCOMPARE(f.edit->Value(), 1.5);
-
-    f.edit->selectAll();
-    typeText(f.edit, QStringLiteral("2,7"));
-    QCOMPARE(f.edit->text(), localised(german, QStringLiteral("2,7")));
-
-    // A second separator of either kind is refused.
-    typeText(f.edit, QStringLiteral(".,5"));
-    QCOMPARE(f.edit->text(), localised(german, QStringLiteral("2,75")));
+    typeText(f.edit, typed);
+    QCOMPARE(f.edit->text(), shown);
+    QCOMPARE(f.edit->Value(), QString(shown).replace(decimal, u'.').toDouble());
 }
 
 void TestControls::refusesWhatIsNoNumber_data()

@@ -345,13 +345,18 @@ void TProvidersDlg::SortBtnClick()
 
 void TProvidersDlg::SaveBtnClick()
 {
+    save();
+}
+
+TProvidersDlg::TSaveOutcome TProvidersDlg::save()
+{
     if (ShowMsgBox(QStringLiteral("M\u00F6chten Sie die \u00C4nderungen wirklich speichern?"), QString(),
                    mkConfirmation, {btYesNo})
         != idYes)
-        return;
+        return TSaveOutcome::Declined;
     // The dial-up program's online update may have replaced the file meanwhile.
     if (!ConfirmOverwriteIfChanged(Data))
-        return;
+        return TSaveOutcome::Declined;
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QPointer<TWaitForm> wait = new TWaitForm(m_owner);
@@ -375,28 +380,36 @@ void TProvidersDlg::SaveBtnClick()
         wait->CloseAndRelease();
     QApplication::restoreOverrideCursor();
     if (result != TSaveResult::Saved)
-        return;
+        return TSaveOutcome::Failed;
     m_owner->RestartNeeded = true;
     ShowSelectedProvider();
     QMetaObject::invokeMethod(this, &QDialog::close, Qt::QueuedConnection);
+    return TSaveOutcome::Saved;
 }
 
-void TProvidersDlg::FormCloseQuery()
+// Asks whether to save changes; the window closes after either answer, except
+// when the user wanted to save and the save failed: closing then would lose
+// the changes the user just asked to keep.
+bool TProvidersDlg::FormCloseQuery()
 {
     if (!Data.Modified)
-        return;
+        return true;
     if (ShowMsgBox(QStringLiteral("Angaben wurden ge\u00E4ndert. Speichern?"), QString(), mkConfirmation, {btYesNo})
-        == idYes)
-        SaveBtnClick();
+        != idYes)
+        return true;
+    return save() != TSaveOutcome::Failed;
 }
 
 void TProvidersDlg::done(int result)
 {
     // Every way of closing (Abbrechen, Esc, the close box, the close after a
-    // save) passes here once; the window closes whatever the answer.
+    // save) passes here once.
     if (!m_closing) {
         m_closing = true;
-        FormCloseQuery();
+        if (!FormCloseQuery()) {
+            m_closing = false;
+            return;
+        }
     }
     QDialog::done(result);
 }

@@ -92,8 +92,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    enum class TSaveOutcome { Declined, Failed, Saved };
+    TSaveOutcome save();
     void FormCreate();
-    void FormCloseQuery();
+    bool FormCloseQuery();
     void createControls();
     void fitToFont();
     void fillGrid(TStringGrid *grid, const TTariffEntryList &entries);

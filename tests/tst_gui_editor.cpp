@@ -123,6 +123,7 @@ private slots:
     void closeQuestionYesLeadsToSaveQuestion();
     void saveThroughWindow();
     void failedSaveKeepsEditorOpen();
+    void failedSaveOnClosingKeepsEditorOpen();
     void startWindowFlow();
     void startWindowRestartNoticeOnce();
     void editorCreationFailureIsReported();
@@ -424,6 +425,45 @@ void TestEditor::failedSaveKeepsEditorOpen()
     QVERIFY(!main.RestartNeeded);
     QCOMPARE(dir.Read(User), sampleFile());
     QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestEditor::failedSaveOnClosingKeepsEditorOpen()
+{
+    class FailingSync : public TFileSystem
+    {
+    public:
+        int Sync(int) override { return 112; }
+    };
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, sampleFile());
+    TMain main;
+    TProvidersDlg dlg(&main, User);
+    dlg.show();
+    dlg.Data.Modified = true;
+    {
+        FailingSync fs;
+        TScopedFileSystem scoped(&fs);
+        msgs.Answer(idYes); // save the changes
+        msgs.Answer(idYes); // really
+        QTest::keyClick(&dlg, Qt::Key_Escape);
+    }
+    QCOMPARE(msgs.Messages().size(), 3);
+    QVERIFY(msgs.Messages()[2].Text.contains(QStringLiteral("nicht speichern!")));
+    QTest::qWait(20);
+    QVERIFY(dlg.isVisible()); // the changes are still there to be saved
+    QVERIFY(dlg.Modified());
+    QCOMPARE(dir.Read(User), sampleFile());
+
+    // Closing again asks again; this time the save works and the window closes.
+    msgs.Clear();
+    msgs.Answer(idYes);
+    msgs.Answer(idYes);
+    dlg.close();
+    QTRY_VERIFY(!dlg.isVisible());
+    QCOMPARE(msgs.Messages().size(), 2);
+    QVERIFY(main.RestartNeeded);
+    QCOMPARE(dir.Read(User), expectedSave());
 }
 
 void TestEditor::startWindowFlow()

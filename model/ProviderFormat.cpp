@@ -254,47 +254,49 @@ TEntryParse ParseEntryValue(const QString &rawValue, TTariffEntry &entry)
 
 namespace {
 
-// SecondsToShortTimeText as bytes; times of day take the short way.
-char *writeShortTime(char *dst, std::int32_t seconds, char sep)
+// SecondsToShortTimeText into a QChar or byte buffer; times of day take the
+// short way, anything else goes through the text helper.
+template<typename Char>
+Char *writeShortTime(Char *dst, std::int32_t seconds, Char sep)
 {
     if (seconds >= 0 && seconds < 100 * 3600) {
         const int h = seconds / 3600, m = seconds % 3600 / 60;
-        *dst++ = char('0' + h / 10);
-        *dst++ = char('0' + h % 10);
+        *dst++ = Char(u'0' + h / 10);
+        *dst++ = Char(u'0' + h % 10);
         *dst++ = sep;
-        *dst++ = char('0' + m / 10);
-        *dst++ = char('0' + m % 10);
+        *dst++ = Char(u'0' + m / 10);
+        *dst++ = Char(u'0' + m % 10);
         return dst;
     }
     for (QChar c : SecondsToShortTimeText(seconds))
-        *dst++ = c == TLocaleSettings::Current().TimeSeparator ? sep : char(c.unicode());
+        *dst++ = c == TLocaleSettings::Current().TimeSeparator ? sep : Char(c.unicode());
     return dst;
+}
+
+// hh:mm-hh:mm/interval/fee into a QChar or byte buffer.
+template<typename Char>
+Char *writeEntryValue(Char *dst, const TTariffEntry &entry, Char sep)
+{
+    dst = writeShortTime(dst, entry.TimeFrom, sep);
+    *dst++ = Char(u'-');
+    dst = writeShortTime(dst, entry.TimeTo, sep);
+    *dst++ = Char(u'/');
+    dst = WriteFixedText(dst, entry.Interval, 4);
+    *dst++ = Char(u'/');
+    return WriteFixedText(dst, entry.Fee, 4);
 }
 
 } // namespace
 
 char *WriteEntryValue(char *dst, const TTariffEntry &entry, char sep)
 {
-    dst = writeShortTime(dst, entry.TimeFrom, sep);
-    *dst++ = '-';
-    dst = writeShortTime(dst, entry.TimeTo, sep);
-    *dst++ = '/';
-    dst = WriteFixedText(dst, entry.Interval, 4);
-    *dst++ = '/';
-    return WriteFixedText(dst, entry.Fee, 4);
+    return writeEntryValue(dst, entry, sep);
 }
 
 QString EntryValueText(const TTariffEntry &entry)
 {
-    QChar buf[2 * 5 + 2 + 2 * MaxFixedTextLength];
-    QChar *p = WriteShortTimeText(buf, entry.TimeFrom);
-    *p++ = u'-';
-    p = WriteShortTimeText(p, entry.TimeTo);
-    *p++ = u'/';
-    p = WriteFixedText(p, entry.Interval, 4);
-    *p++ = u'/';
-    p = WriteFixedText(p, entry.Fee, 4);
-    return QString(buf, p - buf);
+    QChar buf[MaxEntryValueBytes];
+    return QString(buf, writeEntryValue(buf, entry, TLocaleSettings::Current().TimeSeparator) - buf);
 }
 
 QString IndexedIdent(const QString &key, int index)
@@ -327,19 +329,17 @@ std::optional<TFreeHoursRange> ParseRangeValue(const QString &rawValue)
 
 QString RangeValueText(const TFreeHoursRange &range)
 {
-    QChar buf[8 + 1 + 2 * 5 + 3 + MaxFixedTextLength];
+    const QChar sep = TLocaleSettings::Current().TimeSeparator;
+    QChar buf[2 * 16 + 3 + MaxFixedTextLength];
     QChar *p = buf;
-    for (int d = 1; d <= 8; ++d)
-        if (range.Days & (1u << d))
-            *p++ = QChar(u'0' + d);
     *p++ = u'|';
-    p = WriteShortTimeText(p, range.TimeFrom);
+    p = writeShortTime(p, range.TimeFrom, sep);
     *p++ = u'-';
-    p = WriteShortTimeText(p, range.TimeTo);
+    p = writeShortTime(p, range.TimeTo, sep);
     *p++ = u'/';
     p = WriteFixedText(p, range.Interval, 4);
     *p++ = u'/';
-    return QString(buf, p - buf);
+    return DaysToText(range.Days).append(buf, p - buf);
 }
 
 QString OptionSection(TOption option)

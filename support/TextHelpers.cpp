@@ -228,14 +228,6 @@ QString FixedText(double value, int decimals)
     return QString(buf, WriteFixedText(buf, value, decimals) - buf);
 }
 
-QChar *WriteShortTimeText(QChar *dst, std::int32_t seconds)
-{
-    QChar buf[MaxTimeTextLength];
-    const QChar *end = writeTimeText(buf, seconds, TLocaleSettings::Current().TimeSeparator);
-    const qsizetype n = std::min<qsizetype>(5, end - buf);
-    return std::copy(buf, buf + n, dst);
-}
-
 QString FeeToText(double value)
 {
     const auto &loc = TLocaleSettings::Current();

@@ -58,8 +58,6 @@ QString FixedText(double value, int decimals);
 inline constexpr int MaxFixedTextLength = 330;
 QChar *WriteFixedText(QChar *dst, double value, int decimals);
 char *WriteFixedText(char *dst, double value, int decimals);
-// SecondsToShortTimeText written to dst (room for 5 characters); returns the end.
-QChar *WriteShortTimeText(QChar *dst, std::int32_t seconds);
 
 // The quicksort scheme of the editor: middle element as pivot, indices moving
 // inwards, swap, recurse on both parts. less(a, b) compares two elements.

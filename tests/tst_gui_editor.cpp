@@ -61,6 +61,22 @@ QByteArray expectedSave()
     return out;
 }
 
+// The editor opened on sampleFile() in a fresh program directory.
+struct EditorOnSample
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    TMain main;
+    std::unique_ptr<TProvidersDlg> dlg;
+
+    EditorOnSample()
+    {
+        dir.Write(User, sampleFile());
+        dlg = std::make_unique<TProvidersDlg>(&main, User);
+    }
+    std::tuple<TempProgramDir &, MsgRecorder &, TMain &> Parts() { return {dir, msgs, main}; }
+};
+
 QStringList row(const TStringGrid *grid, int r)
 {
     QStringList cells;
@@ -186,12 +202,10 @@ void TestEditor::layoutAndTexts()
 
 void TestEditor::displayGerman()
 {
-    TempProgramDir dir;
-    MsgRecorder msgs;
     TScopedLocaleSettings german(TLocaleSettings::German());
-    dir.Write(User, sampleFile());
-    TMain main;
-    TProvidersDlg dlg(&main, User);
+    EditorOnSample e;
+    auto [dir, msgs, main] = e.Parts();
+    TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     QVERIFY(msgs.Messages().isEmpty());
     QCOMPARE(dlg.ProvidersCB->count(), 2);
@@ -224,12 +238,10 @@ void TestEditor::displayGerman()
 
 void TestEditor::displayPointDecimal()
 {
-    TempProgramDir dir;
-    MsgRecorder msgs;
     TScopedLocaleSettings dollar(DollarLocale());
-    dir.Write(User, sampleFile());
-    TMain main;
-    TProvidersDlg dlg(&main, User);
+    EditorOnSample e;
+    auto [dir, msgs, main] = e.Parts();
+    TProvidersDlg &dlg = *e.dlg;
     QCOMPARE(dlg.Grundbetrag->text(), QStringLiteral("$0.00"));
     QCOMPARE(row(dlg.ProvStrGrid1, 2), (QStringList {"08:00:00 Uhr", "17:59:59 Uhr", "0.5000 Sekunde(n)", "$0.0300"}));
     dlg.ProvidersCB->setCurrentIndex(1);
@@ -256,11 +268,9 @@ void TestEditor::emptyFile()
 
 void TestEditor::keysInProviderListAreDiscarded()
 {
-    TempProgramDir dir;
-    MsgRecorder msgs;
-    dir.Write(User, sampleFile());
-    TMain main;
-    TProvidersDlg dlg(&main, User);
+    EditorOnSample e;
+    auto [dir, msgs, main] = e.Parts();
+    TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
     dlg.ProvidersCB->setFocus();
@@ -283,11 +293,9 @@ void TestEditor::keysInProviderListAreDiscarded()
 
 void TestEditor::gridKeysStartCommands()
 {
-    TempProgramDir dir;
-    MsgRecorder msgs;
-    dir.Write(User, sampleFile());
-    TMain main;
-    TProvidersDlg dlg(&main, User);
+    EditorOnSample e;
+    auto [dir, msgs, main] = e.Parts();
+    TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
     dlg.ProvStrGrid1->setFocus();
@@ -303,11 +311,9 @@ void TestEditor::gridKeysStartCommands()
 
 void TestEditor::sortButtonKeepsModified()
 {
-    TempProgramDir dir;
-    MsgRecorder msgs;
-    dir.Write(User, sampleFile());
-    TMain main;
-    TProvidersDlg dlg(&main, User);
+    EditorOnSample e;
+    auto [dir, msgs, main] = e.Parts();
+    TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     const QStringList before = row(dlg.ProvStrGrid1, 1);
     QTest::mouseClick(dlg.SortBtn, Qt::LeftButton);
@@ -326,11 +332,9 @@ void TestEditor::sortButtonKeepsModified()
 
 void TestEditor::closeWithoutChangesAsksNothing()
 {
-    TempProgramDir dir;
-    MsgRecorder msgs;
-    dir.Write(User, sampleFile());
-    TMain main;
-    TProvidersDlg dlg(&main, User);
+    EditorOnSample e;
+    auto [dir, msgs, main] = e.Parts();
+    TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
     QTest::keyClick(&dlg, Qt::Key_Escape);
@@ -341,11 +345,9 @@ void TestEditor::closeWithoutChangesAsksNothing()
 
 void TestEditor::closeQuestionNoLeavesFile()
 {
-    TempProgramDir dir;
-    MsgRecorder msgs;
-    dir.Write(User, sampleFile());
-    TMain main;
-    TProvidersDlg dlg(&main, User);
+    EditorOnSample e;
+    auto [dir, msgs, main] = e.Parts();
+    TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     dlg.Data.Modified = true;
     msgs.Answer(idNo);
@@ -360,11 +362,9 @@ void TestEditor::closeQuestionNoLeavesFile()
 
 void TestEditor::closeQuestionYesLeadsToSaveQuestion()
 {
-    TempProgramDir dir;
-    MsgRecorder msgs;
-    dir.Write(User, sampleFile());
-    TMain main;
-    TProvidersDlg dlg(&main, User);
+    EditorOnSample e;
+    auto [dir, msgs, main] = e.Parts();
+    TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     dlg.Data.Modified = true;
     msgs.Answer(idYes);
@@ -379,11 +379,9 @@ void TestEditor::closeQuestionYesLeadsToSaveQuestion()
 
 void TestEditor::saveThroughWindow()
 {
-    TempProgramDir dir;
-    MsgRecorder msgs;
-    dir.Write(User, sampleFile());
-    TMain main;
-    TProvidersDlg dlg(&main, User);
+    EditorOnSample e;
+    auto [dir, msgs, main] = e.Parts();
+    TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
     msgs.Answer(idYes);
@@ -405,11 +403,9 @@ void TestEditor::failedSaveKeepsEditorOpen()
     public:
         int Rename(const QString &, const QString &) override { return 5; }
     };
-    TempProgramDir dir;
-    MsgRecorder msgs;
-    dir.Write(User, sampleFile());
-    TMain main;
-    TProvidersDlg dlg(&main, User);
+    EditorOnSample e;
+    auto [dir, msgs, main] = e.Parts();
+    TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     dlg.Data.Modified = true;
     FailingRename fs;
@@ -434,11 +430,9 @@ void TestEditor::failedSaveOnClosingKeepsEditorOpen()
     public:
         int Sync(int) override { return 112; }
     };
-    TempProgramDir dir;
-    MsgRecorder msgs;
-    dir.Write(User, sampleFile());
-    TMain main;
-    TProvidersDlg dlg(&main, User);
+    EditorOnSample e;
+    auto [dir, msgs, main] = e.Parts();
+    TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     dlg.Data.Modified = true;
     {

@@ -30,7 +30,7 @@ TMain::TMain(QWidget *parent)
     TelIniFile.SetIniLocation(loProgDir);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
-    setWindowTitle(QStringLiteral("Zu bearbeitende Providerinformationen w\u00E4hlen"));
+    setWindowTitle(QStringLiteral("Zu bearbeitende Providerinformationen wählen"));
     SetHelpContext(this, WindowHelpContext);
     QFont f = font();
     f.setPixelSize(11);
@@ -43,7 +43,7 @@ TMain::TMain(QWidget *parent)
 
     Label2 = new QLabel(QStringLiteral("Die Angaben in Hauptproviderdatei enthalten den Hauptdatenbestand an Tarifen. "
                                        "Diese Datei wird bei einem Online-Update komplett ersetzt, so dass Ihre "
-                                       "\u00C4nderungen verloren gehen. \u00C4ndern Sie deshalb nur die "
+                                       "Änderungen verloren gehen. Ändern Sie deshalb nur die "
                                        "benutzerdefinierte Providerdatei."),
                         this);
     Label2->setWordWrap(true);
@@ -146,8 +146,8 @@ void TMain::OKBtnClick()
         Editor = nullptr;
         if (wait)
             wait->CloseAndRelease();
-        ShowMsgBox(QStringLiteral("Der Tarifeditor konnte nicht ge\u00F6ffnet werden (%1).\r"
-                                  "Die Datei %2 wurde nicht ver\u00E4ndert.")
+        ShowMsgBox(QStringLiteral("Der Tarifeditor konnte nicht geöffnet werden (%1).\r"
+                                  "Die Datei %2 wurde nicht verändert.")
                        .arg(QString::fromLocal8Bit(e.what()), name),
                    QString(), mkError, {btOK});
         close();
@@ -169,7 +169,7 @@ void TMain::CancelBtnClick()
 void TMain::FormCloseQuery()
 {
     if (RestartNeeded)
-        ShowMsgBox(QStringLiteral("Sie m\u00FCssen Zalvor neu starten, damit die \u00C4nderungen wirksam werden."),
+        ShowMsgBox(QStringLiteral("Sie müssen Zalvor neu starten, damit die Änderungen wirksam werden."),
                    QString(), mkInformation, {btOK});
 }
 

@@ -74,10 +74,10 @@ int main(int argc, char *argv[])
     ok &= save(&wait, out, QStringLiteral("wait-save"));
 
     std::unique_ptr<QMessageBox> box(CreateMsgBox(
-        {QStringLiteral("Angaben wurden ge\u00E4ndert. Speichern?"), QStringLiteral("Best\u00E4tigung"), mkConfirmation, {btYesNo}},
+        {QStringLiteral("Angaben wurden geändert. Speichern?"), QStringLiteral("Bestätigung"), mkConfirmation, {btYesNo}},
         &main));
     ok &= save(box.get(), out, QStringLiteral("question"));
-    box.reset(CreateMsgBox({QStringLiteral("Konnte /home/benutzer/zalvor/UserProv.ini nicht speichern!\rDie bisherige Datei bleibt unver\u00E4ndert."),
+    box.reset(CreateMsgBox({QStringLiteral("Konnte /home/benutzer/zalvor/UserProv.ini nicht speichern!\rDie bisherige Datei bleibt unverändert."),
                             QStringLiteral("Fehler"), mkError, {btOK}},
                            &main));
     ok &= save(box.get(), out, QStringLiteral("error"));

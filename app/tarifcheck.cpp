@@ -94,7 +94,7 @@ int main(int argc, char *argv[])
         weekend += data.Entries(i, TDayClass::Weekend).size();
         ranges += data.Options(i).FreeHoursRanges.size();
     }
-    printLine(QStringLiteral("%1 Provider, %2 Werktag-Eintr\u00E4ge, %3 Wochenend-Eintr\u00E4ge, "
+    printLine(QStringLiteral("%1 Provider, %2 Werktag-Einträge, %3 Wochenend-Einträge, "
                              "%4 Freistunden-Bereiche")
                   .arg(data.Count())
                   .arg(weekday)
@@ -112,8 +112,8 @@ int main(int argc, char *argv[])
         QByteArray bytes;
         QString bad;
         if (!BuildProviderFile(saved, names, date, bytes, &bad)) {
-            printLine(QStringLiteral("Fehler: \"%1\" enth\u00E4lt Zeichen, die in der Datei nicht "
-                                     "dargestellt werden k\u00F6nnen.").arg(bad), stderr);
+            printLine(QStringLiteral("Fehler: \"%1\" enthält Zeichen, die in der Datei nicht "
+                                     "dargestellt werden können.").arg(bad), stderr);
             return 2;
         }
         if (const int code = SafeWriteFile(out.absoluteFilePath(), bytes); code != 0) {

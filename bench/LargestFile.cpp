@@ -14,7 +14,7 @@ QByteArray LargestProviderFile()
     line(QStringLiteral("; Provider.ini"));
     line(QStringLiteral("[PROVIDER]"));
     for (int i = 0; i < 1025; ++i)
-        line(QStringLiteral("P%1=Anbieter_Nummer_%2_Gro\u00DFkunden,%3").arg(i).arg(1024 - i).arg(key(i)));
+        line(QStringLiteral("P%1=Anbieter_Nummer_%2_Großkunden,%3").arg(i).arg(1024 - i).arg(key(i)));
     for (const char *word : {"WERKTAG", "SASO"})
         for (int i = 0; i < 1025; ++i) {
             line(u'[' + key(i) + QLatin1String(word) + u']');

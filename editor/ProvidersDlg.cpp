@@ -133,11 +133,11 @@ void TProvidersDlg::createControls()
 
     Panel1 = panel(this, {408, 36, 105, 29});
     AddProv = speedButton(Panel1, {3, 3, 32, 23}, TGlyphs::Add(),
-                          QStringLiteral("F\u00FCgt einen neuen\r\nProvider hinzu."), 510040);
+                          QStringLiteral("Fügt einen neuen\r\nProvider hinzu."), 510040);
     EditProv = speedButton(Panel1, {35, 3, 32, 23}, TGlyphs::Edit(),
-                           QStringLiteral("\u00C4ndert den ausge-\r\nw\u00E4hlten Provider."), 510041);
+                           QStringLiteral("Ändert den ausge-\r\nwählten Provider."), 510041);
     DelProv = speedButton(Panel1, {67, 3, 32, 23}, TGlyphs::Delete(),
-                          QStringLiteral("L\u00F6scht ausgew\u00E4hlten\r\nProvider."), 510042);
+                          QStringLiteral("Löscht ausgewählten\r\nProvider."), 510042);
     connect(AddProv, &QToolButton::clicked, this, [this] { AddProvClick(); });
     connect(EditProv, &QToolButton::clicked, this, [this] { EditProvClick(); });
     connect(DelProv, &QToolButton::clicked, this, [this] { DelProvClick(); });
@@ -158,15 +158,15 @@ void TProvidersDlg::createControls()
     SetHelpContext(ProvStrGrid2, 510030);
 
     Panel2 = panel(this, {461, 156, 45, 225});
-    const QString addHint = QStringLiteral("F\u00FCgt einen Eintrag zum \r\naktuellen Provider hinzu.");
-    const QString editHint = QStringLiteral("\u00C4ndert den ausge-\r\nw\u00E4hlten Eintrag.");
-    const QString deleteHint = QStringLiteral("L\u00F6scht den ausge-\r\nw\u00E4hlten Eintrag.");
+    const QString addHint = QStringLiteral("Fügt einen Eintrag zum \r\naktuellen Provider hinzu.");
+    const QString editHint = QStringLiteral("Ändert den ausge-\r\nwählten Eintrag.");
+    const QString deleteHint = QStringLiteral("Löscht den ausge-\r\nwählten Eintrag.");
     AddEntry1Btn = speedButton(Panel2, {5, 9, 35, 25}, TGlyphs::Add(), addHint, 510050);
     EditEntry1Btn = speedButton(Panel2, {5, 34, 35, 25}, TGlyphs::Edit(), editHint, 510051);
     DeleteEntry1Btn = speedButton(Panel2, {5, 59, 35, 25}, TGlyphs::Delete(), deleteHint, 510052);
     Bevel9 = bevel(Panel2, {5, 90, 35, 2}, QFrame::HLine);
     SortBtn = speedButton(Panel2, {5, 100, 35, 25}, TGlyphs::Sort(),
-                          QStringLiteral("Zeigt die Eintr\u00E4ge neu-\r\nsortiert an."), 510060);
+                          QStringLiteral("Zeigt die Einträge neu-\r\nsortiert an."), 510060);
     Bevel8 = bevel(Panel2, {5, 133, 35, 2}, QFrame::HLine);
     AddEntry2Btn = speedButton(Panel2, {5, 142, 35, 25}, TGlyphs::Add(), addHint, 510070);
     EditEntry2Btn = speedButton(Panel2, {5, 167, 35, 25}, TGlyphs::Edit(), editHint, 510071);
@@ -195,9 +195,9 @@ void TProvidersDlg::createControls()
                            void (TProvidersDlg::*add)(), void (TProvidersDlg::*edit)(),
                            void (TProvidersDlg::*del)()) {
         auto *menu = new QMenu(this);
-        QAction *a = menu->addAction(QStringLiteral("Hin&zuf\u00FCgen..."), this, [this, add] { (this->*add)(); });
+        QAction *a = menu->addAction(QStringLiteral("Hin&zufügen..."), this, [this, add] { (this->*add)(); });
         SetHelpContext(a, base);
-        a = menu->addAction(QStringLiteral("\u00C4n&dern..."), this, [this, edit] { (this->*edit)(); });
+        a = menu->addAction(QStringLiteral("Än&dern..."), this, [this, edit] { (this->*edit)(); });
         SetHelpContext(a, base + 1);
         a = menu->addAction(deleteCaption, this, [this, del] { (this->*del)(); });
         SetHelpContext(a, base + 2);
@@ -208,10 +208,10 @@ void TProvidersDlg::createControls()
         grid->installEventFilter(this);
         return menu;
     };
-    PopupMenuStrGrid1 = makeMenu(ProvStrGrid1, QStringLiteral("L\u00F6&schen"), 510050,
+    PopupMenuStrGrid1 = makeMenu(ProvStrGrid1, QStringLiteral("Lö&schen"), 510050,
                                  &TProvidersDlg::AddEntry1BtnClick, &TProvidersDlg::EditEntry1BtnClick,
                                  &TProvidersDlg::DeleteEntry1BtnClick);
-    PopupMenuStrGrid2 = makeMenu(ProvStrGrid2, QStringLiteral("L\u00F6&schen..."), 510070,
+    PopupMenuStrGrid2 = makeMenu(ProvStrGrid2, QStringLiteral("Lö&schen..."), 510070,
                                  &TProvidersDlg::AddEntry2BtnClick, &TProvidersDlg::EditEntry2BtnClick,
                                  &TProvidersDlg::DeleteEntry2BtnClick);
 
@@ -229,9 +229,9 @@ void TProvidersDlg::fitToFont()
 {
     const QFontMetrics fm(ProvStrGrid1->font());
     const QString widest[4] = {QStringLiteral("00:00:00 Uhr"), QStringLiteral("00:00:00 Uhr"),
-                               QStringLiteral("0000,0000 Sekunde(n)"), QStringLiteral("0,0000 \u20AC")};
+                               QStringLiteral("0000,0000 Sekunde(n)"), QStringLiteral("0,0000 €")};
     const QString headings[4] = {QStringLiteral("von"), QStringLiteral("bis"), QStringLiteral("Zeittakt"),
-                                 QStringLiteral("Geb\u00FChr")};
+                                 QStringLiteral("Gebühr")};
     int widths[4];
     int total = 0;
     for (int c = 0; c < 4; ++c) {
@@ -350,7 +350,7 @@ void TProvidersDlg::SaveBtnClick()
 
 TProvidersDlg::TSaveOutcome TProvidersDlg::save()
 {
-    if (ShowMsgBox(QStringLiteral("M\u00F6chten Sie die \u00C4nderungen wirklich speichern?"), QString(),
+    if (ShowMsgBox(QStringLiteral("Möchten Sie die Änderungen wirklich speichern?"), QString(),
                    mkConfirmation, {btYesNo})
         != idYes)
         return TSaveOutcome::Declined;
@@ -394,7 +394,7 @@ bool TProvidersDlg::FormCloseQuery()
 {
     if (!Data.Modified)
         return true;
-    if (ShowMsgBox(QStringLiteral("Angaben wurden ge\u00E4ndert. Speichern?"), QString(), mkConfirmation, {btYesNo})
+    if (ShowMsgBox(QStringLiteral("Angaben wurden geändert. Speichern?"), QString(), mkConfirmation, {btYesNo})
         != idYes)
         return true;
     return save() != TSaveOutcome::Failed;
@@ -461,7 +461,7 @@ void TProvidersDlg::gridKeyUp(TStringGrid *grid, int key)
 // buttons say so instead of doing nothing.
 void TProvidersDlg::notYetAvailable()
 {
-    ShowMsgBox(QStringLiteral("Diese Funktion steht in dieser Version noch nicht zur Verf\u00FCgung."), QString(),
+    ShowMsgBox(QStringLiteral("Diese Funktion steht in dieser Version noch nicht zur Verfügung."), QString(),
                mkInformation, {btOK});
 }
 

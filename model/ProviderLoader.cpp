@@ -40,13 +40,13 @@ TTariffEntryList readDayClass(TTheIniFile &ini, const TKeyAndName &provider, TDa
         case TEntryParse::Empty:
             continue;
         case TEntryParse::SyntaxError:
-            ShowMsgBox(QStringLiteral("Der Providereintrag f\u00FCr Schl\u00FCssel ") + provider.Key
+            ShowMsgBox(QStringLiteral("Der Providereintrag für Schlüssel ") + provider.Key
                            + QStringLiteral(" ist fehlerhaft! ")
                            + QStringLiteral("Providereintrag wird nicht gelesen!"),
                        QStringLiteral("Syntax Fehler"), mkError, {btOK});
             continue;
         case TEntryParse::Faulty:
-            ShowMsgBox(QStringLiteral("Eintrag f\u00FCr Provider ") + provider.Name + QStringLiteral(" ( ")
+            ShowMsgBox(QStringLiteral("Eintrag für Provider ") + provider.Name + QStringLiteral(" ( ")
                            + provider.Key + word + QStringLiteral(" ) ist nicht korrekt."),
                        QString(), mkError, {btOK});
             break;

@@ -166,9 +166,9 @@ bool ConfirmOverwriteIfChanged(const TProviderData &data)
     if (now == data.LoadedStamp)
         return true;
     return ShowMsgBox(QStringLiteral("Die Datei ") + path
-                          + QStringLiteral(" wurde seit dem Einlesen von einem anderen Programm ge\u00E4ndert.")
+                          + QStringLiteral(" wurde seit dem Einlesen von einem anderen Programm geändert.")
                           + u'\r'
-                          + QStringLiteral("Trotzdem speichern und die dortigen \u00C4nderungen \u00FCberschreiben?"),
+                          + QStringLiteral("Trotzdem speichern und die dortigen Änderungen überschreiben?"),
                       QString(), mkConfirmation, {btYesNo})
         == idYes;
 }
@@ -178,14 +178,14 @@ TSaveResult SaveProviderFile(TTheIniFile &ini, TProviderData &data, const QStrin
 {
     const QString path = programPath(data.FileName);
     auto cannotReplace = [&] {
-        ShowMsgBox(QStringLiteral("Konnte ") + path + QStringLiteral(" nicht l\u00F6schen!") + u'\r'
+        ShowMsgBox(QStringLiteral("Konnte ") + path + QStringLiteral(" nicht löschen!") + u'\r'
                        + QStringLiteral("Speicherung kann nicht erfolgen!"),
                    QString(), mkError, {btOK});
         return TSaveResult::CannotReplace;
     };
     auto writeFailed = [&] {
         ShowMsgBox(QStringLiteral("Konnte ") + path + QStringLiteral(" nicht speichern!") + u'\r'
-                       + QStringLiteral("Die bisherige Datei bleibt unver\u00E4ndert."),
+                       + QStringLiteral("Die bisherige Datei bleibt unverändert."),
                    QString(), mkError, {btOK});
         return TSaveResult::WriteFailed;
     };

@@ -13,7 +13,7 @@ struct TLocaleSettings
     QChar TimeSeparator = u':';
     QChar DecimalSeparator = u',';
     QChar ThousandSeparator = u'.';
-    QString CurrencyString = QStringLiteral("\u20AC");
+    QString CurrencyString = QStringLiteral("€");
     // Placement of the symbol for positive amounts: 0 "$1", 1 "1$", 2 "$ 1", 3 "1 $".
     int CurrencyFormat = 3;
     // The money format: placement of symbol and minus sign for negative

@@ -33,7 +33,7 @@ QString MsgBoxKindCaption(TMsgBoxKind kind)
     case mkInformation: return QStringLiteral("Information");
     case mkQuestion: return QStringLiteral("Frage");
     case mkWarning: return QStringLiteral("Warnung");
-    case mkConfirmation: return QStringLiteral("Best\u00E4tigung");
+    case mkConfirmation: return QStringLiteral("Bestätigung");
     }
     return QString();
 }

@@ -92,7 +92,7 @@ void TestFormat::integers()
 void TestFormat::numberPrefix()
 {
     QCOMPARE(ReadNumberPrefix(QStringLiteral("60x")), 60.0);
-    QCOMPARE(ReadNumberPrefix(QStringLiteral("0.03\u20AC")), 0.03);
+    QCOMPARE(ReadNumberPrefix(QStringLiteral("0.03€")), 0.03);
     QCOMPARE(ReadNumberPrefix(QStringLiteral("1e5q")), 1e5);
     QCOMPARE(ReadNumberPrefix(QStringLiteral("abc")), 0.0);
     QCOMPARE(ReadNumberPrefix(QString()), 0.0);

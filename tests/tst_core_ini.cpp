@@ -180,7 +180,7 @@ void TestIni::refusesTextThatWouldNotReadBack()
     TempProgramDir dir;
     TTheIniFile ini;
     openIni(ini, QStringLiteral("a.ini"));
-    ini.WriteString(QStringLiteral("k"), QStringLiteral("\u4E2D"));
+    ini.WriteString(QStringLiteral("k"), QStringLiteral("中"));
     QCOMPARE(ini.ErrorCode(), 1113);
     ini.WriteString(QStringLiteral("k"), QStringLiteral("a\nb"));
     QCOMPARE(ini.ErrorCode(), 87);
@@ -205,7 +205,7 @@ void TestIni::readsAndErrorCodes()
     check(QString(), QString(), 0);
     check(QStringLiteral("word"), QStringLiteral("def"), -1);
     check(QStringLiteral("V"), QStringLiteral("Grüße"), 0);
-    check(QStringLiteral("\u4E2D"), QStringLiteral("def"), -1);
+    check(QStringLiteral("中"), QStringLiteral("def"), -1);
 
     QStringList list {QStringLiteral("stale")};
     ini.SetSection(QStringLiteral("empty"));
@@ -312,7 +312,7 @@ void TestIni::commentLinesAndDelete()
     ini.AddCommentLine(QString(), QStringLiteral("; "));
     QCOMPARE(ini.ErrorCode(), 0);
     QCOMPARE(dir.Read(QStringLiteral("a.ini")), QByteArray("; old\r\n[A]\r\nk=2\r\n;text\r\n; \r\n"));
-    ini.AddCommentLine(QStringLiteral("\u4E2D"), QString());
+    ini.AddCommentLine(QStringLiteral("中"), QString());
     QCOMPARE(ini.ErrorCode(), 1113);
 
     QVERIFY(ini.DeleteIniFile());

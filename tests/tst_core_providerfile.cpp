@@ -232,7 +232,7 @@ void TestProviderFile::providersSortedByBytes()
     for (const auto &p : data.ProviderList())
         names.append(p.Name);
     // Byte order: capitals, "_", small letters, then 0xC4 (Ä).
-    QCOMPARE(names, (QStringList {"ABC", "Alpha", "Zeta", "_x", "abc", QStringLiteral("\u00C4rger")}));
+    QCOMPARE(names, (QStringList {"ABC", "Alpha", "Zeta", "_x", "abc", QStringLiteral("Ärger")}));
     // Options and entries follow their provider.
     QCOMPARE(data.Options(2).FreeHours, 3600);
     QCOMPARE(data.Entries(2, TDayClass::Weekday).size(), 1);
@@ -256,16 +256,16 @@ void TestProviderFile::faultyLinesReportedInFileOrder()
                           "BEIS00010=08:00-17:59/x/1"}));
     TProviderData data = load(User);
     QCOMPARE(msgs.Messages().size(), 4);
-    QCOMPARE(msgs.Messages()[0].Text, QStringLiteral("Der Providereintrag f\u00FCr Schl\u00FCssel BEIS0001 ist "
+    QCOMPARE(msgs.Messages()[0].Text, QStringLiteral("Der Providereintrag für Schlüssel BEIS0001 ist "
                                                      "fehlerhaft! Providereintrag wird nicht gelesen!"));
     QCOMPARE(msgs.Messages()[0].Caption, QStringLiteral("Syntax Fehler"));
     QCOMPARE(msgs.Messages()[0].Kind, mkError);
     QCOMPARE(msgs.Messages()[0].Buttons, TMsgBoxButtons({btOK}));
-    const QString step5 = QStringLiteral("Eintrag f\u00FCr Provider Beispiel_Tarif ( BEIS0001WERKTAG ) ist nicht korrekt.");
+    const QString step5 = QStringLiteral("Eintrag für Provider Beispiel_Tarif ( BEIS0001WERKTAG ) ist nicht korrekt.");
     QCOMPARE(msgs.Messages()[1].Text, step5);
     QCOMPARE(msgs.Messages()[1].Caption, QStringLiteral("Fehler"));
     QCOMPARE(msgs.Messages()[2].Text, step5);
-    QCOMPARE(msgs.Messages()[3].Text, QStringLiteral("Eintrag f\u00FCr Provider Beispiel_Tarif ( BEIS0001SASO ) ist nicht korrekt."));
+    QCOMPARE(msgs.Messages()[3].Text, QStringLiteral("Eintrag für Provider Beispiel_Tarif ( BEIS0001SASO ) ist nicht korrekt."));
     // The invalid time and the zero interval are gone; the unreadable fee stays with 0.
     const auto &weekday = data.Entries(0, TDayClass::Weekday);
     QCOMPARE(weekday.size(), 1);
@@ -393,7 +393,7 @@ void TestProviderFile::duplicateKeysFollowProfileRules()
 
 static QString randomName(QRandomGenerator &rng)
 {
-    static const QString alphabet = QStringLiteral("ABCXYZabcxyz0129 -.\u00E4\u00F6\u00FC\u00C4\u00D6\u00DC\u00DF\u20AC\u00E9#");
+    static const QString alphabet = QStringLiteral("ABCXYZabcxyz0129 -.äöüÄÖÜß€é#");
     QString s;
     const int n = 1 + rng.bounded(20);
     for (int i = 0; i < n; ++i)
@@ -541,8 +541,8 @@ void TestProviderFile::saveFailuresLeaveEverything()
     QVERIFY(data.Modified);
     const QString path = dir.FilePath(User);
     QCOMPARE(msgs.Texts(), QStringList {cannotReplace
-                                            ? QStringLiteral("Konnte ") + path + QStringLiteral(" nicht l\u00F6schen!\rSpeicherung kann nicht erfolgen!")
-                                            : QStringLiteral("Konnte ") + path + QStringLiteral(" nicht speichern!\rDie bisherige Datei bleibt unver\u00E4ndert.")});
+                                            ? QStringLiteral("Konnte ") + path + QStringLiteral(" nicht löschen!\rSpeicherung kann nicht erfolgen!")
+                                            : QStringLiteral("Konnte ") + path + QStringLiteral(" nicht speichern!\rDie bisherige Datei bleibt unverändert.")});
     QCOMPARE(msgs.Messages()[0].Caption, QStringLiteral("Fehler"));
     QCOMPARE(msgs.Messages()[0].Kind, mkError);
 }
@@ -560,7 +560,7 @@ void TestProviderFile::writeProtectionNotRemovable()
     QCOMPARE(SaveProviderFile(ini, data, displayNames(data), QDate(2027, 1, 1)), TSaveResult::CannotReplace);
     const QString path = dir.FilePath(User);
     QCOMPARE(msgs.Texts(), (QStringList {QStringLiteral("Kann Schreibschutz von ") + path + QStringLiteral(" nicht entfernen!"),
-                                         QStringLiteral("Konnte ") + path + QStringLiteral(" nicht l\u00F6schen!\rSpeicherung kann nicht erfolgen!")}));
+                                         QStringLiteral("Konnte ") + path + QStringLiteral(" nicht löschen!\rSpeicherung kann nicht erfolgen!")}));
     QCOMPARE(dir.Read(User), WorkedExample);
 }
 
@@ -580,9 +580,9 @@ void TestProviderFile::changedOnDiskAsksFirst()
     QCOMPARE(msgs.Messages().size(), 1);
     QCOMPARE(msgs.Messages()[0].Text,
              QStringLiteral("Die Datei ") + dir.FilePath(User)
-                 + QStringLiteral(" wurde seit dem Einlesen von einem anderen Programm ge\u00E4ndert.\r"
-                                  "Trotzdem speichern und die dortigen \u00C4nderungen \u00FCberschreiben?"));
-    QCOMPARE(msgs.Messages()[0].Caption, QStringLiteral("Best\u00E4tigung"));
+                 + QStringLiteral(" wurde seit dem Einlesen von einem anderen Programm geändert.\r"
+                                  "Trotzdem speichern und die dortigen Änderungen überschreiben?"));
+    QCOMPARE(msgs.Messages()[0].Caption, QStringLiteral("Bestätigung"));
     QCOMPARE(msgs.Messages()[0].Buttons, TMsgBoxButtons({btYesNo}));
     msgs.Answer(idYes);
     QVERIFY(ConfirmOverwriteIfChanged(data));
@@ -605,7 +605,7 @@ void TestProviderFile::unencodableNameIsRefused()
     TTheIniFile ini;
     TProviderData data = workedExampleModel();
     data.Modified = true;
-    QCOMPARE(SaveProviderFile(ini, data, {QStringLiteral("Omega \u03A9"), QStringLiteral("Flat Online")}),
+    QCOMPARE(SaveProviderFile(ini, data, {QStringLiteral("Omega Ω"), QStringLiteral("Flat Online")}),
              TSaveResult::WriteFailed);
     QVERIFY(dir.Entries().isEmpty());
     QVERIFY(data.Modified);

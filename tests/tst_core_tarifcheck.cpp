@@ -37,7 +37,7 @@ void TestTarifcheck::cleanFile()
                                                      "MULL00010=17|00:00-23:59/60/"}));
     const Result r = run({dir.FilePath(QStringLiteral("UserProv.ini"))});
     QCOMPARE(r.Exit, 0);
-    QCOMPARE(r.Out, QStringLiteral("1 Provider, 1 Werktag-Eintr\u00E4ge, 0 Wochenend-Eintr\u00E4ge, 1 Freistunden-Bereiche\n"));
+    QCOMPARE(r.Out, QStringLiteral("1 Provider, 1 Werktag-Einträge, 0 Wochenend-Einträge, 1 Freistunden-Bereiche\n"));
 }
 
 void TestTarifcheck::faultyFileListsMessages()
@@ -48,10 +48,10 @@ void TestTarifcheck::faultyFileListsMessages()
     const Result r = run({dir.FilePath(QStringLiteral("x.ini"))});
     QCOMPARE(r.Exit, 1);
     QCOMPARE(r.Out.split(u'\n'),
-             (QStringList {QStringLiteral("Syntax Fehler: Der Providereintrag f\u00FCr Schl\u00FCssel BAER0001 ist fehlerhaft! "
+             (QStringList {QStringLiteral("Syntax Fehler: Der Providereintrag für Schlüssel BAER0001 ist fehlerhaft! "
                                           "Providereintrag wird nicht gelesen!"),
-                           QStringLiteral("Fehler: Eintrag f\u00FCr Provider B\u00E4r_Tarif ( BAER0001WERKTAG ) ist nicht korrekt."),
-                           QStringLiteral("1 Provider, 0 Werktag-Eintr\u00E4ge, 0 Wochenend-Eintr\u00E4ge, 0 Freistunden-Bereiche"),
+                           QStringLiteral("Fehler: Eintrag für Provider Bär_Tarif ( BAER0001WERKTAG ) ist nicht korrekt."),
+                           QStringLiteral("1 Provider, 0 Werktag-Einträge, 0 Wochenend-Einträge, 0 Freistunden-Bereiche"),
                            QString()}));
 }
 

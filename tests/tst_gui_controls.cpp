@@ -219,7 +219,7 @@ void TestControls::refusesWhatIsNoNumber_data()
     QTest::newRow("minus inside") << QStringLiteral("12-") << QStringLiteral("12");
     QTest::newRow("leading minus") << QStringLiteral("-12") << QStringLiteral("-12");
     QTest::newRow("two minus") << QStringLiteral("--3") << QStringLiteral("-3");
-    QTest::newRow("euro and umlaut") << QStringLiteral("4\u20AC\u00E45") << QStringLiteral("45");
+    QTest::newRow("euro and umlaut") << QStringLiteral("4€ä5") << QStringLiteral("45");
     QTest::newRow("plus and e") << QStringLiteral("+1e5") << QStringLiteral("15");
     QTest::newRow("arabic digit") << QStringLiteral("1\u0662") << QStringLiteral("1");
 }
@@ -723,7 +723,7 @@ void TestControls::speedButtonHintToolTip()
         return nullptr;
     };
 
-    const QString hint = QStringLiteral("Eintr\u00E4ge sortieren\r\nnach Beginn <Zeit>");
+    const QString hint = QStringLiteral("Einträge sortieren\r\nnach Beginn <Zeit>");
     button->SetHint(hint);
     QCOMPARE(button->Hint(), hint);
     requestTip();
@@ -733,7 +733,7 @@ void TestControls::speedButtonHintToolTip()
     QTextDocument shown;
     shown.setHtml(tip->text());
     QCOMPARE(shown.toPlainText(),
-             QStringLiteral("Eintr\u00E4ge sortieren\nnach Beginn <Zeit>"));
+             QStringLiteral("Einträge sortieren\nnach Beginn <Zeit>"));
     const int line = tip->fontMetrics().lineSpacing();
     QVERIFY2(tip->sizeHint().height() >= 2 * line && tip->sizeHint().height() < 4 * line,
              qPrintable(QString::number(tip->sizeHint().height())));

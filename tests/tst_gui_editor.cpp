@@ -156,14 +156,14 @@ void TestEditor::layoutAndTexts()
     TProvidersDlg dlg(&main, User);
     QCOMPARE(dlg.windowTitle(), QStringLiteral("Provider bearbeiten"));
     QCOMPARE(dlg.ProvStrGrid1->ColCount(), 4);
-    QCOMPARE(row(dlg.ProvStrGrid1, 0), (QStringList {"von", "bis", "Zeittakt", QStringLiteral("Geb\u00FChr")}));
+    QCOMPARE(row(dlg.ProvStrGrid1, 0), (QStringList {"von", "bis", "Zeittakt", QStringLiteral("Gebühr")}));
     QCOMPARE(row(dlg.ProvStrGrid2, 0), row(dlg.ProvStrGrid1, 0));
     QVERIFY(dlg.ProvStrGrid1->columnWidth(0) >= 76);
     QVERIFY(dlg.ProvStrGrid1->columnWidth(3) >= 120);
     QCOMPARE(dlg.ProvStrGrid1->verticalHeader()->defaultSectionSize(), dlg.logicalDpiY() * 17 / 96);
     QVERIFY(!dlg.ProvStrGrid1->showGrid());
     QCOMPARE(dlg.ProvStrGrid1->selectionBehavior(), QAbstractItemView::SelectRows);
-    QCOMPARE(dlg.AddProv->Hint(), QStringLiteral("F\u00FCgt einen neuen\r\nProvider hinzu."));
+    QCOMPARE(dlg.AddProv->Hint(), QStringLiteral("Fügt einen neuen\r\nProvider hinzu."));
     QVERIFY(dlg.AddProv->toolTip().contains(QStringLiteral("neuen<br>")));
     QCOMPARE(dlg.SortBtn->HelpContext(), 510060);
     QCOMPARE(dlg.DeleteEntry2Btn->HelpContext(), 510072);
@@ -176,9 +176,9 @@ void TestEditor::layoutAndTexts()
     for (QMenu *m : {dlg.PopupMenuStrGrid1, dlg.PopupMenuStrGrid2})
         for (QAction *a : m->actions())
             captions.append(a->text());
-    QCOMPARE(captions, (QStringList {QStringLiteral("Hin&zuf\u00FCgen..."), QStringLiteral("\u00C4n&dern..."),
-                                     QStringLiteral("L\u00F6&schen"), QStringLiteral("Hin&zuf\u00FCgen..."),
-                                     QStringLiteral("\u00C4n&dern..."), QStringLiteral("L\u00F6&schen...")}));
+    QCOMPARE(captions, (QStringList {QStringLiteral("Hin&zufügen..."), QStringLiteral("Än&dern..."),
+                                     QStringLiteral("Lö&schen"), QStringLiteral("Hin&zufügen..."),
+                                     QStringLiteral("Än&dern..."), QStringLiteral("Lö&schen...")}));
     QCOMPARE(HelpContext(dlg.PopupMenuStrGrid2->actions()[2]), 510072);
     // Tab order: provider list, weekend grid, weekday grid, Speichern, Abbrechen.
     dlg.show();
@@ -212,12 +212,12 @@ void TestEditor::displayGerman()
     QCOMPARE(dlg.ProvidersCB->itemText(0), QStringLiteral("Beispiel Tarif"));
     QCOMPARE(dlg.ProvidersCB->currentIndex(), 0);
     QCOMPARE(dlg.FreeHours->text(), QStringLiteral("00:00:00 Stunde(n)"));
-    QCOMPARE(dlg.Grundbetrag->text(), QStringLiteral("0,00 \u20AC"));
+    QCOMPARE(dlg.Grundbetrag->text(), QStringLiteral("0,00 €"));
     QCOMPARE(dlg.ProvStrGrid1->RowCount(), 4);
     QCOMPARE(row(dlg.ProvStrGrid1, 1), (QStringList {"00:00:00 Uhr", "07:59:59 Uhr", "60,0000 Sekunde(n)",
-                                                     QStringLiteral("0,0100 \u20AC")}));
+                                                     QStringLiteral("0,0100 €")}));
     QCOMPARE(row(dlg.ProvStrGrid1, 2), (QStringList {"08:00:00 Uhr", "17:59:59 Uhr", "0,5000 Sekunde(n)",
-                                                     QStringLiteral("0,0300 \u20AC")}));
+                                                     QStringLiteral("0,0300 €")}));
     QCOMPARE(dlg.ProvStrGrid2->RowCount(), 2);
     QCOMPARE(dlg.ProvStrGrid1->Row(), 1);
     dlg.ProvStrGrid1->SetRow(3);
@@ -226,10 +226,10 @@ void TestEditor::displayGerman()
     QCOMPARE(dlg.ProvStrGrid1->Row(), 1); // the selection stays within the rows shown
     QCOMPARE(dlg.ProvidersCB->currentIndex(), 1);
     QCOMPARE(dlg.FreeHours->text(), QStringLiteral("100:00:00 Stunde(n)"));
-    QCOMPARE(dlg.Grundbetrag->text(), QStringLiteral("4,95 \u20AC"));
+    QCOMPARE(dlg.Grundbetrag->text(), QStringLiteral("4,95 €"));
     QCOMPARE(dlg.ProvStrGrid1->RowCount(), 2);
     QCOMPARE(row(dlg.ProvStrGrid1, 1), (QStringList {"00:00:00 Uhr", "23:59:59 Uhr", "60,0000 Sekunde(n)",
-                                                     QStringLiteral("0,0099 \u20AC")}));
+                                                     QStringLiteral("0,0099 €")}));
     // A provider without weekend entries: the header and one empty row.
     QCOMPARE(dlg.ProvStrGrid2->RowCount(), 2);
     QCOMPARE(row(dlg.ProvStrGrid2, 1), (QStringList {"", "", "", ""}));
@@ -258,7 +258,7 @@ void TestEditor::emptyFile()
     QVERIFY(msgs.Messages().isEmpty());
     QCOMPARE(dlg.ProvidersCB->count(), 0);
     QCOMPARE(dlg.FreeHours->text(), QStringLiteral("00:00:00 Stunde(n)"));
-    QCOMPARE(dlg.Grundbetrag->text(), QStringLiteral("0,00 \u20AC"));
+    QCOMPARE(dlg.Grundbetrag->text(), QStringLiteral("0,00 €"));
     for (TStringGrid *g : {dlg.ProvStrGrid1, dlg.ProvStrGrid2}) {
         QCOMPARE(g->RowCount(), 2);
         QCOMPARE(row(g, 1), (QStringList {"", "", "", ""}));
@@ -353,7 +353,7 @@ void TestEditor::closeQuestionNoLeavesFile()
     msgs.Answer(idNo);
     QTest::mouseClick(dlg.CancelBtn, Qt::LeftButton);
     QVERIFY(!dlg.isVisible());
-    QCOMPARE(msgs.Texts(), QStringList {QStringLiteral("Angaben wurden ge\u00E4ndert. Speichern?")});
+    QCOMPARE(msgs.Texts(), QStringList {QStringLiteral("Angaben wurden geändert. Speichern?")});
     QCOMPARE(msgs.Messages()[0].Kind, mkConfirmation);
     QCOMPARE(msgs.Messages()[0].Buttons, TMsgBoxButtons({btYesNo}));
     QCOMPARE(dir.Read(User), sampleFile());
@@ -371,8 +371,8 @@ void TestEditor::closeQuestionYesLeadsToSaveQuestion()
     msgs.Answer(idNo);
     dlg.close();
     QVERIFY(!dlg.isVisible());
-    QCOMPARE(msgs.Texts(), (QStringList {QStringLiteral("Angaben wurden ge\u00E4ndert. Speichern?"),
-                                         QStringLiteral("M\u00F6chten Sie die \u00C4nderungen wirklich speichern?")}));
+    QCOMPARE(msgs.Texts(), (QStringList {QStringLiteral("Angaben wurden geändert. Speichern?"),
+                                         QStringLiteral("Möchten Sie die Änderungen wirklich speichern?")}));
     QCOMPARE(dir.Read(User), sampleFile());
     QVERIFY(!main.RestartNeeded);
 }
@@ -386,7 +386,7 @@ void TestEditor::saveThroughWindow()
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
     msgs.Answer(idYes);
     QTest::mouseClick(dlg.SaveBtn, Qt::LeftButton);
-    QCOMPARE(msgs.Texts(), QStringList {QStringLiteral("M\u00F6chten Sie die \u00C4nderungen wirklich speichern?")});
+    QCOMPARE(msgs.Texts(), QStringList {QStringLiteral("Möchten Sie die Änderungen wirklich speichern?")});
     QCOMPARE(dir.Read(User), expectedSave());
     QVERIFY(main.RestartNeeded);
     QVERIFY(!dlg.Modified());
@@ -414,7 +414,7 @@ void TestEditor::failedSaveKeepsEditorOpen()
     QTest::mouseClick(dlg.SaveBtn, Qt::LeftButton);
     QCOMPARE(msgs.Messages().size(), 2);
     QCOMPARE(msgs.Messages()[1].Text, QStringLiteral("Konnte ") + dir.FilePath(User)
-                                          + QStringLiteral(" nicht speichern!\rDie bisherige Datei bleibt unver\u00E4ndert."));
+                                          + QStringLiteral(" nicht speichern!\rDie bisherige Datei bleibt unverändert."));
     QTest::qWait(20);
     QVERIFY(dlg.isVisible());
     QVERIFY(dlg.Modified());
@@ -546,8 +546,8 @@ void TestEditor::startWindowRestartNoticeOnce()
     QTest::mouseClick(lb->viewport(), Qt::LeftButton, {}, first.center());
     QTest::mouseDClick(lb->viewport(), Qt::LeftButton, {}, first.center());
     QTRY_VERIFY(!main.isVisible());
-    QCOMPARE(msgs.Texts(), (QStringList {QStringLiteral("M\u00F6chten Sie die \u00C4nderungen wirklich speichern?"),
-                                         QStringLiteral("Sie m\u00FCssen Zalvor neu starten, damit die \u00C4nderungen wirksam werden.")}));
+    QCOMPARE(msgs.Texts(), (QStringList {QStringLiteral("Möchten Sie die Änderungen wirklich speichern?"),
+                                         QStringLiteral("Sie müssen Zalvor neu starten, damit die Änderungen wirksam werden.")}));
     QCOMPARE(msgs.Messages()[1].Caption, QStringLiteral("Information"));
     QCOMPARE(msgs.Messages()[1].Kind, mkInformation);
     QVERIFY(dir.Read(Main).startsWith("; Provider.ini\r\n"));
@@ -570,8 +570,8 @@ void TestEditor::editorCreationFailureIsReported()
     TMain main;
     main.show();
     QTest::mouseClick(main.OKBtn, Qt::LeftButton);
-    QCOMPARE(msgs.Texts(), QStringList {QStringLiteral("Der Tarifeditor konnte nicht ge\u00F6ffnet werden (Lesefehler).\r"
-                                                       "Die Datei UserProv.ini wurde nicht ver\u00E4ndert.")});
+    QCOMPARE(msgs.Texts(), QStringList {QStringLiteral("Der Tarifeditor konnte nicht geöffnet werden (Lesefehler).\r"
+                                                       "Die Datei UserProv.ini wurde nicht verändert.")});
     QCOMPARE(msgs.Messages()[0].Kind, mkError);
     QVERIFY(!main.isVisible());
     QCOMPARE(main.Editor, nullptr);

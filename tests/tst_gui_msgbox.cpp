@@ -285,7 +285,7 @@ void TestSupportDialogs::handlerShowsModalBoxOnActiveWindow()
     QCOMPARE(result, int(idNo));
     QCOMPARE(seenParent.data(), &main);
     QVERIFY(wasModal);
-    QCOMPARE(seenTitle, QStringLiteral("Best\u00E4tigung"));
+    QCOMPARE(seenTitle, QStringLiteral("Bestätigung"));
 
     // The plain message: application title and OK.
     SetApplicationTitle(QStringLiteral("Tarifeditor"));
@@ -346,7 +346,7 @@ void TestSupportDialogs::parentDestroyedGivesHarmlessAnswer()
     QVERIFY(QTest::qWaitForWindowExposed(owner));
     QTimer::singleShot(0, [owner] { delete owner; });
     const int result = ExecMsgBox(
-        {QStringLiteral("Eintrag l\u00F6schen?"), QStringLiteral("c"), mkQuestion, {btYesNo}},
+        {QStringLiteral("Eintrag löschen?"), QStringLiteral("c"), mkQuestion, {btYesNo}},
         owner);
     QCOMPARE(result, int(idNo));
 }

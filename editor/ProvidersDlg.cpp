@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "controls/ContextHelp.h"
+#include "controls/CoverageStrip.h"
 #include "controls/Glyphs.h"
 #include "controls/MySpeedButton.h"
 #include "controls/StringGrid.h"
@@ -32,6 +33,11 @@ constexpr int ClientWidth = 529;
 constexpr int ClientHeight = 445;
 constexpr int GridWidth = 425;
 constexpr int BaseColWidths[4] = {76, 76, 120, 120};
+// The coverage strips lie 2 pixels under their grids. The one under the
+// weekday grid fits above the weekend caption; the one under the weekend grid
+// makes the frame and the window taller and moves the two buttons down.
+constexpr int StripGap = 2;
+constexpr int StripGrowth = StripGap + TCoverageStrip::StripHeight;
 
 QFrame *bevel(QWidget *parent, const QRect &r, QFrame::Shape shape)
 {
@@ -117,7 +123,7 @@ void TProvidersDlg::createControls()
     f.setPixelSize(11);
     setFont(f);
 
-    Bevel1 = bevel(this, {8, 8, 513, 385}, QFrame::Box);
+    Bevel1 = bevel(this, {8, 8, 513, 385 + StripGrowth}, QFrame::Box);
     Label1 = label(this, QStringLiteral("Provider"), 24, 24);
 
     ProvidersCB = new QComboBox(this);
@@ -157,6 +163,16 @@ void TProvidersDlg::createControls()
     ProvStrGrid2->setGeometry(24, 296, GridWidth, 81);
     SetHelpContext(ProvStrGrid2, 510030);
 
+    auto makeStrip = [this](TStringGrid *grid, QLabel *caption, TCoverageStrip *&strip, QLabel *&summary) {
+        strip = new TCoverageStrip(caption->text(), this);
+        strip->setGeometry(grid->x(), grid->y() + grid->height() + StripGap, GridWidth,
+                           TCoverageStrip::StripHeight);
+        connect(strip, &TCoverageStrip::EntryClicked, grid, [grid](int entry) { grid->SetRow(entry + 1); });
+        summary = label(this, QString(), caption->x() + caption->width() + 8, caption->y());
+    };
+    makeStrip(ProvStrGrid1, Label2, Coverage1, CoverageLabel1);
+    makeStrip(ProvStrGrid2, Label3, Coverage2, CoverageLabel2);
+
     Panel2 = panel(this, {461, 156, 45, 225});
     const QString addHint = QStringLiteral("Fügt einen Eintrag zum \r\naktuellen Provider hinzu.");
     const QString editHint = QStringLiteral("Ändert den ausge-\r\nwählten Eintrag.");
@@ -180,12 +196,12 @@ void TProvidersDlg::createControls()
     connect(DeleteEntry2Btn, &QToolButton::clicked, this, [this] { DeleteEntry2BtnClick(); });
 
     SaveBtn = new QPushButton(QStringLiteral("Speichern"), this);
-    SaveBtn->setGeometry(16, 412, 89, 24);
+    SaveBtn->setGeometry(16, 412 + StripGrowth, 89, 24);
     SaveBtn->setAutoDefault(false);
     SetHelpContext(SaveBtn, 510080);
     connect(SaveBtn, &QPushButton::clicked, this, [this] { SaveBtnClick(); });
     CancelBtn = new QPushButton(QStringLiteral("Abbrechen"), this);
-    CancelBtn->setGeometry(120, 412, 89, 24);
+    CancelBtn->setGeometry(120, 412 + StripGrowth, 89, 24);
     CancelBtn->setAutoDefault(false);
     SetHelpContext(CancelBtn, 2);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -249,6 +265,8 @@ void TProvidersDlg::fitToFont()
         }
         grid->resize(GridWidth + extra, grid->height());
     }
+    for (TCoverageStrip *strip : {Coverage1, Coverage2})
+        strip->resize(GridWidth + extra, strip->height());
     Panel2->move(Panel2->x() + extra, Panel2->y());
     Panel1->move(Panel1->x() + extra, Panel1->y());
     ProvidersCB->resize(ProvidersCB->width() + extra, ProvidersCB->height());
@@ -259,7 +277,7 @@ void TProvidersDlg::fitToFont()
     const int valueX = std::max(128, std::max(Label4->x() + Label4->width(), Label5->x() + Label5->width()) + 8);
     FreeHours->move(valueX, FreeHours->y());
     Grundbetrag->move(valueX, Grundbetrag->y());
-    setFixedSize(ClientWidth + extra, ClientHeight);
+    setFixedSize(ClientWidth + extra, ClientHeight + StripGrowth);
 }
 
 void TProvidersDlg::FormCreate()
@@ -296,12 +314,14 @@ void TProvidersDlg::ShowSelectedProvider()
         Grundbetrag->setText(MoneyToText(0));
         fillGrid(ProvStrGrid1, {});
         fillGrid(ProvStrGrid2, {});
+        showCoverage(-1);
     } else {
         const TProviderOptions &o = Data.Options(i);
         FreeHours->setText(SecondsToTimeText(o.FreeHours) + QStringLiteral(" Stunde(n)"));
         Grundbetrag->setText(MoneyToText(o.BaseAmount / 100.0));
         fillGrid(ProvStrGrid1, Data.Entries(i, TDayClass::Weekday));
         fillGrid(ProvStrGrid2, Data.Entries(i, TDayClass::Weekend));
+        showCoverage(i);
     }
     FreeHours->adjustSize();
     Grundbetrag->adjustSize();
@@ -330,6 +350,27 @@ void TProvidersDlg::fillGrid(TStringGrid *grid, const TTariffEntryList &entries)
     if (grid->Row() == 0)
         grid->SetRow(1);
     grid->setUpdatesEnabled(true);
+}
+
+// Both strips colour prices on the scale of the whole file, so that two
+// providers compare like with like; without a provider they show nothing.
+void TProvidersDlg::showCoverage(int provider)
+{
+    const TPriceRange prices = provider >= 0 ? FilePriceRange(Data) : TPriceRange();
+    const std::pair<TCoverageStrip *, QLabel *> views[2] = {{Coverage1, CoverageLabel1}, {Coverage2, CoverageLabel2}};
+    for (int c = 0; c < 2; ++c) {
+        auto [strip, summary] = views[c];
+        if (provider < 0)
+            strip->Clear();
+        else
+            strip->SetEntries(Data.Entries(provider, c == 0 ? TDayClass::Weekday : TDayClass::Weekend), prices);
+        QPalette pal = palette();
+        if (strip->SummaryIsWarning())
+            pal.setColor(QPalette::WindowText, QColor(192, 0, 0));
+        summary->setPalette(pal);
+        summary->setText(strip->Summary());
+        summary->adjustSize();
+    }
 }
 
 void TProvidersDlg::ProvidersCBChange()

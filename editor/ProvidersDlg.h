@@ -11,6 +11,7 @@ class QMenu;
 class QPushButton;
 class TMain;
 class TMySpeedButton;
+class TCoverageStrip;
 class TStringGrid;
 
 // The provider editor: one provider at a time, chosen in ProvidersCB, with its
@@ -70,6 +71,11 @@ public:
     TStringGrid *ProvStrGrid1;
     QLabel *Label3;
     TStringGrid *ProvStrGrid2;
+    // The day's coverage under each grid and its summary next to the caption.
+    TCoverageStrip *Coverage1;
+    QLabel *CoverageLabel1;
+    TCoverageStrip *Coverage2;
+    QLabel *CoverageLabel2;
     QFrame *Panel2;
     TMySpeedButton *AddEntry1Btn;
     TMySpeedButton *EditEntry1Btn;
@@ -99,6 +105,7 @@ private:
     void createControls();
     void fitToFont();
     void fillGrid(TStringGrid *grid, const TTariffEntryList &entries);
+    void showCoverage(int provider);
     void gridKeyUp(TStringGrid *grid, int key);
     void notYetAvailable();
 

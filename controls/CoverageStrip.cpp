@@ -17,8 +17,8 @@ constexpr double MinMarkWidth = 2;
 
 QColor mix(const QColor &a, const QColor &b, double t)
 {
-    return QColor::fromRgbF(a.redF() + (b.redF() - a.redF()) * t, a.greenF() + (b.greenF() - a.greenF()) * t,
-                            a.blueF() + (b.blueF() - a.blueF()) * t);
+    auto channel = [t](int from, int to) { return qRound(from + (to - from) * t); };
+    return QColor(channel(a.red(), b.red()), channel(a.green(), b.green()), channel(a.blue(), b.blue()));
 }
 
 const QColor GapFill(249, 192, 184);

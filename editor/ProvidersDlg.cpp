@@ -354,9 +354,15 @@ void TProvidersDlg::fillGrid(TStringGrid *grid, const TTariffEntryList &entries)
 
 // Both strips colour prices on the scale of the whole file, so that two
 // providers compare like with like; without a provider they show nothing.
+// The scale of an unchanged file is found once; after a change it is found
+// anew on every showing, since any command may have changed a price.
 void TProvidersDlg::showCoverage(int provider)
 {
-    const TPriceRange prices = provider >= 0 ? FilePriceRange(Data) : TPriceRange();
+    if (!m_pricesKnown || Data.Modified) {
+        m_prices = FilePriceRange(Data);
+        m_pricesKnown = true;
+    }
+    const TPriceRange prices = provider >= 0 ? m_prices : TPriceRange();
     const std::pair<TCoverageStrip *, QLabel *> views[2] = {{Coverage1, CoverageLabel1}, {Coverage2, CoverageLabel2}};
     for (int c = 0; c < 2; ++c) {
         auto [strip, summary] = views[c];

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/Coverage.h"
 #include "model/ProviderData.h"
 
 #include <QDialog>
@@ -111,6 +112,8 @@ private:
 
     TMain *m_owner;
     bool m_closing = false;
+    TPriceRange m_prices;
+    bool m_pricesKnown = false;
 };
 
 // The cell texts of one entry row: "08:00:00 Uhr", "17:59:59 Uhr",

@@ -91,6 +91,7 @@ private slots:
     void summaryAndAccessibleTexts();
     void toolTips();
     void clickSelectsRow();
+    void followsChangedEntries();
     void windowGrowsByTheStripOnly();
 };
 
@@ -186,6 +187,24 @@ void TestCoverageStrip::clickSelectsRow()
         QCOMPARE(dlg.ProvStrGrid1->Row(), c.Row);
     }
     QCOMPARE(QApplication::focusWidget(), focused); // the strip takes no focus
+}
+
+// An entry command changes the lists, sets Modified and shows the provider
+// again; the strip and the price scale follow.
+void TestCoverageStrip::followsChangedEntries()
+{
+    EditorOnCoverageFile e;
+    TProvidersDlg &dlg = *e.dlg;
+    TTariffEntryList &weekday = dlg.Data.Entries(0, TDayClass::Weekday);
+    weekday[2] = MakeEntry(17 * 3600, 24 * 3600 - 1, 60, 0.09); // now the dearest, and no gap
+    dlg.Data.Modified = true;
+    dlg.ShowSelectedProvider();
+    QCOMPARE(dlg.CoverageLabel1->text(), QStringLiteral("lückenlos"));
+    TCoverageStrip *strip = dlg.Coverage1;
+    const QImage image = strip->grab().toImage();
+    QCOMPARE(pixel(image, at(strip, 1200)), TCoverageStrip::PriceColor(1));
+    QCOMPARE(pixel(image, at(strip, 600)), TCoverageStrip::PriceColor(0.5)); // 5 ct on a scale of 1 to 9
+    QCOMPARE(toolTipAt(strip, at(strip, 1200)), QStringLiteral("17:00–23:59 Uhr · 9,00 ct/min (0,0900 € je 60 s)"));
 }
 
 // The strip under the weekday grid fits above the weekend caption; the one

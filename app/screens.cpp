@@ -1,6 +1,7 @@
 // tarifscreens DIR: renders every window of the program to PNG files in DIR
-// (start window, editor on the sample user file, wait window, a message box,
-// the help window), so that the screens can be looked at without a display.
+// (start window, editor on the sample user file and, when a Provider.ini lies
+// next to it, on that main file, wait window, a message box, the help window),
+// so that the screens can be looked at without a display.
 // The scale comes from QT_SCALE_FACTOR; the file names carry it.
 
 #include "app/MainWindow.h"
@@ -15,6 +16,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -51,6 +53,8 @@ int main(int argc, char *argv[])
     QDir().mkpath(out);
     QTemporaryDir programDir;
     QFile::copy(sample, programDir.filePath(QStringLiteral("UserProv.ini")));
+    const QString mainSample = QFileInfo(sample).dir().filePath(QStringLiteral("Provider.ini"));
+    const bool haveMain = QFile::copy(mainSample, programDir.filePath(QStringLiteral("Provider.ini")));
     SetProgramDirOverride(programDir.path());
     SetMsgBoxHandler([](const TMsgBoxRequest &) { return 1; });
 
@@ -66,6 +70,10 @@ int main(int argc, char *argv[])
             editor.ProvidersCBChange();
             ok &= save(&editor, out, QStringLiteral("editor-provider2"));
         }
+    }
+    if (haveMain) {
+        TProvidersDlg editor(&main, QStringLiteral("Provider.ini"));
+        ok &= save(&editor, out, QStringLiteral("editor-main"));
     }
 
     TWaitForm wait(&main);

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Renders every window of the program to PNG at 100% and 200% scaling:
+# Renders every window of the program to PNG at 100% and 200% scaling (the
+# editor with its coverage strips on both sample files):
 #   bash scripts/render-screens.sh OUTPUT_FOLDER
 set -euo pipefail
 out=${1:?usage: render-screens.sh OUTPUT_FOLDER}

@@ -2,11 +2,16 @@
 // the editor would show, and optionally writes the loaded model back with the
 // editor's writer.
 //
-//   tarifcheck FILE
+//   tarifcheck [--coverage] FILE
 //   tarifcheck [--date MM/DD/YYYY] --write OUT FILE
 //
-// Exit status: 0 no message, 1 messages, 2 the file cannot be read or written.
+// --coverage adds one line per gap, overlap or entry past midnight in the
+// providers' day classes, and per day class without entries.
+//
+// Exit status: 0 no message, 1 messages (or coverage findings), 2 the file
+// cannot be read or written.
 
+#include "model/Coverage.h"
 #include "model/ProviderData.h"
 #include "model/ProviderLoader.h"
 #include "model/ProviderSaver.h"
@@ -31,7 +36,7 @@ void printLine(const QString &text, FILE *to = stdout)
 
 int usage()
 {
-    printLine(QStringLiteral("Aufruf: tarifcheck [--date MM/TT/JJJJ] [--write AUSGABE] DATEI"), stderr);
+    printLine(QStringLiteral("Aufruf: tarifcheck [--coverage] [--date MM/TT/JJJJ] [--write AUSGABE] DATEI"), stderr);
     return 2;
 }
 
@@ -44,9 +49,12 @@ int main(int argc, char *argv[])
     QString outPath;
     QDate date = QDate::currentDate();
     QString inPath;
+    bool coverage = false;
     while (!args.isEmpty()) {
         const QString a = args.takeFirst();
-        if (a == u"--write" && !args.isEmpty()) {
+        if (a == u"--coverage") {
+            coverage = true;
+        } else if (a == u"--write" && !args.isEmpty()) {
             outPath = args.takeFirst();
         } else if (a == u"--date" && !args.isEmpty()) {
             date = QDate::fromString(args.takeFirst(), QStringLiteral("MM/dd/yyyy"));
@@ -100,6 +108,9 @@ int main(int argc, char *argv[])
                   .arg(weekday)
                   .arg(weekend)
                   .arg(ranges));
+    const QStringList findings = coverage ? FileCoverageFindings(data) : QStringList();
+    for (const QString &line : findings)
+        printLine(line);
 
     if (!outPath.isEmpty()) {
         const QFileInfo out(outPath);
@@ -122,5 +133,5 @@ int main(int argc, char *argv[])
             return 2;
         }
     }
-    return messages == 0 ? 0 : 1;
+    return messages == 0 && findings.isEmpty() ? 0 : 1;
 }

@@ -17,8 +17,11 @@ constexpr double MinMarkWidth = 2;
 
 QColor mix(const QColor &a, const QColor &b, double t)
 {
-    auto channel = [t](int from, int to) { return qRound(from + (to - from) * t); };
-    return QColor(channel(a.red(), b.red()), channel(a.green(), b.green()), channel(a.blue(), b.blue()));
+    auto channel = [t](int from, int to) {
+        return qRound(from + (to - from) * t);
+    };
+    return QColor(
+        channel(a.red(), b.red()), channel(a.green(), b.green()), channel(a.blue(), b.blue()));
 }
 
 const QColor GapFill(249, 192, 184);
@@ -43,7 +46,8 @@ QSize TCoverageStrip::sizeHint() const
 QColor TCoverageStrip::PriceColor(double position)
 {
     // One blue from light to dark: lightness falls steadily with the price.
-    static const QColor stops[3] = {QColor(222, 235, 247), QColor(107, 174, 214), QColor(8, 48, 107)};
+    static const QColor stops[3]
+        = {QColor(222, 235, 247), QColor(107, 174, 214), QColor(8, 48, 107)};
     const double t = std::isfinite(position) ? std::clamp(position, 0.0, 1.0) : 0.5;
     return t < 0.5 ? mix(stops[0], stops[1], t * 2) : mix(stops[1], stops[2], (t - 0.5) * 2);
 }
@@ -83,13 +87,14 @@ void TCoverageStrip::updateAccessibleTexts()
 {
     const QString summary = Summary();
     setAccessibleName(QStringLiteral("Tagesabdeckung %1").arg(m_dayClass)
-                      + (summary.isEmpty() ? QString() : QStringLiteral(": ") + summary));
+        + (summary.isEmpty() ? QString() : QStringLiteral(": ") + summary));
     QStringList parts;
     if (!summary.isEmpty())
         parts.append(summary);
     QList<TCoverageSpan> runs = m_coverage.Segments;
     runs += m_coverage.Gaps;
-    std::sort(runs.begin(), runs.end(), [](const auto &a, const auto &b) { return a.From < b.From; });
+    std::sort(
+        runs.begin(), runs.end(), [](const auto &a, const auto &b) { return a.From < b.From; });
     // Each gap and overlap, and each entry once, in time order.
     QList<bool> told(m_coverage.Entries.size(), false);
     for (const TCoverageSpan &r : runs) {
@@ -121,7 +126,8 @@ double TCoverageStrip::xOf(int minute) const
 int TCoverageStrip::minuteAt(double x) const
 {
     const QRectF bar = barRect().adjusted(1, 1, -1, -1);
-    return std::clamp(static_cast<int>(std::floor((x - bar.left()) * Day / bar.width())), 0, Day - 1);
+    return std::clamp(
+        static_cast<int>(std::floor((x - bar.left()) * Day / bar.width())), 0, Day - 1);
 }
 
 int TCoverageStrip::EntryAt(const QPoint &pos) const
@@ -134,14 +140,15 @@ int TCoverageStrip::EntryAt(const QPoint &pos) const
         return -1;
     // In an overlap the bar is split into one band per entry, top to bottom.
     const auto bands = span->Entries.size();
-    const auto band = std::clamp<qsizetype>(static_cast<qsizetype>((pos.y() - bar.top()) * bands / bar.height()),
-                                            0, bands - 1);
+    const auto band = std::clamp<qsizetype>(
+        static_cast<qsizetype>((pos.y() - bar.top()) * bands / bar.height()), 0, bands - 1);
     return span->Entries[band];
 }
 
 QString TCoverageStrip::ToolTipAt(const QPoint &pos) const
 {
-    if (m_empty || pos.y() < 0 || pos.y() >= barRect().bottom() || pos.x() < 0 || pos.x() >= width())
+    if (m_empty || pos.y() < 0 || pos.y() >= barRect().bottom() || pos.x() < 0
+        || pos.x() >= width())
         return {};
     // A short gap is drawn wider than its minutes; it wins where it is drawn.
     for (const TCoverageSpan &g : m_coverage.Gaps) {
@@ -208,13 +215,15 @@ void TCoverageStrip::paintEvent(QPaintEvent *)
             for (qsizetype b = 0; b < bands; ++b) {
                 const double top = inner.top() + inner.height() * b / bands;
                 const double bottom = inner.top() + inner.height() * (b + 1) / bands;
-                p.fillRect(QRectF(l, top, r - l, bottom - top), PriceColor(m_positions[s.Entries[b]]));
+                p.fillRect(
+                    QRectF(l, top, r - l, bottom - top), PriceColor(m_positions[s.Entries[b]]));
             }
         }
         p.setPen(QPen(GapColor(), 1));
         for (const TCoverageSpan &g : m_coverage.Gaps) {
             const double l = xOf(g.From);
-            const QRectF rect(l, inner.top(), std::max(xOf(g.To + 1) - l, MinMarkWidth), inner.height());
+            const QRectF rect(
+                l, inner.top(), std::max(xOf(g.To + 1) - l, MinMarkWidth), inner.height());
             p.fillRect(rect, GapFill);
             p.save();
             p.setClipRect(rect);
@@ -224,7 +233,8 @@ void TCoverageStrip::paintEvent(QPaintEvent *)
         }
         for (const TCoverageSpan &o : m_coverage.Overlaps) {
             const double l = xOf(o.From);
-            p.fillRect(QRectF(l, 0, std::max(xOf(o.To + 1) - l, MinMarkWidth), MarkHeight - 1), OverlapMark);
+            p.fillRect(QRectF(l, 0, std::max(xOf(o.To + 1) - l, MinMarkWidth), MarkHeight - 1),
+                OverlapMark);
         }
     }
 
@@ -246,6 +256,7 @@ void TCoverageStrip::paintEvent(QPaintEvent *)
         const double w = p.fontMetrics().horizontalAdvance(text);
         const double left = hour == 0 ? 0 : hour == 24 ? width() - w : x - w / 2;
         p.setPen(palette().color(QPalette::WindowText));
-        p.drawText(QRectF(left, labelTop, w + 1, height() - labelTop), Qt::AlignLeft | Qt::AlignTop, text);
+        p.drawText(
+            QRectF(left, labelTop, w + 1, height() - labelTop), Qt::AlignLeft | Qt::AlignTop, text);
     }
 }

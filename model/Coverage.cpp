@@ -176,19 +176,21 @@ QString CentsPerMinuteText(double pricePerMinute)
 
 QString EntryPriceText(const TTariffEntry &entry)
 {
-    return entryTimesText(entry) + QStringLiteral(" Uhr · ") + CentsPerMinuteText(PricePerMinute(entry))
-        + QStringLiteral(" (") + FeeToText(entry.Fee) + QStringLiteral(" je ") + intervalText(entry.Interval)
-        + QStringLiteral(" s)");
+    return entryTimesText(entry) + QStringLiteral(" Uhr · ")
+        + CentsPerMinuteText(PricePerMinute(entry)) + QStringLiteral(" (") + FeeToText(entry.Fee)
+        + QStringLiteral(" je ") + intervalText(entry.Interval) + QStringLiteral(" s)");
 }
 
 QString GapText(const TCoverageSpan &gap)
 {
-    return QStringLiteral("keine Tarifangabe ") + MinuteRangeText(gap.From, gap.To) + QStringLiteral(" Uhr");
+    return QStringLiteral("keine Tarifangabe ") + MinuteRangeText(gap.From, gap.To)
+        + QStringLiteral(" Uhr");
 }
 
 QString OverlapText(const TCoverageSpan &overlap)
 {
-    return QStringLiteral("Überschneidung ") + MinuteRangeText(overlap.From, overlap.To) + QStringLiteral(" Uhr");
+    return QStringLiteral("Überschneidung ") + MinuteRangeText(overlap.From, overlap.To)
+        + QStringLiteral(" Uhr");
 }
 
 QString CoverageSummary(const TDayCoverage &coverage)
@@ -200,7 +202,8 @@ QString CoverageSummary(const TDayCoverage &coverage)
     if (gaps == 0 && overlaps == 0)
         return QStringLiteral("lückenlos");
     if (gaps == 1 && overlaps == 0)
-        return QStringLiteral("Lücke ") + MinuteRangeText(coverage.Gaps[0].From, coverage.Gaps[0].To);
+        return QStringLiteral("Lücke ")
+            + MinuteRangeText(coverage.Gaps[0].From, coverage.Gaps[0].To);
     if (gaps == 0 && overlaps == 1)
         return QStringLiteral("Überschneidung ")
             + MinuteRangeText(coverage.Overlaps[0].From, coverage.Overlaps[0].To);
@@ -227,5 +230,26 @@ QStringList CoverageFindings(const TDayCoverage &coverage)
         lines.append(QStringLiteral("Eintrag %1 läuft über Mitternacht (%2)")
                          .arg(e + 1)
                          .arg(entryTimesText(coverage.Entries[e])));
+    return lines;
+}
+
+QString DayClassCaption(TDayClass dayClass)
+{
+    return dayClass == TDayClass::Weekday ? QStringLiteral("Werktag")
+                                          : QStringLiteral("Samstag/Sonntag/Feiertag");
+}
+
+QStringList FileCoverageFindings(const TProviderData &data)
+{
+    QStringList lines;
+    for (int i = 0; i < data.Count(); ++i) {
+        const QString name = UnderscoreToSpace(data.Provider(i).Name);
+        for (const TDayClass c : {TDayClass::Weekday, TDayClass::Weekend}) {
+            const QString lead
+                = name + QStringLiteral(", ") + DayClassCaption(c) + QStringLiteral(": ");
+            for (const QString &finding : CoverageFindings(DayCoverage(data.Entries(i, c))))
+                lines.append(lead + finding);
+        }
+    }
     return lines;
 }

@@ -87,3 +87,11 @@ QString CoverageSummary(const TDayCoverage &coverage);
 // Mitternacht (22:00–05:59)"; a day class without entries gives only
 // "keine Einträge". Empty when the entries cover the day once.
 QStringList CoverageFindings(const TDayCoverage &coverage);
+
+// The caption of a day class: "Werktag", "Samstag/Sonntag/Feiertag".
+QString DayClassCaption(TDayClass dayClass);
+
+// CoverageFindings of every provider of a file, weekdays before weekends, each
+// line led by the provider's name and the day class: "Tele Plus, Werktag:
+// Lücke 18:00–18:59".
+QStringList FileCoverageFindings(const TProviderData &data);

@@ -22,10 +22,9 @@ const QString User = QStringLiteral("UserProv.ini");
 QByteArray coverageFile()
 {
     return CrLf({"[PROVIDER]", "P0=Tele_Plus,TELE0001", "P1=Zeit_Nacht,NACH0001",
-                 "[TELE0001WERKTAG]", "TELE00010=00:00-07:59/60/0.01", "TELE00011=08:00-16:59/60/0.05",
-                 "TELE00012=16:00-19:59/60/0.03",
-                 "[TELE0001SASO]", "TELE00010=00:00-23:59/60/0.01",
-                 "[NACH0001WERKTAG]", "NACH00010=22:00-05:59/60/0.02", "NACH00011=06:00-21:59/60/0.03"});
+        "[TELE0001WERKTAG]", "TELE00010=00:00-07:59/60/0.01", "TELE00011=08:00-16:59/60/0.05",
+        "TELE00012=16:00-19:59/60/0.03", "[TELE0001SASO]", "TELE00010=00:00-23:59/60/0.01",
+        "[NACH0001WERKTAG]", "NACH00010=22:00-05:59/60/0.02", "NACH00011=06:00-21:59/60/0.03"});
 }
 
 struct EditorOnCoverageFile
@@ -77,7 +76,8 @@ void pickProvider(TProvidersDlg &dlg, int index)
     dlg.ProvidersCB->showPopup();
     QAbstractItemView *view = dlg.ProvidersCB->view();
     QVERIFY(QTest::qWaitFor([view] { return view->isVisible(); }));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(index, 0)).center());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+        view->visualRect(view->model()->index(index, 0)).center());
     QVERIFY(QTest::qWaitFor([view] { return !view->isVisible(); }));
 }
 
@@ -146,13 +146,15 @@ void TestCoverageStrip::summaryAndAccessibleTexts()
         }
     };
     check({{dlg.CoverageLabel1, dlg.Coverage1, QStringLiteral("1 Lücke, 1 Überschneidung"), true},
-           {dlg.CoverageLabel2, dlg.Coverage2, QStringLiteral("lückenlos"), false}});
-    QCOMPARE(dlg.Coverage1->accessibleName(), QStringLiteral("Tagesabdeckung Werktag: 1 Lücke, 1 Überschneidung"));
-    QVERIFY(dlg.Coverage1->accessibleDescription().contains(QStringLiteral("keine Tarifangabe 20:00–23:59 Uhr")));
+        {dlg.CoverageLabel2, dlg.Coverage2, QStringLiteral("lückenlos"), false}});
+    QCOMPARE(dlg.Coverage1->accessibleName(),
+        QStringLiteral("Tagesabdeckung Werktag: 1 Lücke, 1 Überschneidung"));
+    QVERIFY(dlg.Coverage1->accessibleDescription().contains(
+        QStringLiteral("keine Tarifangabe 20:00–23:59 Uhr")));
     // The summaries follow a provider switch at once.
     pickProvider(dlg, 1);
     check({{dlg.CoverageLabel1, dlg.Coverage1, QStringLiteral("lückenlos"), false},
-           {dlg.CoverageLabel2, dlg.Coverage2, QStringLiteral("keine Einträge"), true}});
+        {dlg.CoverageLabel2, dlg.Coverage2, QStringLiteral("keine Einträge"), true}});
 }
 
 void TestCoverageStrip::toolTips()
@@ -161,11 +163,13 @@ void TestCoverageStrip::toolTips()
     TCoverageStrip *strip = e.dlg->Coverage1;
     const QString dear = QStringLiteral("08:00–16:59 Uhr · 5,00 ct/min (0,0500 € je 60 s)");
     QCOMPARE(toolTipAt(strip, at(strip, 600)), dear);
-    QCOMPARE(toolTipAt(strip, at(strip, 1320)), QStringLiteral("keine Tarifangabe 20:00–23:59 Uhr"));
+    QCOMPARE(
+        toolTipAt(strip, at(strip, 1320)), QStringLiteral("keine Tarifangabe 20:00–23:59 Uhr"));
     QCOMPARE(toolTipAt(strip, at(strip, 990)),
-             QStringLiteral("Überschneidung 16:00–16:59 Uhr\n") + dear
-                 + QStringLiteral("\n16:00–19:59 Uhr · 3,00 ct/min (0,0300 € je 60 s)"));
-    QVERIFY(strip->ToolTipAt({at(strip, 600).x(), strip->height() - 2}).isEmpty()); // on the hour labels
+        QStringLiteral("Überschneidung 16:00–16:59 Uhr\n") + dear
+            + QStringLiteral("\n16:00–19:59 Uhr · 3,00 ct/min (0,0300 € je 60 s)"));
+    QVERIFY(strip->ToolTipAt({at(strip, 600).x(), strip->height() - 2})
+                .isEmpty()); // on the hour labels
 }
 
 void TestCoverageStrip::clickSelectsRow()
@@ -181,8 +185,9 @@ void TestCoverageStrip::clickSelectsRow()
         int Row;
     };
     TCoverageStrip *strip = dlg.Coverage1;
-    for (const Click &c : {Click {at(strip, 1080), 3}, Click {at(strip, 240), 1}, Click {at(strip, 990, 0, 2), 2},
-                           Click {at(strip, 990, 1, 2), 3}, Click {at(strip, 1320), 3}}) {
+    for (const Click &c :
+        {Click {at(strip, 1080), 3}, Click {at(strip, 240), 1}, Click {at(strip, 990, 0, 2), 2},
+            Click {at(strip, 990, 1, 2), 3}, Click {at(strip, 1320), 3}}) {
         QTest::mouseClick(strip, Qt::LeftButton, {}, c.Pos);
         QCOMPARE(dlg.ProvStrGrid1->Row(), c.Row);
     }
@@ -203,8 +208,10 @@ void TestCoverageStrip::followsChangedEntries()
     TCoverageStrip *strip = dlg.Coverage1;
     const QImage image = strip->grab().toImage();
     QCOMPARE(pixel(image, at(strip, 1200)), TCoverageStrip::PriceColor(1));
-    QCOMPARE(pixel(image, at(strip, 600)), TCoverageStrip::PriceColor(0.5)); // 5 ct on a scale of 1 to 9
-    QCOMPARE(toolTipAt(strip, at(strip, 1200)), QStringLiteral("17:00–23:59 Uhr · 9,00 ct/min (0,0900 € je 60 s)"));
+    QCOMPARE(
+        pixel(image, at(strip, 600)), TCoverageStrip::PriceColor(0.5)); // 5 ct on a scale of 1 to 9
+    QCOMPARE(toolTipAt(strip, at(strip, 1200)),
+        QStringLiteral("17:00–23:59 Uhr · 9,00 ct/min (0,0900 € je 60 s)"));
 }
 
 // The strip under the weekday grid fits above the weekend caption; the one

@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "controls/ButtonKeys.h"
 #include "controls/ContextHelp.h"
 #include "editor/ProvidersDlg.h"
 #include "support/MsgBox.h"
@@ -7,6 +8,7 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPointer>
@@ -65,17 +67,18 @@ TMain::TMain(QWidget *parent)
         item->setSizeHint(QSize(0, std::max(16, QFontMetrics(lf).height() + 1)));
     }
     SetHelpContext(ProviderInfosSelectLB, 510001);
-    connect(ProviderInfosSelectLB, &QListWidget::itemDoubleClicked, this, [this] { ProviderInfosSelectLBDblClick(); });
+    ProviderInfosSelectLB->installEventFilter(this);
+    ProviderInfosSelectLB->viewport()->installEventFilter(this);
 
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setGeometry(24, 206, 75, 25);
-    OKBtn->setDefault(true);
+    ClickOnEnter(OKBtn);
     SetHelpContext(OKBtn, 1);
     connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
 
     CancelBtn = new QPushButton(QStringLiteral("Beenden"), this);
     CancelBtn->setGeometry(112, 206, 75, 25);
-    CancelBtn->setAutoDefault(false);
+    ClickOnEnter(CancelBtn);
     SetHelpContext(CancelBtn, 2);
     connect(CancelBtn, &QPushButton::clicked, this, [this] { CancelBtnClick(); });
 
@@ -120,15 +123,38 @@ void TMain::FormShow()
     ProviderInfosSelectLB->setFocus();
 }
 
+// The selection counts, not the current row: a click on the blank area below
+// the items takes the highlight away but leaves the current row where it was.
 QString TMain::GetSelectedFileName() const
 {
-    return ProviderInfosSelectLB->currentRow() == 0 ? QStringLiteral("Provider.ini") : QStringLiteral("UserProv.ini");
+    const QList<QListWidgetItem *> selected = ProviderInfosSelectLB->selectedItems();
+    return !selected.isEmpty() && ProviderInfosSelectLB->row(selected.first()) == 0 ? QStringLiteral("Provider.ini")
+                                                                                    : QStringLiteral("UserProv.ini");
 }
 
 void TMain::ProviderInfosSelectLBDblClick()
 {
-    if (ProviderInfosSelectLB->currentRow() >= 0 && !ProviderInfosSelectLB->selectedItems().isEmpty())
+    if (!ProviderInfosSelectLB->selectedItems().isEmpty())
         OKBtnClick();
+}
+
+// A double click anywhere in the list, and Enter in it, choose the selected
+// file; with nothing selected they do nothing. Neither button is a default
+// button, so Enter on a focused button presses that button only.
+bool TMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ProviderInfosSelectLB->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        ProviderInfosSelectLBDblClick();
+        return true;
+    }
+    if (watched == ProviderInfosSelectLB && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            ProviderInfosSelectLBDblClick();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TMain::OKBtnClick()

@@ -11,8 +11,11 @@
 //
 // Typing: every character first goes to OnKeyPress, whose handler may change
 // it or swallow it (set it to QChar()). Of what is left, "," and "." enter the
-// decimal separator (the edit text never holds thousands separators, so both
-// keys mean the decimal point in every locale); control characters (Backspace,
+// decimal separator, except the one of the two that is the locale's thousands
+// separator: the edit text never holds thousands separators, so that key is
+// refused with a beep (under German settings "," is the decimal point and "."
+// is refused; under a point-decimal locale with "," grouping, "," is refused);
+// control characters (Backspace,
 // Enter, ...) act as usual; any other character is taken only if the text
 // stays a number with at most DecimalPlaces decimals, and without a minus sign
 // when MaxValue is not 0 - otherwise it is refused with a beep. Pasted text

@@ -1,6 +1,7 @@
 #include "ProvidersDlg.h"
 
 #include "app/MainWindow.h"
+#include "controls/ButtonKeys.h"
 #include "controls/ContextHelp.h"
 #include "controls/CoverageStrip.h"
 #include "controls/Glyphs.h"
@@ -135,6 +136,8 @@ void TProvidersDlg::createControls()
         view->setUniformItemSizes(true);
     SetHelpContext(ProvidersCB, 510010);
     ProvidersCB->installEventFilter(this);
+    // After the list's own filter, so that this one sees the keys first.
+    ProvidersCB->view()->installEventFilter(this);
     connect(ProvidersCB, &QComboBox::activated, this, [this] { ProvidersCBChange(); });
 
     Panel1 = panel(this, {408, 36, 105, 29});
@@ -197,12 +200,12 @@ void TProvidersDlg::createControls()
 
     SaveBtn = new QPushButton(QStringLiteral("Speichern"), this);
     SaveBtn->setGeometry(16, 412 + StripGrowth, 89, 24);
-    SaveBtn->setAutoDefault(false);
+    ClickOnEnter(SaveBtn);
     SetHelpContext(SaveBtn, 510080);
     connect(SaveBtn, &QPushButton::clicked, this, [this] { SaveBtnClick(); });
     CancelBtn = new QPushButton(QStringLiteral("Abbrechen"), this);
     CancelBtn->setGeometry(120, 412 + StripGrowth, 89, 24);
-    CancelBtn->setAutoDefault(false);
+    ClickOnEnter(CancelBtn);
     SetHelpContext(CancelBtn, 2);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -220,8 +223,9 @@ void TProvidersDlg::createControls()
         grid->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(grid, &QWidget::customContextMenuRequested, menu,
                 [grid, menu](const QPoint &pos) { menu->popup(grid->viewport()->mapToGlobal(pos)); });
-        connect(grid, &QTableWidget::cellDoubleClicked, this, [this, edit] { (this->*edit)(); });
         grid->installEventFilter(this);
+        grid->viewport()->installEventFilter(this);
+        grid->horizontalHeader()->viewport()->installEventFilter(this);
         return menu;
     };
     PopupMenuStrGrid1 = makeMenu(ProvStrGrid1, QStringLiteral("Lö&schen"), 510050,
@@ -409,11 +413,15 @@ TProvidersDlg::TSaveOutcome TProvidersDlg::save()
     QPointer<TWaitForm> wait = new TWaitForm(m_owner);
     wait->Label1->setText(QStringLiteral("Bitte warten Sie bis die Providerinformationen geschrieben wurden."));
     wait->ShowAndPaint();
-    // A message must not disappear behind the always-on-top wait window.
-    TScopedMsgBoxPreHook hideWait([&wait] {
-        if (wait)
-            wait->hide();
-    });
+    // A message must not disappear behind the always-on-top wait window, and
+    // it is answered with the normal cursor; the wait cursor returns after it.
+    TScopedMsgBoxPreHook hideWait(
+        [&wait] {
+            if (wait)
+                wait->hide();
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+        },
+        [] { QApplication::restoreOverrideCursor(); });
 
     QStringList names;
     names.reserve(ProvidersCB->count());
@@ -463,6 +471,31 @@ void TProvidersDlg::done(int result)
 
 bool TProvidersDlg::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == ProvidersCB->view()) {
+        // In the opened list a provider is picked with the mouse only: keys
+        // neither move the highlight nor pick, except Esc, which closes the
+        // list unchanged, and F1 for the help.
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride: {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            return key != Qt::Key_Escape && key != Qt::Key_F1;
+        }
+        default:
+            return false;
+        }
+    }
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        // A double click anywhere on a grid, also below its rows or on the
+        // header, starts the grid's edit command.
+        for (TStringGrid *grid : {ProvStrGrid1, ProvStrGrid2}) {
+            if (watched == grid->viewport() || watched == grid->horizontalHeader()->viewport()) {
+                grid == ProvStrGrid1 ? EditEntry1BtnClick() : EditEntry2BtnClick();
+                return true;
+            }
+        }
+    }
     if (watched == ProvidersCB) {
         // The provider is chosen with the mouse only. F1 still reaches the
         // help, and the dialog keys (Tab, Esc, Enter) still work as in any

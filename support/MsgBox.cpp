@@ -18,6 +18,12 @@ std::function<void()> &preHookSlot()
     return hook;
 }
 
+std::function<void()> &postHookSlot()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
 QString &titleSlot()
 {
     static QString title;
@@ -77,11 +83,16 @@ static int showRequest(const TMsgBoxRequest &request)
 {
     if (const auto &hook = preHookSlot())
         hook();
-    if (const auto &handler = handlerSlot())
-        return handler(request);
-    std::fprintf(stderr, "%s: %s\n", qUtf8Printable(request.Caption),
-                 qUtf8Printable(request.Text));
-    return MsgBoxButtonIds(request.Buttons).constFirst();
+    int result;
+    if (const auto &handler = handlerSlot()) {
+        result = handler(request);
+    } else {
+        std::fprintf(stderr, "%s: %s\n", qUtf8Printable(request.Caption), qUtf8Printable(request.Text));
+        result = MsgBoxButtonIds(request.Buttons).constFirst();
+    }
+    if (const auto &hook = postHookSlot())
+        hook();
+    return result;
 }
 
 int ShowMsgBox(const QString &text, const QString &caption, TMsgBoxKind kind,
@@ -105,12 +116,14 @@ void SetApplicationTitle(const QString &title)
     titleSlot() = title;
 }
 
-TScopedMsgBoxPreHook::TScopedMsgBoxPreHook(std::function<void()> before)
+TScopedMsgBoxPreHook::TScopedMsgBoxPreHook(std::function<void()> before, std::function<void()> after)
     : m_previous(std::exchange(preHookSlot(), std::move(before)))
+    , m_previousAfter(std::exchange(postHookSlot(), std::move(after)))
 {
 }
 
 TScopedMsgBoxPreHook::~TScopedMsgBoxPreHook()
 {
     preHookSlot() = std::move(m_previous);
+    postHookSlot() = std::move(m_previousAfter);
 }

@@ -97,17 +97,19 @@ int ShowMsgBox(const QString &text, const QString &caption, TMsgBoxKind kind,
 void ShowPlainMessage(const QString &text);
 
 // Runs `before` ahead of every message box for the lifetime of the object,
-// for example to take an always-on-top wait window out of the box's way.
+// for example to take an always-on-top wait window out of the box's way, and
+// `after` (when given) once the box is answered.
 class TScopedMsgBoxPreHook
 {
 public:
-    explicit TScopedMsgBoxPreHook(std::function<void()> before);
+    explicit TScopedMsgBoxPreHook(std::function<void()> before, std::function<void()> after = {});
     ~TScopedMsgBoxPreHook();
     TScopedMsgBoxPreHook(const TScopedMsgBoxPreHook &) = delete;
     TScopedMsgBoxPreHook &operator=(const TScopedMsgBoxPreHook &) = delete;
 
 private:
     std::function<void()> m_previous;
+    std::function<void()> m_previousAfter;
 };
 
 // The application title (caption of plain messages).

@@ -98,9 +98,10 @@ void pickProvider(TProvidersDlg &dlg, int index)
 
 // Runs `action` on the editor once it is shown modally. Polls without
 // blocking, since the start window keeps the event loop busy while it loads.
-void onModal(std::function<void(QWidget *)> action)
+// With an owner, the polling ends with the owner even when no editor came.
+void onModal(std::function<void(QWidget *)> action, QObject *owner = nullptr)
 {
-    auto *timer = new QTimer;
+    auto *timer = new QTimer(owner);
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, [timer, action] {
         QWidget *modal = QApplication::activeModalWidget();
@@ -132,7 +133,10 @@ private slots:
     void displayPointDecimal();
     void emptyFile();
     void keysInProviderListAreDiscarded();
+    void enterOnFocusedButton_data();
+    void enterOnFocusedButton();
     void gridKeysStartCommands();
+    void gridDoubleClickStartsEditCommand();
     void sortButtonKeepsModified();
     void closeWithoutChangesAsksNothing();
     void closeQuestionNoLeavesFile();
@@ -140,7 +144,13 @@ private slots:
     void saveThroughWindow();
     void failedSaveKeepsEditorOpen();
     void failedSaveOnClosingKeepsEditorOpen();
+    void saveMessagesWithNormalCursor_data();
+    void saveMessagesWithNormalCursor();
+    void waitWindowWhileLoadingAndSaving();
+    void startWindowTextsAndHelp();
     void startWindowFlow();
+    void startWindowKeys_data();
+    void startWindowKeys();
     void startWindowRestartNoticeOnce();
     void editorCreationFailureIsReported();
 
@@ -163,10 +173,25 @@ void TestEditor::layoutAndTexts()
     QCOMPARE(dlg.ProvStrGrid1->verticalHeader()->defaultSectionSize(), dlg.logicalDpiY() * 17 / 96);
     QVERIFY(!dlg.ProvStrGrid1->showGrid());
     QCOMPARE(dlg.ProvStrGrid1->selectionBehavior(), QAbstractItemView::SelectRows);
-    QCOMPARE(dlg.AddProv->Hint(), QStringLiteral("Fügt einen neuen\r\nProvider hinzu."));
+    const QString addHint = QStringLiteral("Fügt einen Eintrag zum \r\naktuellen Provider hinzu.");
+    const QString editHint = QStringLiteral("Ändert den ausge-\r\nwählten Eintrag.");
+    const QString deleteHint = QStringLiteral("Löscht den ausge-\r\nwählten Eintrag.");
+    const std::tuple<TMySpeedButton *, QString, int> speedButtons[] = {
+        {dlg.AddProv, QStringLiteral("Fügt einen neuen\r\nProvider hinzu."), 510040},
+        {dlg.EditProv, QStringLiteral("Ändert den ausge-\r\nwählten Provider."), 510041},
+        {dlg.DelProv, QStringLiteral("Löscht ausgewählten\r\nProvider."), 510042},
+        {dlg.AddEntry1Btn, addHint, 510050},
+        {dlg.EditEntry1Btn, editHint, 510051},
+        {dlg.DeleteEntry1Btn, deleteHint, 510052},
+        {dlg.SortBtn, QStringLiteral("Zeigt die Einträge neu-\r\nsortiert an."), 510060},
+        {dlg.AddEntry2Btn, addHint, 510070},
+        {dlg.EditEntry2Btn, editHint, 510071},
+        {dlg.DeleteEntry2Btn, deleteHint, 510072}};
+    for (const auto &[button, hint, help] : speedButtons) {
+        QCOMPARE(button->Hint(), hint);
+        QCOMPARE(button->HelpContext(), help);
+    }
     QVERIFY(dlg.AddProv->toolTip().contains(QStringLiteral("neuen<br>")));
-    QCOMPARE(dlg.SortBtn->HelpContext(), 510060);
-    QCOMPARE(dlg.DeleteEntry2Btn->HelpContext(), 510072);
     QCOMPARE(HelpContext(dlg.ProvidersCB), 510010);
     QCOMPARE(HelpContext(dlg.SaveBtn), 510080);
     QCOMPARE(HelpContext(dlg.CancelBtn), 2);
@@ -234,6 +259,13 @@ void TestEditor::displayGerman()
     QCOMPARE(dlg.ProvStrGrid2->RowCount(), 2);
     QCOMPARE(row(dlg.ProvStrGrid2, 1), (QStringList {"", "", "", ""}));
     QVERIFY(!dlg.Modified());
+
+    // With items but none selected, the display selects and shows the first.
+    dlg.ProvidersCB->setCurrentIndex(-1);
+    dlg.ShowSelectedProvider();
+    QCOMPARE(dlg.ProvidersCB->currentIndex(), 0);
+    QCOMPARE(dlg.FreeHours->text(), QStringLiteral("00:00:00 Stunde(n)"));
+    QCOMPARE(dlg.ProvStrGrid1->RowCount(), 4);
 }
 
 void TestEditor::displayPointDecimal()
@@ -285,6 +317,21 @@ void TestEditor::keysInProviderListAreDiscarded()
     QVERIFY(!dlg.ProvidersCB->view()->isVisible());
     QTest::keyClick(dlg.ProvidersCB, Qt::Key_F1);
     QCOMPARE(m_help, QList<int> {510010});
+
+    // Opened with the mouse, the list takes no keys either; Esc closes it.
+    dlg.ProvidersCB->showPopup();
+    QAbstractItemView *view = dlg.ProvidersCB->view();
+    QVERIFY(QTest::qWaitFor([view] { return view->isVisible(); }));
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_End, Qt::Key_F, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space})
+        QTest::keyClick(view, key);
+    QVERIFY(view->isVisible());
+    QTest::keyClick(view, Qt::Key_Escape);
+    QVERIFY(QTest::qWaitFor([view] { return !view->isVisible(); }));
+    QCOMPARE(dlg.ProvidersCB->currentIndex(), 0);
+    QCOMPARE(row(dlg.ProvStrGrid1, 1), before);
+    pickProvider(dlg, 1); // the mouse still picks
+    QCOMPARE(dlg.ProvidersCB->currentIndex(), 1);
+    dlg.ProvidersCB->setFocus();
     // Esc still closes the window from the list.
     QTest::keyClick(dlg.ProvidersCB, Qt::Key_Escape);
     QVERIFY(!dlg.isVisible());
@@ -307,6 +354,59 @@ void TestEditor::gridKeysStartCommands()
     QCOMPARE(msgs.Messages().size(), 2); // each key starts its grid's command once, on release
     QTest::keyClick(dlg.ProvStrGrid1, Qt::Key_F1);
     QCOMPARE(m_help, QList<int> {510020});
+}
+
+void TestEditor::enterOnFocusedButton_data()
+{
+    QTest::addColumn<int>("focus"); // 0 Speichern, 1 Abbrechen, 2 the weekday grid
+    QTest::addColumn<QStringList>("asked");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("Speichern") << 0 << QStringList {QStringLiteral("Möchten Sie die Änderungen wirklich speichern?")}
+                               << false;
+    QTest::newRow("Abbrechen") << 1 << QStringList() << true;
+    QTest::newRow("grid: no default button") << 2 << QStringList() << false;
+}
+
+void TestEditor::enterOnFocusedButton()
+{
+    QFETCH(int, focus);
+    QFETCH(QStringList, asked);
+    QFETCH(bool, closes);
+    EditorOnSample e;
+    auto [dir, msgs, main] = e.Parts();
+    TProvidersDlg &dlg = *e.dlg;
+    dlg.show();
+    dlg.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    QWidget *target = std::initializer_list<QWidget *> {dlg.SaveBtn, dlg.CancelBtn, dlg.ProvStrGrid1}.begin()[focus];
+    target->setFocus();
+    msgs.Answer(idNo);
+    QTest::keyClick(target, Qt::Key_Return);
+    QCOMPARE(msgs.Texts(), asked);
+    QCOMPARE(dlg.isVisible(), !closes);
+}
+
+void TestEditor::gridDoubleClickStartsEditCommand()
+{
+    EditorOnSample e;
+    auto [dir, msgs, main] = e.Parts();
+    TProvidersDlg &dlg = *e.dlg;
+    dlg.ProvidersCB->setCurrentIndex(1); // one entry row in each grid
+    dlg.ProvidersCBChange();
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    for (TStringGrid *grid : {dlg.ProvStrGrid1, dlg.ProvStrGrid2}) {
+        const QPoint cell = grid->visualRect(grid->model()->index(0, 1)).center();
+        const QPoint below(grid->viewport()->width() / 2, grid->viewport()->height() - 3);
+        QVERIFY(!grid->indexAt(below).isValid());
+        const std::pair<QWidget *, QPoint> places[] = {
+            {grid->viewport(), cell}, {grid->viewport(), below}, {grid->horizontalHeader()->viewport(), {4, 4}}};
+        for (const auto &[widget, point] : places) {
+            msgs.Clear();
+            QTest::mouseDClick(widget, Qt::LeftButton, {}, point);
+            QCOMPARE(msgs.Messages().size(), 1);
+        }
+    }
 }
 
 void TestEditor::sortButtonKeepsModified()
@@ -460,6 +560,126 @@ void TestEditor::failedSaveOnClosingKeepsEditorOpen()
     QCOMPARE(dir.Read(User), expectedSave());
 }
 
+void TestEditor::saveMessagesWithNormalCursor_data()
+{
+    QTest::addColumn<bool>("writeProtected");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("write fails") << false << QStringLiteral(" nicht speichern!");
+    QTest::newRow("write protection stays") << true << QStringLiteral("Kann Schreibschutz von ");
+}
+
+void TestEditor::saveMessagesWithNormalCursor()
+{
+    class Failing : public TFileSystem
+    {
+    public:
+        bool Protected = false;
+        bool IsWriteProtected(const QString &path) override
+        {
+            return Protected || TFileSystem::IsWriteProtected(path);
+        }
+        bool RemoveWriteProtection(const QString &path) override
+        {
+            return !Protected && TFileSystem::RemoveWriteProtection(path);
+        }
+        int Rename(const QString &, const QString &) override { return 5; }
+    };
+    QFETCH(bool, writeProtected);
+    QFETCH(QString, message);
+    EditorOnSample e;
+    auto [dir, msgs, main] = e.Parts();
+    TProvidersDlg &dlg = *e.dlg;
+    dlg.show();
+    Failing fs;
+    fs.Protected = writeProtected;
+    TScopedFileSystem scoped(&fs);
+    QStringList texts;
+    QList<int> cursors; // the override cursor's shape while each box shows, -1 for none
+    const TMsgBoxHandler previous = SetMsgBoxHandler([&](const TMsgBoxRequest &r) {
+        texts.append(r.Text);
+        cursors.append(QApplication::overrideCursor() ? int(QApplication::overrideCursor()->shape()) : -1);
+        return int(idYes);
+    });
+    QTest::mouseClick(dlg.SaveBtn, Qt::LeftButton);
+    SetMsgBoxHandler(previous);
+    QVERIFY(texts.size() >= 2);
+    QVERIFY2(texts[1].contains(message), qPrintable(texts[1]));
+    QVERIFY(!cursors.contains(int(Qt::WaitCursor)));
+    QVERIFY(!QApplication::overrideCursor());
+    QCOMPARE(dir.Read(User), sampleFile());
+}
+
+void TestEditor::waitWindowWhileLoadingAndSaving()
+{
+    // Notes the text of the visible wait window at every read and write.
+    class Watching : public TFileSystem
+    {
+    public:
+        QStringList Seen;
+        int ReadWholeFile(const QString &path, QByteArray &bytes) override
+        {
+            look();
+            return TFileSystem::ReadWholeFile(path, bytes);
+        }
+        qint64 Write(int handle, const char *data, qint64 size) override
+        {
+            look();
+            return TFileSystem::Write(handle, data, size);
+        }
+
+    private:
+        void look()
+        {
+            QString text;
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *wait = qobject_cast<TWaitForm *>(w); wait && wait->isVisible())
+                    text = wait->Label1->text();
+            Seen.append(text);
+        }
+    };
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, sampleFile());
+    Watching fs;
+    TScopedFileSystem scoped(&fs);
+    TMain main;
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    onModal(
+        [&](QWidget *w) {
+            msgs.Answer(idYes);
+            QTest::mouseClick(static_cast<TProvidersDlg *>(w)->SaveBtn, Qt::LeftButton);
+        },
+        &main);
+    QTest::mouseClick(main.OKBtn, Qt::LeftButton);
+    QTRY_VERIFY(!main.isVisible());
+    QVERIFY(fs.Seen.size() >= 2);
+    QCOMPARE(fs.Seen.first(), QStringLiteral("Bitte warten Sie bis die Providerinformationen eingelesen wurden."));
+    QCOMPARE(fs.Seen.last(), QStringLiteral("Bitte warten Sie bis die Providerinformationen geschrieben wurden."));
+    QVERIFY(main.RestartNeeded);
+}
+
+void TestEditor::startWindowTextsAndHelp()
+{
+    TempProgramDir dir;
+    TMain main;
+    QCOMPARE(main.Label2->text(),
+             QStringLiteral("Die Angaben in Hauptproviderdatei enthalten den Hauptdatenbestand an Tarifen. Diese "
+                            "Datei wird bei einem Online-Update komplett ersetzt, so dass Ihre Änderungen verloren "
+                            "gehen. Ändern Sie deshalb nur die benutzerdefinierte Providerdatei."));
+    QCOMPARE(main.Label1->text(), QStringLiteral("Providerinformation:"));
+    QStringList items;
+    for (int i = 0; i < main.ProviderInfosSelectLB->count(); ++i)
+        items.append(main.ProviderInfosSelectLB->item(i)->text());
+    QCOMPARE(items, (QStringList {QStringLiteral("Hauptproviderdatei bearbeiten"),
+                                  QStringLiteral("Benutzerdefinierte Providerdatei bearbeiten")}));
+    QCOMPARE(main.OKBtn->text(), QStringLiteral("OK"));
+    QCOMPARE(main.CancelBtn->text(), QStringLiteral("Beenden"));
+    QCOMPARE((QList<int> {HelpContext(&main), HelpContext(main.ProviderInfosSelectLB), HelpContext(main.OKBtn),
+                          HelpContext(main.CancelBtn)}),
+             (QList<int> {510000, 510001, 1, 2}));
+}
+
 void TestEditor::startWindowFlow()
 {
     TempProgramDir dir;
@@ -515,20 +735,23 @@ void TestEditor::startWindowRestartNoticeOnce()
         QVERIFY(msgs.Messages().isEmpty());
     }
     {
-        // With no item selected, a double click on the empty area does nothing.
+        // A click on the empty area below the items takes the selection away:
+        // then a double click there does nothing, and OK means the user file.
         TMain main;
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
         QListWidget *lb = main.ProviderInfosSelectLB;
-        lb->setCurrentRow(-1);
-        lb->clearSelection();
         const QPoint empty(lb->viewport()->width() / 2, lb->viewport()->height() - 2);
         QVERIFY(!lb->itemAt(empty));
+        QTest::mouseClick(lb->viewport(), Qt::LeftButton, {}, lb->visualItemRect(lb->item(0)).center());
+        QCOMPARE(main.GetSelectedFileName(), Main);
+        QTest::mouseClick(lb->viewport(), Qt::LeftButton, {}, empty);
+        QVERIFY(lb->selectedItems().isEmpty());
         QTest::mouseDClick(lb->viewport(), Qt::LeftButton, {}, empty);
         QCoreApplication::processEvents();
         QVERIFY(main.isVisible());
         QCOMPARE(main.Editor, nullptr);
-        QCOMPARE(main.GetSelectedFileName(), User); // nothing selected means the user file
+        QCOMPARE(main.GetSelectedFileName(), User);
     }
     TMain main;
     main.show();
@@ -553,6 +776,50 @@ void TestEditor::startWindowRestartNoticeOnce()
     QVERIFY(dir.Read(Main).startsWith("; Provider.ini\r\n"));
     main.close();
     QCOMPARE(msgs.Messages().size(), 2);
+}
+
+void TestEditor::startWindowKeys_data()
+{
+    QTest::addColumn<int>("tabs"); // from the list: 1 reaches OK, 2 Beenden
+    QTest::addColumn<bool>("deselect");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("opened"); // empty: no editor
+    QTest::newRow("Enter on Beenden") << 2 << false << int(Qt::Key_Return) << QString();
+    QTest::newRow("Space on Beenden") << 2 << false << int(Qt::Key_Space) << QString();
+    QTest::newRow("Enter on OK") << 1 << false << int(Qt::Key_Enter) << User;
+    QTest::newRow("Space on OK") << 1 << false << int(Qt::Key_Space) << User;
+    QTest::newRow("Enter in the list") << 0 << false << int(Qt::Key_Return) << User;
+    QTest::newRow("Enter in the list, nothing selected") << 0 << true << int(Qt::Key_Return) << QString();
+}
+
+void TestEditor::startWindowKeys()
+{
+    QFETCH(int, tabs);
+    QFETCH(bool, deselect);
+    QFETCH(int, key);
+    QFETCH(QString, opened);
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, sampleFile());
+    TMain main;
+    main.show();
+    main.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    if (deselect)
+        main.ProviderInfosSelectLB->clearSelection();
+    for (int i = 0; i < tabs; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QString seen;
+    onModal(
+        [&](QWidget *w) {
+            seen = static_cast<TProvidersDlg *>(w)->FileName();
+            QTest::keyClick(w, Qt::Key_Escape);
+        },
+        &main);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+    QCOMPARE(seen, opened);
+    // After the editor, and after Beenden, the program ends; a key that does nothing leaves it open.
+    QCOMPARE(main.isVisible(), opened.isEmpty() && deselect);
 }
 
 void TestEditor::editorCreationFailureIsReported()

@@ -40,6 +40,8 @@ private slots:
     void escapeAndCloseBox();
     void keyboardAnswers();
     void handlerShowsModalBoxOnActiveWindow();
+    void kindCaptionWhenNoneGiven_data();
+    void kindCaptionWhenNoneGiven();
     void handlerFromWorkerThread();
     void parentDestroyedGivesHarmlessAnswer();
 
@@ -298,6 +300,30 @@ void TestSupportDialogs::handlerShowsModalBoxOnActiveWindow()
     ShowPlainMessage(QStringLiteral("Fertig"));
     QCOMPARE(seenTitle, QStringLiteral("Tarifeditor"));
     QVERIFY(!QApplication::activeModalWidget());
+}
+
+void TestSupportDialogs::kindCaptionWhenNoneGiven_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("question") << int(mkQuestion) << QStringLiteral("Frage");
+    QTest::newRow("warning") << int(mkWarning) << QStringLiteral("Warnung");
+}
+
+void TestSupportDialogs::kindCaptionWhenNoneGiven()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, caption);
+    InstallMsgBoxDialog();
+    QString seen;
+    QTimer::singleShot(0, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            seen = box->windowTitle();
+            QTest::keyClick(box, Qt::Key_Return);
+        }
+    });
+    QCOMPARE(ShowMsgBox(QStringLiteral("Text"), QString(), static_cast<TMsgBoxKind>(kind), {btOK}), int(idOK));
+    QCOMPARE(seen, caption);
 }
 
 void TestSupportDialogs::handlerFromWorkerThread()

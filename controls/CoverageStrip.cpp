@@ -130,12 +130,29 @@ int TCoverageStrip::minuteAt(double x) const
         static_cast<int>(std::floor((x - bar.left()) * Day / bar.width())), 0, Day - 1);
 }
 
+// The run drawn at x: short runs are drawn wider than their minutes, short
+// segments over gaps, gaps over longer segments.
+const TCoverageSpan *TCoverageStrip::spanAt(double x) const
+{
+    auto drawnAt = [this, x](const TCoverageSpan &s) {
+        const double l = xOf(s.From);
+        return x >= l && x <= std::max(xOf(s.To + 1), l + MinMarkWidth);
+    };
+    for (const TCoverageSpan &s : m_coverage.Segments)
+        if (xOf(s.To + 1) - xOf(s.From) < MinMarkWidth && drawnAt(s))
+            return &s;
+    for (const TCoverageSpan &g : m_coverage.Gaps)
+        if (drawnAt(g))
+            return &g;
+    return m_coverage.SpanAt(minuteAt(x));
+}
+
 int TCoverageStrip::EntryAt(const QPoint &pos) const
 {
     const QRectF bar = barRect();
     if (pos.y() < bar.top() || pos.y() >= bar.bottom() || pos.x() < 0 || pos.x() >= width())
         return -1;
-    const TCoverageSpan *span = m_coverage.SpanAt(minuteAt(pos.x() + 0.5));
+    const TCoverageSpan *span = spanAt(pos.x() + 0.5);
     if (!span || span->Entries.isEmpty())
         return -1;
     // In an overlap the bar is split into one band per entry, top to bottom.
@@ -150,13 +167,7 @@ QString TCoverageStrip::ToolTipAt(const QPoint &pos) const
     if (m_empty || pos.y() < 0 || pos.y() >= barRect().bottom() || pos.x() < 0
         || pos.x() >= width())
         return {};
-    // A short gap is drawn wider than its minutes; it wins where it is drawn.
-    for (const TCoverageSpan &g : m_coverage.Gaps) {
-        const double l = xOf(g.From), r = std::max(xOf(g.To + 1), l + MinMarkWidth);
-        if (pos.x() + 0.5 >= l && pos.x() + 0.5 <= r)
-            return GapText(g);
-    }
-    const TCoverageSpan *span = m_coverage.SpanAt(minuteAt(pos.x() + 0.5));
+    const TCoverageSpan *span = spanAt(pos.x() + 0.5);
     if (!span)
         return {};
     if (span->Entries.isEmpty())
@@ -209,16 +220,17 @@ void TCoverageStrip::paintEvent(QPaintEvent *)
 
     p.fillRect(bar, palette().base());
     if (!m_empty) {
-        for (const TCoverageSpan &s : m_coverage.Segments) {
-            const double l = xOf(s.From), r = xOf(s.To + 1);
+        auto drawSegment = [&](const TCoverageSpan &s, double minWidth) {
+            const double l = xOf(s.From), w = std::max(xOf(s.To + 1) - l, minWidth);
             const auto bands = s.Entries.size();
             for (qsizetype b = 0; b < bands; ++b) {
                 const double top = inner.top() + inner.height() * b / bands;
                 const double bottom = inner.top() + inner.height() * (b + 1) / bands;
-                p.fillRect(
-                    QRectF(l, top, r - l, bottom - top), PriceColor(m_positions[s.Entries[b]]));
+                p.fillRect(QRectF(l, top, w, bottom - top), PriceColor(m_positions[s.Entries[b]]));
             }
-        }
+        };
+        for (const TCoverageSpan &s : m_coverage.Segments)
+            drawSegment(s, 0);
         p.setPen(QPen(GapColor(), 1));
         for (const TCoverageSpan &g : m_coverage.Gaps) {
             const double l = xOf(g.From);
@@ -231,6 +243,10 @@ void TCoverageStrip::paintEvent(QPaintEvent *)
                 p.drawLine(QPointF(x, inner.bottom()), QPointF(x + inner.height(), inner.top()));
             p.restore();
         }
+        // A segment of a few minutes between gaps stays visible too.
+        for (const TCoverageSpan &s : m_coverage.Segments)
+            if (xOf(s.To + 1) - xOf(s.From) < MinMarkWidth)
+                drawSegment(s, MinMarkWidth);
         for (const TCoverageSpan &o : m_coverage.Overlaps) {
             const double l = xOf(o.From);
             p.fillRect(QRectF(l, 0, std::max(xOf(o.To + 1) - l, MinMarkWidth), MarkHeight - 1),

@@ -59,6 +59,7 @@ private:
     QRectF barRect() const;
     double xOf(int minute) const;
     int minuteAt(double x) const;
+    const TCoverageSpan *spanAt(double x) const;
     void updateAccessibleTexts();
 
     QString m_dayClass;

@@ -12,19 +12,22 @@
 #include <QPushButton>
 #include <QTest>
 #include <QToolTip>
+#include <QtMath>
 
 namespace {
 
 const QString User = QStringLiteral("UserProv.ini");
 
 // Tele Plus, weekdays: 1 ct/min until 07:59, 5 ct/min 08:00-16:59, 3 ct/min
-// 16:00-19:59 (overlapping the hour 16), nothing from 20:00.
+// 16:00-19:59 (overlapping the hour 16), nothing from 20:00 but the single
+// minute 21:00 at 2 ct/min.
 QByteArray coverageFile()
 {
     return CrLf({"[PROVIDER]", "P0=Tele_Plus,TELE0001", "P1=Zeit_Nacht,NACH0001",
         "[TELE0001WERKTAG]", "TELE00010=00:00-07:59/60/0.01", "TELE00011=08:00-16:59/60/0.05",
-        "TELE00012=16:00-19:59/60/0.03", "[TELE0001SASO]", "TELE00010=00:00-23:59/60/0.01",
-        "[NACH0001WERKTAG]", "NACH00010=22:00-05:59/60/0.02", "NACH00011=06:00-21:59/60/0.03"});
+        "TELE00012=16:00-19:59/60/0.03", "TELE00013=21:00-21:00/60/0.02", "[TELE0001SASO]",
+        "TELE00010=00:00-23:59/60/0.01", "[NACH0001WERKTAG]", "NACH00010=22:00-05:59/60/0.02",
+        "NACH00011=06:00-21:59/60/0.03"});
 }
 
 struct EditorOnCoverageFile
@@ -43,11 +46,11 @@ struct EditorOnCoverageFile
     }
 };
 
-// A point in the middle of the bar at a minute of the day; band 1 of 2 is
+// A point in the bar on the first pixel of a minute of the day; band 1 of 2 is
 // the lower half.
 QPoint at(const TCoverageStrip *strip, int minute, int band = 0, int bands = 1)
 {
-    const int x = 1 + (strip->width() - 2) * minute / 1440;
+    const int x = qCeil(1 + (strip->width() - 2) * minute / 1440.0);
     const int top = TCoverageStrip::MarkHeight + 1, h = TCoverageStrip::BarHeight - 2;
     return {x, top + h * (2 * band + 1) / (2 * bands)};
 }
@@ -108,8 +111,10 @@ void TestCoverageStrip::paintsPricesGapsAndOverlaps()
     QCOMPARE(dear, TCoverageStrip::PriceColor(1));
     QCOMPARE(middle, TCoverageStrip::PriceColor(0.5));
     QVERIFY(cheap.lightness() > middle.lightness() && middle.lightness() > dear.lightness());
-    // The gap from 20:00 is red, hatched: every pixel across it is red.
-    for (int m = 1205; m < 1435; m += 3)
+    // The gaps from 20:00 are red, hatched: every pixel across them is red;
+    // the single minute between them is drawn too.
+    QCOMPARE(pixel(image, at(strip, 1260)), TCoverageStrip::PriceColor(0.25));
+    for (int m = 1205; m<1435; m += m> 1250 && m < 1270 ? 20 : 3)
         QVERIFY2(reddish(pixel(image, at(strip, m))), qPrintable(QString::number(m)));
     // The overlapping hour: both entries in two bands, and a mark above.
     QCOMPARE(pixel(image, at(strip, 990, 0, 2)), dear);
@@ -145,12 +150,12 @@ void TestCoverageStrip::summaryAndAccessibleTexts()
             QVERIFY(x.Strip->accessibleDescription().startsWith(x.Summary));
         }
     };
-    check({{dlg.CoverageLabel1, dlg.Coverage1, QStringLiteral("1 Lücke, 1 Überschneidung"), true},
+    check({{dlg.CoverageLabel1, dlg.Coverage1, QStringLiteral("2 Lücken, 1 Überschneidung"), true},
         {dlg.CoverageLabel2, dlg.Coverage2, QStringLiteral("lückenlos"), false}});
     QCOMPARE(dlg.Coverage1->accessibleName(),
-        QStringLiteral("Tagesabdeckung Werktag: 1 Lücke, 1 Überschneidung"));
+        QStringLiteral("Tagesabdeckung Werktag: 2 Lücken, 1 Überschneidung"));
     QVERIFY(dlg.Coverage1->accessibleDescription().contains(
-        QStringLiteral("keine Tarifangabe 20:00–23:59 Uhr")));
+        QStringLiteral("keine Tarifangabe 20:00–20:59 Uhr")));
     // The summaries follow a provider switch at once.
     pickProvider(dlg, 1);
     check({{dlg.CoverageLabel1, dlg.Coverage1, QStringLiteral("lückenlos"), false},
@@ -164,7 +169,9 @@ void TestCoverageStrip::toolTips()
     const QString dear = QStringLiteral("08:00–16:59 Uhr · 5,00 ct/min (0,0500 € je 60 s)");
     QCOMPARE(toolTipAt(strip, at(strip, 600)), dear);
     QCOMPARE(
-        toolTipAt(strip, at(strip, 1320)), QStringLiteral("keine Tarifangabe 20:00–23:59 Uhr"));
+        toolTipAt(strip, at(strip, 1320)), QStringLiteral("keine Tarifangabe 21:01–23:59 Uhr"));
+    QCOMPARE(toolTipAt(strip, at(strip, 1260)),
+        QStringLiteral("21:00–21:00 Uhr · 2,00 ct/min (0,0200 € je 60 s)"));
     QCOMPARE(toolTipAt(strip, at(strip, 990)),
         QStringLiteral("Überschneidung 16:00–16:59 Uhr\n") + dear
             + QStringLiteral("\n16:00–19:59 Uhr · 3,00 ct/min (0,0300 € je 60 s)"));
@@ -185,9 +192,9 @@ void TestCoverageStrip::clickSelectsRow()
         int Row;
     };
     TCoverageStrip *strip = dlg.Coverage1;
-    for (const Click &c :
-        {Click {at(strip, 1080), 3}, Click {at(strip, 240), 1}, Click {at(strip, 990, 0, 2), 2},
-            Click {at(strip, 990, 1, 2), 3}, Click {at(strip, 1320), 3}}) {
+    for (const Click &c : {Click {at(strip, 1080), 3}, Click {at(strip, 240), 1},
+             Click {at(strip, 990, 0, 2), 2}, Click {at(strip, 990, 1, 2), 3},
+             Click {at(strip, 1260), 4}, Click {at(strip, 1320), 4}}) {
         QTest::mouseClick(strip, Qt::LeftButton, {}, c.Pos);
         QCOMPARE(dlg.ProvStrGrid1->Row(), c.Row);
     }
@@ -202,6 +209,7 @@ void TestCoverageStrip::followsChangedEntries()
     TProvidersDlg &dlg = *e.dlg;
     TTariffEntryList &weekday = dlg.Data.Entries(0, TDayClass::Weekday);
     weekday[2] = MakeEntry(17 * 3600, 24 * 3600 - 1, 60, 0.09); // now the dearest, and no gap
+    weekday.removeLast();
     dlg.Data.Modified = true;
     dlg.ShowSelectedProvider();
     QCOMPARE(dlg.CoverageLabel1->text(), QStringLiteral("lückenlos"));

@@ -114,8 +114,9 @@ void TestCoverageStrip::paintsPricesGapsAndOverlaps()
     // The gaps from 20:00 are red, hatched: every pixel across them is red;
     // the single minute between them is drawn too.
     QCOMPARE(pixel(image, at(strip, 1260)), TCoverageStrip::PriceColor(0.25));
-    for (int m = 1205; m<1435; m += m> 1250 && m < 1270 ? 20 : 3)
-        QVERIFY2(reddish(pixel(image, at(strip, m))), qPrintable(QString::number(m)));
+    for (int m = 1205; m < 1435; m += 3)
+        if (m < 1255 || m > 1265)
+            QVERIFY2(reddish(pixel(image, at(strip, m))), qPrintable(QString::number(m)));
     // The overlapping hour: both entries in two bands, and a mark above.
     QCOMPARE(pixel(image, at(strip, 990, 0, 2)), dear);
     QCOMPARE(pixel(image, at(strip, 990, 1, 2)), middle);
@@ -134,32 +135,25 @@ void TestCoverageStrip::summaryAndAccessibleTexts()
 {
     EditorOnCoverageFile e;
     TProvidersDlg &dlg = *e.dlg;
-    const QColor warning(192, 0, 0);
-    struct Expected
-    {
-        QLabel *Label;
-        TCoverageStrip *Strip;
-        QString Summary;
-        bool Warning;
-    };
-    auto check = [&](const QList<Expected> &list) {
-        for (const Expected &x : list) {
-            QCOMPARE(x.Label->text(), x.Summary);
-            QCOMPARE(x.Label->palette().color(QPalette::WindowText) == warning, x.Warning);
-            QVERIFY(x.Strip->accessibleName().endsWith(QStringLiteral(": ") + x.Summary));
-            QVERIFY(x.Strip->accessibleDescription().startsWith(x.Summary));
+    // Per grid: the summary, and whether it is a warning (in red).
+    auto check = [&dlg](const QString &weekday, bool warn1, const QString &weekend, bool warn2) {
+        for (auto [label, strip, text, warn] :
+            {std::tuple(dlg.CoverageLabel1, dlg.Coverage1, weekday, warn1),
+                std::tuple(dlg.CoverageLabel2, dlg.Coverage2, weekend, warn2)}) {
+            QCOMPARE(label->text(), text);
+            QCOMPARE(label->palette().color(QPalette::WindowText) == QColor(192, 0, 0), warn);
+            QVERIFY(strip->accessibleName().endsWith(QStringLiteral(": ") + text));
+            QVERIFY(strip->accessibleDescription().startsWith(text));
         }
     };
-    check({{dlg.CoverageLabel1, dlg.Coverage1, QStringLiteral("2 Lücken, 1 Überschneidung"), true},
-        {dlg.CoverageLabel2, dlg.Coverage2, QStringLiteral("lückenlos"), false}});
+    check(QStringLiteral("2 Lücken, 1 Überschneidung"), true, QStringLiteral("lückenlos"), false);
     QCOMPARE(dlg.Coverage1->accessibleName(),
         QStringLiteral("Tagesabdeckung Werktag: 2 Lücken, 1 Überschneidung"));
     QVERIFY(dlg.Coverage1->accessibleDescription().contains(
         QStringLiteral("keine Tarifangabe 20:00–20:59 Uhr")));
     // The summaries follow a provider switch at once.
     pickProvider(dlg, 1);
-    check({{dlg.CoverageLabel1, dlg.Coverage1, QStringLiteral("lückenlos"), false},
-        {dlg.CoverageLabel2, dlg.Coverage2, QStringLiteral("keine Einträge"), true}});
+    check(QStringLiteral("lückenlos"), false, QStringLiteral("keine Einträge"), true);
 }
 
 void TestCoverageStrip::toolTips()
@@ -175,8 +169,8 @@ void TestCoverageStrip::toolTips()
     QCOMPARE(toolTipAt(strip, at(strip, 990)),
         QStringLiteral("Überschneidung 16:00–16:59 Uhr\n") + dear
             + QStringLiteral("\n16:00–19:59 Uhr · 3,00 ct/min (0,0300 € je 60 s)"));
-    QVERIFY(strip->ToolTipAt({at(strip, 600).x(), strip->height() - 2})
-                .isEmpty()); // on the hour labels
+    // None on the hour labels.
+    QVERIFY(strip->ToolTipAt({at(strip, 600).x(), strip->height() - 2}).isEmpty());
 }
 
 void TestCoverageStrip::clickSelectsRow()
@@ -216,10 +210,8 @@ void TestCoverageStrip::followsChangedEntries()
     TCoverageStrip *strip = dlg.Coverage1;
     const QImage image = strip->grab().toImage();
     QCOMPARE(pixel(image, at(strip, 1200)), TCoverageStrip::PriceColor(1));
-    QCOMPARE(
-        pixel(image, at(strip, 600)), TCoverageStrip::PriceColor(0.5)); // 5 ct on a scale of 1 to 9
-    QCOMPARE(toolTipAt(strip, at(strip, 1200)),
-        QStringLiteral("17:00–23:59 Uhr · 9,00 ct/min (0,0900 € je 60 s)"));
+    // 5 ct/min, once the dearest, now halfway on a scale of 1 to 9.
+    QCOMPARE(pixel(image, at(strip, 600)), TCoverageStrip::PriceColor(0.5));
 }
 
 // The strip under the weekday grid fits above the weekend caption; the one
@@ -232,11 +224,9 @@ void TestCoverageStrip::windowGrowsByTheStripOnly()
     QCOMPARE(growth, 2 + TCoverageStrip::StripHeight);
     QCOMPARE(dlg.height(), 445 + growth);
     QCOMPARE(dlg.SaveBtn->geometry(), QRect(16, 412 + growth, 89, 24));
-    QCOMPARE(dlg.Bevel1->height(), 385 + growth);
     QCOMPARE(dlg.ProvStrGrid1->geometry().topLeft(), QPoint(24, 160));
     QCOMPARE(dlg.ProvStrGrid2->geometry().topLeft(), QPoint(24, 296));
     QCOMPARE(dlg.Label3->pos(), QPoint(24, 280));
-    QCOMPARE(dlg.Panel2->y(), 156);
     QVERIFY(dlg.Coverage1->geometry().bottom() < dlg.Label3->y());
     QVERIFY(dlg.Bevel1->geometry().contains(dlg.Coverage2->geometry()));
     for (TCoverageStrip *s : {dlg.Coverage1, dlg.Coverage2})

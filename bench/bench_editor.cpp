@@ -4,6 +4,7 @@
 #include "LargestFile.h"
 
 #include "app/MainWindow.h"
+#include "controls/CoverageStrip.h"
 #include "controls/StringGrid.h"
 #include "editor/ProvidersDlg.h"
 #include "support/MsgBox.h"
@@ -44,10 +45,12 @@ void BM_SwitchProvider(benchmark::State &state)
         i = (i + 389) % 1025; // jump around the list
         dlg.ProvidersCB->setCurrentIndex(i);
         dlg.ProvidersCBChange();
-        QCoreApplication::processEvents(); // includes repainting the grids
+        QCoreApplication::processEvents(); // includes repainting the grids and strips
     }
     if (dlg.ProvStrGrid1->RowCount() != 22)
         state.SkipWithError("grid not filled");
+    if (dlg.Coverage1->Coverage().Segments.size() != 21)
+        state.SkipWithError("coverage strip not filled");
 }
 BENCHMARK(BM_SwitchProvider)->Unit(benchmark::kMicrosecond);
 

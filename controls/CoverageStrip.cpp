@@ -34,7 +34,6 @@ TCoverageStrip::TCoverageStrip(const QString &dayClass, QWidget *parent)
     , m_dayClass(dayClass)
 {
     setFocusPolicy(Qt::NoFocus);
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
     updateAccessibleTexts();
 }
 

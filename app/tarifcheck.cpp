@@ -4,12 +4,15 @@
 //
 //   tarifcheck FILE
 //   tarifcheck [--date MM/DD/YYYY] --write OUT FILE
+//   tarifcheck --help | --version
 //
-// Exit status: 0 no message, 1 messages, 2 the file cannot be read or written.
+// Exit status: 0 no message, 1 messages, 2 the file cannot be read or written,
+// or a wrong call.
 
 #include "model/ProviderData.h"
 #include "model/ProviderLoader.h"
 #include "model/ProviderSaver.h"
+#include "support/CommandLine.h"
 #include "support/FileSystem.h"
 #include "support/MsgBox.h"
 #include "support/TextHelpers.h"
@@ -29,9 +32,11 @@ void printLine(const QString &text, FILE *to = stdout)
     std::fputc('\n', to);
 }
 
+const QString Synopsis = QStringLiteral("[--date MM/TT/JJJJ] [--write AUSGABE] DATEI");
+
 int usage()
 {
-    printLine(QStringLiteral("Aufruf: tarifcheck [--date MM/TT/JJJJ] [--write AUSGABE] DATEI"), stderr);
+    printLine(QStringLiteral("Aufruf: tarifcheck ") + Synopsis, stderr);
     return 2;
 }
 
@@ -40,26 +45,36 @@ int usage()
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    QString outPath;
+    const QCommandLineOption writeOption(QStringLiteral("write"),
+                                         QStringLiteral("Schreibt die eingelesenen Angaben mit dem Schreiber des "
+                                                        "Tarifeditors in die Datei AUSGABE."),
+                                         QStringLiteral("AUSGABE"));
+    const QCommandLineOption dateOption(QStringLiteral("date"),
+                                        QStringLiteral("Das Datum im Kopf der geschriebenen Datei, Monat/Tag/Jahr "
+                                                       "(ohne Angabe: heute)."),
+                                        QStringLiteral("MM/TT/JJJJ"));
+    TProgramHelp help;
+    help.Name = QStringLiteral("tarifcheck");
+    help.Synopsis = Synopsis;
+    help.Description = QStringLiteral("Liest eine Providerdatei so ein, wie der Tarifeditor es tut, gibt jede "
+                                      "Meldung aus, die der Tarifeditor dabei zeigen würde (Titel: Text), und "
+                                      "zum Schluss eine Zusammenfassung.");
+    help.Arguments = {{QStringLiteral("DATEI"), QStringLiteral("Die zu prüfende Providerdatei (Windows-1252).")}};
+    help.RequiredArguments = 1;
+    help.Sections = {{QStringLiteral("Rückgabewert"),
+                      QStringLiteral("0 ohne Meldungen, 1 mit Meldungen, 2 wenn die Datei nicht gelesen oder "
+                                     "geschrieben werden kann oder der Aufruf falsch ist.")}};
+    QCommandLineParser parser;
+    if (const int status = ReadCommandLine(parser, {dateOption, writeOption}, app.arguments(), help); status >= 0)
+        return status;
+    const QString outPath = parser.value(writeOption);
     QDate date = QDate::currentDate();
-    QString inPath;
-    while (!args.isEmpty()) {
-        const QString a = args.takeFirst();
-        if (a == u"--write" && !args.isEmpty()) {
-            outPath = args.takeFirst();
-        } else if (a == u"--date" && !args.isEmpty()) {
-            date = QDate::fromString(args.takeFirst(), QStringLiteral("MM/dd/yyyy"));
-            if (!date.isValid())
-                return usage();
-        } else if (a.startsWith(u"--") || !inPath.isEmpty()) {
+    if (parser.isSet(dateOption)) {
+        date = QDate::fromString(parser.value(dateOption), QStringLiteral("MM/dd/yyyy"));
+        if (!date.isValid())
             return usage();
-        } else {
-            inPath = a;
-        }
     }
-    if (inPath.isEmpty())
-        return usage();
+    const QString inPath = parser.positionalArguments().constFirst();
 
     const QFileInfo in(inPath);
     QByteArray probe;

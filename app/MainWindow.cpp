@@ -140,7 +140,10 @@ void TMain::askForFolder()
         close();
         return;
     }
+    // The saver finds the file through ProgramDir(), the loader through the
+    // INI component: both must see the new folder.
     SetProgramDirOverride(folder);
+    TelIniFile.SetProgDir(ProgramDir());
     RememberProviderFolder(folder);
     showFolderInTips();
 }

@@ -5,6 +5,9 @@
 #include "support/TextHelpers.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 namespace {
 
@@ -41,6 +44,12 @@ int main(int argc, char *argv[])
     if (!folder.isEmpty())
         SetProgramDirOverride(folder);
 
+    // The dialogs Qt brings (the folder dialog) speak German like the rest,
+    // when Qt's translations are installed (Debian qt6-translations-l10n).
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
     InstallMsgBoxDialog();
     TContextHelp::Install();
 

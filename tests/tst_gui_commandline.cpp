@@ -167,6 +167,7 @@ void TestCommandLine::startWindowAsksForFolder()
     QTRY_COMPARE(main.isVisible(), choose);
     if (choose) {
         QCOMPARE(ProgramDir(), chosen.path() + u'/');
+        QCOMPARE(main.TelIniFile.ProgDir(), ProgramDir()); // the editor loads from there
         QCOMPARE(RememberedProviderFolder(), chosen.path());
         QCOMPARE(main.ProviderInfosSelectLB->item(1)->toolTip(), chosen.filePath(QStringLiteral("UserProv.ini")));
     } else {

@@ -26,17 +26,18 @@ TEditorCommandLine ReadEditorCommandLine(const QStringList &arguments, bool defe
     TProgramHelp help;
     help.Name = QStringLiteral("tarifeditor");
     help.Synopsis = QStringLiteral("[ORDNER]");
-    help.Description = QStringLiteral(
-        "Bearbeitet die Tarife der Providerdateien „Provider.ini“ (Hauptproviderdatei) und „UserProv.ini“ "
-        "(benutzerdefinierte Providerdatei) des Wählprogramms Zalvor.");
+    help.Description
+        = QStringLiteral("Bearbeitet die Tarife der Providerdateien „Provider.ini“ "
+                         "(Hauptproviderdatei) und „UserProv.ini“ "
+                         "(benutzerdefinierte Providerdatei) des Wählprogramms Zalvor.");
     help.Arguments = {{QStringLiteral("ORDNER"),
-                       QStringLiteral("Der Ordner mit den beiden Providerdateien. Ohne Angabe der Ordner des "
-                                      "Programms, wenn er eine der beiden Dateien enthält oder beschreibbar ist, "
-                                      "sonst der zuletzt gewählte Ordner; gibt es keinen, fragt das Programm "
-                                      "beim Start danach.")}};
+        QStringLiteral("Der Ordner mit den beiden Providerdateien. Ohne Angabe der Ordner des "
+                       "Programms, wenn er eine der beiden Dateien enthält oder beschreibbar ist, "
+                       "sonst der zuletzt gewählte Ordner; gibt es keinen, fragt das Programm "
+                       "beim Start danach.")}};
     help.Sections = {{QStringLiteral("Rückgabewert"),
-                      QStringLiteral("0 nach dem Bearbeiten, 2 bei einem falschen Aufruf oder einem Ordner, "
-                                     "den es nicht gibt.")}};
+        QStringLiteral("0 nach dem Bearbeiten, 2 bei einem falschen Aufruf oder einem Ordner, "
+                       "den es nicht gibt.")}};
     QCommandLineParser parser;
     TEditorCommandLine result;
     result.ExitStatus = ReadCommandLine(parser, {}, arguments, help, deferUnknownOptions);
@@ -45,9 +46,10 @@ TEditorCommandLine ReadEditorCommandLine(const QStringList &arguments, bool defe
     const QString given = parser.positionalArguments().constFirst();
     const QFileInfo info(given);
     if (!info.isDir()) {
-        const QString text = (info.exists() ? QStringLiteral("tarifeditor: „%1“ ist kein Ordner.\n")
-                                            : QStringLiteral("tarifeditor: Den Ordner „%1“ gibt es nicht.\n"))
-                                 .arg(given);
+        const QString text
+            = (info.exists() ? QStringLiteral("tarifeditor: „%1“ ist kein Ordner.\n")
+                             : QStringLiteral("tarifeditor: Den Ordner „%1“ gibt es nicht.\n"))
+                  .arg(given);
         std::fputs(text.toUtf8().constData(), stderr);
         result.ExitStatus = 2;
         return result;
@@ -62,8 +64,8 @@ bool FolderTakesNewFiles(const QString &folder)
     return probe.open();
 }
 
-QString DefaultProviderFolder(const QString &programDir,
-                              const std::function<bool(const QString &)> &takesNewFiles)
+QString DefaultProviderFolder(
+    const QString &programDir, const std::function<bool(const QString &)> &takesNewFiles)
 {
     if (holdsProviderFile(programDir) || takesNewFiles(programDir))
         return programDir;

@@ -22,7 +22,8 @@ struct TEditorCommandLine
 // Reads the command line (the program's name first). A folder that does not
 // exist is reported in German on standard error with status 2. For
 // `deferUnknownOptions` see ReadCommandLine.
-TEditorCommandLine ReadEditorCommandLine(const QStringList &arguments, bool deferUnknownOptions = false);
+TEditorCommandLine ReadEditorCommandLine(
+    const QStringList &arguments, bool deferUnknownOptions = false);
 
 // Whether new files can be made in `folder`.
 bool FolderTakesNewFiles(const QString &folder);
@@ -31,7 +32,7 @@ bool FolderTakesNewFiles(const QString &folder);
 // one of the two files or takes new files; otherwise the one remembered last
 // time, when it still exists; otherwise empty, and the user is asked.
 QString DefaultProviderFolder(const QString &programDir,
-                              const std::function<bool(const QString &)> &takesNewFiles = FolderTakesNewFiles);
+    const std::function<bool(const QString &)> &takesNewFiles = FolderTakesNewFiles);
 
 // The folder chosen last time (QSettings of the application), or empty.
 QString RememberedProviderFolder();

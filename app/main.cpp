@@ -5,6 +5,7 @@
 #include "support/TextHelpers.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -33,6 +34,9 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     setNames();
+    // The installed desktop entry and icon (packaging/) carry this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.zalvor.tarifeditor"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.zalvor.tarifeditor")));
     const TEditorCommandLine line = ReadEditorCommandLine(QCoreApplication::arguments());
     if (line.ExitStatus >= 0)
         return line.ExitStatus;
@@ -47,8 +51,8 @@ int main(int argc, char *argv[])
     // The dialogs Qt brings (the folder dialog) speak German like the rest,
     // when Qt's translations are installed (Debian qt6-translations-l10n).
     QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (qtTexts.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
+            QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&qtTexts);
     InstallMsgBoxDialog();
     TContextHelp::Install();

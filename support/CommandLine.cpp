@@ -6,15 +6,15 @@ namespace {
 
 const QCommandLineOption &helpOption()
 {
-    static const QCommandLineOption option({QStringLiteral("h"), QStringLiteral("help")},
-                                           QStringLiteral("Zeigt diese Hilfe an."));
+    static const QCommandLineOption option(
+        {QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Zeigt diese Hilfe an."));
     return option;
 }
 
 const QCommandLineOption &versionOption()
 {
     static const QCommandLineOption option({QStringLiteral("v"), QStringLiteral("version")},
-                                           QStringLiteral("Zeigt die Version des Programms und die von Qt an."));
+        QStringLiteral("Zeigt die Version des Programms und die von Qt an."));
     return option;
 }
 
@@ -72,17 +72,19 @@ void print(const QString &text, FILE *to)
 
 QString VersionText(const QString &name)
 {
-    return name + u' ' + QLatin1String(ProgramVersion) + QStringLiteral(" (Qt ") + QLatin1String(qVersion())
-        + u')';
+    return name + u' ' + QLatin1String(ProgramVersion) + QStringLiteral(" (Qt ")
+        + QLatin1String(qVersion()) + u')';
 }
 
 QString HelpText(const QList<QCommandLineOption> &options, const TProgramHelp &help)
 {
     QList<std::pair<QString, QString>> rows;
-    for (const QCommandLineOption &o : QList<QCommandLineOption> {helpOption(), versionOption()} + options)
+    for (const QCommandLineOption &o :
+        QList<QCommandLineOption> {helpOption(), versionOption()} + options)
         rows.append({optionNames(o), o.description()});
-    QString text = QStringLiteral("Aufruf: ") + help.Name + u' ' + help.Synopsis + QStringLiteral("\n")
-        + wrapped(help.Description, 0) + QStringLiteral("\nOptionen:\n") + table(rows);
+    QString text = QStringLiteral("Aufruf: ") + help.Name + u' ' + help.Synopsis
+        + QStringLiteral("\n") + wrapped(help.Description, 0) + QStringLiteral("\nOptionen:\n")
+        + table(rows);
     if (!help.Arguments.isEmpty())
         text += QStringLiteral("\nArgumente:\n") + table(help.Arguments);
     for (const auto &[heading, body] : help.Sections)
@@ -91,7 +93,7 @@ QString HelpText(const QList<QCommandLineOption> &options, const TProgramHelp &h
 }
 
 int ReadCommandLine(QCommandLineParser &parser, const QList<QCommandLineOption> &options,
-                    const QStringList &arguments, const TProgramHelp &help, bool deferUnknownOptions)
+    const QStringList &arguments, const TProgramHelp &help, bool deferUnknownOptions)
 {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOption(helpOption());
@@ -112,10 +114,11 @@ int ReadCommandLine(QCommandLineParser &parser, const QList<QCommandLineOption> 
         return NotUnderstoodYet;
     if (!parsed) {
         const QStringList unknown = parser.unknownOptionNames();
-        error = unknown.isEmpty() ? QStringLiteral("Einer Option fehlt ihr Wert, oder sie hat einen unerwarteten.")
-                                  : QStringLiteral("Unbekannte Option „%1%2“.")
-                                        .arg(unknown.first().size() == 1 ? QStringLiteral("-") : QStringLiteral("--"),
-                                             unknown.first());
+        error = unknown.isEmpty()
+            ? QStringLiteral("Einer Option fehlt ihr Wert, oder sie hat einen unerwarteten.")
+            : QStringLiteral("Unbekannte Option „%1%2“.")
+                  .arg(unknown.first().size() == 1 ? QStringLiteral("-") : QStringLiteral("--"),
+                      unknown.first());
     } else if (count < help.RequiredArguments) {
         error = QStringLiteral("Es fehlt die Angabe %1.").arg(help.Arguments.value(count).first);
     } else if (count > help.Arguments.size()) {
@@ -123,8 +126,9 @@ int ReadCommandLine(QCommandLineParser &parser, const QList<QCommandLineOption> 
     } else {
         return GoOn;
     }
-    print(help.Name + QStringLiteral(": ") + error + QStringLiteral("\nAufruf: ") + help.Name + u' ' + help.Synopsis
-              + QStringLiteral("\nMehr dazu mit „") + help.Name + QStringLiteral(" --help“.\n"),
-          stderr);
+    print(help.Name + QStringLiteral(": ") + error + QStringLiteral("\nAufruf: ") + help.Name + u' '
+            + help.Synopsis + QStringLiteral("\nMehr dazu mit „") + help.Name
+            + QStringLiteral(" --help“.\n"),
+        stderr);
     return 2;
 }

@@ -43,4 +43,4 @@ inline constexpr int NotUnderstoodYet = -2;
 // caller reads again once the application object has taken them out), while
 // help and version still answer.
 int ReadCommandLine(QCommandLineParser &parser, const QList<QCommandLineOption> &options,
-                    const QStringList &arguments, const TProgramHelp &help, bool deferUnknownOptions = false);
+    const QStringList &arguments, const TProgramHelp &help, bool deferUnknownOptions = false);

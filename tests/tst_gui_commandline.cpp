@@ -48,21 +48,25 @@ void TestCommandLine::programsAnswer_data()
     QTest::addColumn<QString>("output"); // the start of standard output, else of standard error
     const QString editor = QStringLiteral(TARIFEDITOR);
     const QString check = QStringLiteral(TARIFCHECK);
-    const QString version = QStringLiteral(" 3.00 (Qt ") + QLatin1String(qVersion()) + QStringLiteral(")\n");
+    const QString version
+        = QStringLiteral(" 3.00 (Qt ") + QLatin1String(qVersion()) + QStringLiteral(")\n");
     QTest::newRow("editor --help") << editor << QStringList {"--help"} << 0
                                    << QStringLiteral("Aufruf: tarifeditor [ORDNER]\n");
-    QTest::newRow("editor -v") << editor << QStringList {"-v"} << 0 << QStringLiteral("tarifeditor") + version;
+    QTest::newRow("editor -v") << editor << QStringList {"-v"} << 0
+                               << QStringLiteral("tarifeditor") + version;
     QTest::newRow("editor, missing folder")
         << editor << QStringList {"/gibt/es/nicht"} << 2
         << QStringLiteral("tarifeditor: Den Ordner „/gibt/es/nicht“ gibt es nicht.\n");
     QTest::newRow("editor, two folders") << editor << QStringList {"/", "/"} << 2
                                          << QStringLiteral("tarifeditor: Zu viele Angaben: „/“.\n");
-    QTest::newRow("check -h") << check << QStringList {"-h"} << 0
-                              << QStringLiteral("Aufruf: tarifcheck [--date MM/TT/JJJJ] [--write AUSGABE] DATEI\n");
-    QTest::newRow("check --version") << check << QStringList {"--version"} << 0
-                                     << QStringLiteral("tarifcheck") + version;
-    QTest::newRow("check, unknown option") << check << QStringList {"--bunt", "x.ini"} << 2
-                                           << QStringLiteral("tarifcheck: Unbekannte Option „--bunt“.\n");
+    QTest::newRow("check -h")
+        << check << QStringList {"-h"} << 0
+        << QStringLiteral("Aufruf: tarifcheck [--date MM/TT/JJJJ] [--write AUSGABE] DATEI\n");
+    QTest::newRow("check --version")
+        << check << QStringList {"--version"} << 0 << QStringLiteral("tarifcheck") + version;
+    QTest::newRow("check, unknown option")
+        << check << QStringList {"--bunt", "x.ini"} << 2
+        << QStringLiteral("tarifcheck: Unbekannte Option „--bunt“.\n");
     QTest::newRow("check, no file") << check << QStringList() << 2
                                     << QStringLiteral("tarifcheck: Es fehlt die Angabe DATEI.\n");
 }
@@ -79,21 +83,23 @@ void TestCommandLine::programsAnswer()
     QCOMPARE(p.exitStatus(), QProcess::NormalExit);
     QCOMPARE(p.exitCode(), exit);
     const QString out = QString::fromUtf8(p.readAllStandardOutput());
-    QVERIFY2((out.isEmpty() ? QString::fromUtf8(p.readAllStandardError()) : out).startsWith(output), qPrintable(out));
+    QVERIFY2((out.isEmpty() ? QString::fromUtf8(p.readAllStandardError()) : out).startsWith(output),
+        qPrintable(out));
 }
 
 void TestCommandLine::folderArgument()
 {
     TempProgramDir dir;
     const QString folder = QDir::cleanPath(dir.Path());
-    const TEditorCommandLine absolute = ReadEditorCommandLine({QStringLiteral("tarifeditor"), dir.Path()});
+    const TEditorCommandLine absolute
+        = ReadEditorCommandLine({QStringLiteral("tarifeditor"), dir.Path()});
     QCOMPARE(absolute.ExitStatus, GoOn);
     QCOMPARE(absolute.Folder, folder);
     // A relative folder counts from the working directory.
     const QString previous = QDir::currentPath();
     QDir::setCurrent(folder + QStringLiteral("/.."));
-    const TEditorCommandLine relative =
-        ReadEditorCommandLine({QStringLiteral("tarifeditor"), QFileInfo(folder).fileName()});
+    const TEditorCommandLine relative
+        = ReadEditorCommandLine({QStringLiteral("tarifeditor"), QFileInfo(folder).fileName()});
     QDir::setCurrent(previous);
     QCOMPARE(relative.Folder, folder);
     QCOMPARE(ReadEditorCommandLine({QStringLiteral("tarifeditor")}).Folder, QString());
@@ -123,9 +129,14 @@ void TestCommandLine::defaultFolder()
     if (!fileThere.isEmpty())
         QVERIFY(QFile(program.filePath(fileThere)).open(QIODevice::WriteOnly));
     if (remembered > 0)
-        RememberProviderFolder(remembered == 1 ? other.path() : other.path() + QStringLiteral("/weg"));
-    const QString folder = DefaultProviderFolder(program.path(), [&](const QString &) { return takesNewFiles; });
-    QCOMPARE(folder, expected == u"program" ? program.path() : expected == u"remembered" ? other.path() : QString());
+        RememberProviderFolder(
+            remembered == 1 ? other.path() : other.path() + QStringLiteral("/weg"));
+    const QString folder
+        = DefaultProviderFolder(program.path(), [&](const QString &) { return takesNewFiles; });
+    QCOMPARE(folder,
+        expected == u"program"          ? program.path()
+            : expected == u"remembered" ? other.path()
+                                        : QString());
     QVERIFY(FolderTakesNewFiles(program.path()));
     QVERIFY(!FolderTakesNewFiles(program.filePath(QStringLiteral("weg"))));
 }
@@ -169,10 +180,12 @@ void TestCommandLine::startWindowAsksForFolder()
         QCOMPARE(ProgramDir(), chosen.path() + u'/');
         QCOMPARE(main.TelIniFile.ProgDir(), ProgramDir()); // the editor loads from there
         QCOMPARE(RememberedProviderFolder(), chosen.path());
-        QCOMPARE(main.ProviderInfosSelectLB->item(1)->toolTip(), chosen.filePath(QStringLiteral("UserProv.ini")));
+        QCOMPARE(main.ProviderInfosSelectLB->item(1)->toolTip(),
+            chosen.filePath(QStringLiteral("UserProv.ini")));
     } else {
         QCOMPARE(RememberedProviderFolder(), QString());
-        QCOMPARE(main.ProviderInfosSelectLB->item(0)->toolTip(), programDir.FilePath(QStringLiteral("Provider.ini")));
+        QCOMPARE(main.ProviderInfosSelectLB->item(0)->toolTip(),
+            programDir.FilePath(QStringLiteral("Provider.ini")));
     }
     QVERIFY(msgs.Messages().isEmpty());
 }

@@ -1,12 +1,16 @@
 #include "MainWindow.h"
 
+#include "app/ProviderFolder.h"
 #include "controls/ButtonKeys.h"
 #include "controls/ContextHelp.h"
 #include "editor/ProvidersDlg.h"
 #include "support/MsgBox.h"
+#include "support/TextHelpers.h"
 #include "support/WaitForm.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -25,8 +29,9 @@ QString ApplicationCaption()
     return QStringLiteral("Zalvor - Tarifeditor 3.00 [%1]").arg(QStringLiteral("Qt ") + QLatin1String(qVersion()));
 }
 
-TMain::TMain(QWidget *parent)
+TMain::TMain(QWidget *parent, bool askForFolder)
     : QDialog(parent)
+    , m_askForFolder(askForFolder)
 {
     instance = this;
     TelIniFile.SetIniLocation(loProgDir);
@@ -121,6 +126,33 @@ void TMain::FormShow()
 {
     ProviderInfosSelectLB->setCurrentRow(1);
     ProviderInfosSelectLB->setFocus();
+    showFolderInTips();
+    if (m_askForFolder)
+        QMetaObject::invokeMethod(this, &TMain::askForFolder, Qt::QueuedConnection);
+}
+
+void TMain::askForFolder()
+{
+    m_askForFolder = false;
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, QStringLiteral("Ordner der Providerdateien wählen"), QDir::homePath());
+    if (folder.isEmpty()) {
+        close();
+        return;
+    }
+    // The saver finds the file through ProgramDir(), the loader through the
+    // INI component: both must see the new folder.
+    SetProgramDirOverride(folder);
+    TelIniFile.SetProgDir(ProgramDir());
+    RememberProviderFolder(folder);
+    showFolderInTips();
+}
+
+// The items name the files they stand for with their full paths.
+void TMain::showFolderInTips()
+{
+    ProviderInfosSelectLB->item(0)->setToolTip(QDir::toNativeSeparators(ProgramDir() + QStringLiteral("Provider.ini")));
+    ProviderInfosSelectLB->item(1)->setToolTip(QDir::toNativeSeparators(ProgramDir() + QStringLiteral("UserProv.ini")));
 }
 
 // The selection counts, not the current row: a click on the blank area below

@@ -19,7 +19,11 @@ class TMain : public QDialog
 public:
     static constexpr int WindowHelpContext = 510000;
 
-    explicit TMain(QWidget *parent = nullptr);
+    // askForFolder: the program's folder is of no use and no folder was
+    // remembered; the window asks for the folder of the provider files with
+    // the platform's folder dialog as soon as it shows, and ends the program
+    // when none is chosen.
+    explicit TMain(QWidget *parent = nullptr, bool askForFolder = false);
     ~TMain() override;
 
     // The one running instance (the editor's dialogs use it as owner).
@@ -57,9 +61,12 @@ private:
     void FormCreate();
     void FormShow();
     void FormCloseQuery();
+    void askForFolder();
+    void showFolderInTips();
 
     bool m_shownOnce = false;
     bool m_closeQueried = false;
+    bool m_askForFolder;
 };
 
 // "Zalvor - Tarifeditor 3.00 [Qt 6.x.y]": caption of the start window and application title.

@@ -4,17 +4,19 @@
 //
 //   tarifcheck [--coverage] FILE
 //   tarifcheck [--date MM/DD/YYYY] --write OUT FILE
+//   tarifcheck --help | --version
 //
 // --coverage adds one line per gap, overlap or entry past midnight in the
 // providers' day classes, and per day class without entries.
 //
 // Exit status: 0 no message, 1 messages (or coverage findings), 2 the file
-// cannot be read or written.
+// cannot be read or written, or a wrong call.
 
 #include "model/Coverage.h"
 #include "model/ProviderData.h"
 #include "model/ProviderLoader.h"
 #include "model/ProviderSaver.h"
+#include "support/CommandLine.h"
 #include "support/FileSystem.h"
 #include "support/MsgBox.h"
 #include "support/TextHelpers.h"
@@ -34,9 +36,11 @@ void printLine(const QString &text, FILE *to = stdout)
     std::fputc('\n', to);
 }
 
+const QString Synopsis = QStringLiteral("[--coverage] [--date MM/TT/JJJJ] [--write AUSGABE] DATEI");
+
 int usage()
 {
-    printLine(QStringLiteral("Aufruf: tarifcheck [--coverage] [--date MM/TT/JJJJ] [--write AUSGABE] DATEI"), stderr);
+    printLine(QStringLiteral("Aufruf: tarifcheck ") + Synopsis, stderr);
     return 2;
 }
 
@@ -45,29 +49,45 @@ int usage()
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    QString outPath;
+    const QCommandLineOption writeOption(QStringLiteral("write"),
+        QStringLiteral("Schreibt die eingelesenen Angaben mit dem Schreiber des "
+                       "Tarifeditors in die Datei AUSGABE."),
+        QStringLiteral("AUSGABE"));
+    const QCommandLineOption dateOption(QStringLiteral("date"),
+        QStringLiteral("Das Datum im Kopf der geschriebenen Datei, Monat/Tag/Jahr "
+                       "(ohne Angabe: heute)."),
+        QStringLiteral("MM/TT/JJJJ"));
+    const QCommandLineOption coverageOption(QStringLiteral("coverage"),
+        QStringLiteral("Nennt zusätzlich jede Lücke, jede Überschneidung und jeden "
+                       "Eintrag über Mitternacht in den Tarifen der Provider."));
+    TProgramHelp help;
+    help.Name = QStringLiteral("tarifcheck");
+    help.Synopsis = Synopsis;
+    help.Description
+        = QStringLiteral("Liest eine Providerdatei so ein, wie der Tarifeditor es tut, gibt jede "
+                         "Meldung aus, die der Tarifeditor dabei zeigen würde (Titel: Text), und "
+                         "zum Schluss eine Zusammenfassung.");
+    help.Arguments = {
+        {QStringLiteral("DATEI"), QStringLiteral("Die zu prüfende Providerdatei (Windows-1252).")}};
+    help.RequiredArguments = 1;
+    help.Sections = {{QStringLiteral("Rückgabewert"),
+        QStringLiteral("0 ohne Meldungen, 1 mit Meldungen (mit --coverage auch bei Funden), 2 wenn "
+                       "die Datei nicht gelesen oder "
+                       "geschrieben werden kann oder der Aufruf falsch ist.")}};
+    QCommandLineParser parser;
+    if (const int status
+        = ReadCommandLine(parser, {coverageOption, dateOption, writeOption}, app.arguments(), help);
+        status >= 0)
+        return status;
+    const QString outPath = parser.value(writeOption);
+    const bool coverage = parser.isSet(coverageOption);
     QDate date = QDate::currentDate();
-    QString inPath;
-    bool coverage = false;
-    while (!args.isEmpty()) {
-        const QString a = args.takeFirst();
-        if (a == u"--coverage") {
-            coverage = true;
-        } else if (a == u"--write" && !args.isEmpty()) {
-            outPath = args.takeFirst();
-        } else if (a == u"--date" && !args.isEmpty()) {
-            date = QDate::fromString(args.takeFirst(), QStringLiteral("MM/dd/yyyy"));
-            if (!date.isValid())
-                return usage();
-        } else if (a.startsWith(u"--") || !inPath.isEmpty()) {
+    if (parser.isSet(dateOption)) {
+        date = QDate::fromString(parser.value(dateOption), QStringLiteral("MM/dd/yyyy"));
+        if (!date.isValid())
             return usage();
-        } else {
-            inPath = a;
-        }
     }
-    if (inPath.isEmpty())
-        return usage();
+    const QString inPath = parser.positionalArguments().constFirst();
 
     const QFileInfo in(inPath);
     QByteArray probe;
@@ -84,7 +104,9 @@ int main(int argc, char *argv[])
     SetMsgBoxHandler([&](const TMsgBoxRequest &r) {
         ++messages;
         QString text = r.Text;
-        text.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\r', u' ').replace(u'\n', u' ');
+        text.replace(QStringLiteral("\r\n"), QStringLiteral(" "))
+            .replace(u'\r', u' ')
+            .replace(u'\n', u' ');
         printLine(r.Caption + QStringLiteral(": ") + text);
         return MsgBoxButtonIds(r.Buttons).constFirst();
     });
@@ -124,12 +146,16 @@ int main(int argc, char *argv[])
         QString bad;
         if (!BuildProviderFile(saved, names, date, bytes, &bad)) {
             printLine(QStringLiteral("Fehler: \"%1\" enthält Zeichen, die in der Datei nicht "
-                                     "dargestellt werden können.").arg(bad), stderr);
+                                     "dargestellt werden können.")
+                          .arg(bad),
+                stderr);
             return 2;
         }
         if (const int code = SafeWriteFile(out.absoluteFilePath(), bytes); code != 0) {
-            printLine(QStringLiteral("Fehler: Konnte %1 nicht speichern (Fehler %2).").arg(outPath).arg(code),
-                      stderr);
+            printLine(QStringLiteral("Fehler: Konnte %1 nicht speichern (Fehler %2).")
+                          .arg(outPath)
+                          .arg(code),
+                stderr);
             return 2;
         }
     }

@@ -9,5 +9,6 @@ while IFS= read -r -d '' f; do
         echo "not valid UTF-8: $f" >&2
         bad=1
     fi
-done < <(find app controls dialogs editor model support tests bench fuzz -type f \( -name '*.cpp' -o -name '*.h' \) -print0 2>/dev/null)
+done < <(find app controls dialogs editor model support tests bench fuzz packaging -type f \( -name '*.cpp' -o -name '*.h' \
+    -o -name '*.cmake' -o -name 'CMakeLists.txt' -o -name '*.desktop' -o -name '*.xml' \) -print0 2>/dev/null)
 exit $bad

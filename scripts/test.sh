@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, runs the fuzz target for about a minute on the
-# seed corpus, then builds everything (benchmarks included) and runs all tests.
+# seed corpus, then builds everything (benchmarks included), runs all tests,
+# and builds and checks the Debian package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/packages.sh libbenchmark-dev clang libclang-rt-14-dev
+bash scripts/packages.sh libbenchmark-dev clang libclang-rt-14-dev \
+    help2man desktop-file-utils appstream dpkg-dev file
 
 # The loader and the writer on arbitrary bytes, with address and undefined
 # behaviour checks. New inputs go to a scratch copy, not to the repository.
@@ -22,4 +24,5 @@ echo "fuzz: nothing found"
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTE_BUILD_BENCH=ON >/dev/null
 cmake --build build-test
 (cd build-test && ctest --output-on-failure -j2)
+bash scripts/check-package.sh build-test
 

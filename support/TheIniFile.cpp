@@ -112,6 +112,11 @@ void TTheIniFile::SetDefFilePath(const QString &path) { d->defFilePath = withSla
 bool TTheIniFile::Open() const { return d->open; }
 QString TTheIniFile::WindowsDir() const { return d->windowsDir; }
 QString TTheIniFile::ProgDir() const { return d->progDir; }
+
+void TTheIniFile::SetProgDir(const QString &dir)
+{
+    d->progDir = withSlash(dir);
+}
 bool TTheIniFile::IsDocumentOpen() const { return d->doc.has_value(); }
 bool TTheIniFile::HasUnsavedChanges() const { return d->unsaved.has_value(); }
 

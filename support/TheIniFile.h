@@ -108,6 +108,9 @@ public:
     // The directory of the running program (ProgramDir()), ending in "/",
     // taken at construction.
     QString ProgDir() const;
+    // Points loProgDir at another folder (the folder of the provider files
+    // chosen after the component was made); takes effect from the next Open.
+    void SetProgDir(const QString &dir);
 
 private:
     int checkWritable(const QString &path, bool &exists);

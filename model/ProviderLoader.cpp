@@ -111,7 +111,7 @@ TFileStamp FileStampOf(const QString &path)
     return stamp;
 }
 
-void LoadProviderFile(TTheIniFile &ini, TProviderData &data)
+bool LoadProviderFile(TTheIniFile &ini, TProviderData &data)
 {
     ini.SetIniLocation(loProgDir);
     ini.SetIniFileName(data.FileName);
@@ -119,7 +119,7 @@ void LoadProviderFile(TTheIniFile &ini, TProviderData &data)
     data.Clear();
     data.LoadedStamp = FileStampOf(ini.GetFullFileName());
     if (ini.ErrorCode() != 0)
-        return;
+        return false;
 
     QList<TKeyAndName> providers;
     for (const QString &ident : sectionKeys(ini, SecProvider, MaxProviderLines)) {
@@ -147,4 +147,5 @@ void LoadProviderFile(TTheIniFile &ini, TProviderData &data)
                             std::move(weekend));
     }
     ini.SetIniFileName(QStringLiteral("Rates.ini"));
+    return true;
 }

@@ -62,6 +62,7 @@ struct TTheIniFile::Private
     TIniLocation location = loWinDir;
     int errorCode = 0;
     bool open = false;
+    bool readOnly = false;
 
     // The open document, read from fullFileName.
     std::optional<TIniDocument> doc;
@@ -110,6 +111,8 @@ void TTheIniFile::SetErrorCode(int code) { d->errorCode = code; }
 QString TTheIniFile::DefFilePath() const { return d->defFilePath; }
 void TTheIniFile::SetDefFilePath(const QString &path) { d->defFilePath = withSlash(path); }
 bool TTheIniFile::Open() const { return d->open; }
+bool TTheIniFile::ReadOnly() const { return d->readOnly; }
+void TTheIniFile::SetReadOnly(bool readOnly) { d->readOnly = readOnly; }
 QString TTheIniFile::WindowsDir() const { return d->windowsDir; }
 QString TTheIniFile::ProgDir() const { return d->progDir; }
 bool TTheIniFile::IsDocumentOpen() const { return d->doc.has_value(); }
@@ -178,6 +181,10 @@ void TTheIniFile::WriteString(const QString &ident, const QString &value)
     }
     if (ident.isEmpty())
         return;
+    if (d->readOnly) {
+        d->errorCode = 5;
+        return;
+    }
     ByteBuffer key, bytes;
     if (!d->sectionEncodable || !toBytes(ident, key) || !toBytes(value, bytes)) {
         d->errorCode = ErrorNoMapping;
@@ -194,7 +201,9 @@ void TTheIniFile::EraseSection()
         ShowNoFileName();
         return;
     }
-    if (d->sectionEncodable)
+    if (d->readOnly)
+        d->errorCode = 5;
+    else if (d->sectionEncodable)
         d->doc->EraseSection(d->sectionBytes);
 }
 
@@ -228,6 +237,10 @@ void TTheIniFile::AddCommentLine(const QString &text, const QString &prefix)
         ShowNoFileName();
         return;
     }
+    if (d->readOnly) {
+        d->errorCode = 5;
+        return;
+    }
     const QString path = GetFullFileName();
     if (!Release())
         return;
@@ -239,6 +252,10 @@ void TTheIniFile::AddCommentLine(const QString &text, const QString &prefix)
 
 bool TTheIniFile::DeleteIniFile()
 {
+    if (d->readOnly) {
+        d->errorCode = 5;
+        return false;
+    }
     if (!Release())
         return false;
     TFileSystem &fs = TFileSystem::Instance();
@@ -259,9 +276,11 @@ int TTheIniFile::OpenIniFile()
         return d->errorCode;
 
     const QString path = GetFullFileName();
-    bool exists = false;
-    if (const int rc = checkWritable(path, exists); rc != 0)
-        return rc;
+    bool exists = true;
+    if (!d->readOnly) {
+        if (const int rc = checkWritable(path, exists); rc != 0)
+            return rc;
+    }
     QByteArray bytes;
     if (exists) {
         if (const int rc = TFileSystem::Instance().ReadWholeFile(path, bytes); rc != 0) {

@@ -72,6 +72,12 @@ public:
     void SetDefFilePath(const QString &path);
     bool Open() const;
     void SetOpen(bool open);
+    // A component for reading only: opening reads the file as it is (a
+    // missing or unreadable file is that failure's code), drops no write
+    // protection and makes no trial file; writes are refused with 5 and
+    // nothing ever reaches the disk. Off by default.
+    bool ReadOnly() const;
+    void SetReadOnly(bool readOnly);
 
     QString ReadString(const QString &ident, const QString &def);
     void ReadSection(QStringList &strings);

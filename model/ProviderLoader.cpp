@@ -3,6 +3,7 @@
 #include "ProviderFormat.h"
 #include "support/Cp1252.h"
 #include "support/FileSystem.h"
+#include "support/IniDocument.h"
 #include "support/MsgBox.h"
 #include "support/TextHelpers.h"
 #include "support/TheIniFile.h"
@@ -22,9 +23,7 @@ QStringList sectionKeys(TTheIniFile &ini, const QString &section, int limit)
 {
     QStringList keys;
     ini.SetSection(section);
-    ini.ReadSection(keys);
-    if (keys.size() > limit)
-        keys.resize(limit);
+    ini.ReadSection(keys, limit);
     return keys;
 }
 
@@ -58,24 +57,28 @@ TTariffEntryList readDayClass(TTheIniFile &ini, const TKeyAndName &provider, TDa
     return entries;
 }
 
-TProviderOptions readOptions(TTheIniFile &ini, const QString &key)
+// Reads a provider's options; the free-hours ranges are taken from `ranges`
+// when an earlier provider read the same section already.
+TProviderOptions readOptions(TTheIniFile &ini, const QString &key, const QList<TFreeHoursRange> *ranges)
 {
     TProviderOptions options;
     for (TOption option : LoadOrder) {
         ini.SetSection(OptionSection(option));
         ReadOption(option, readValue(ini, key), options);
-        if (option == TOption::FREISTUNDEN) {
+        if (option == TOption::FREISTUNDEN && ranges) {
+            options.FreeHoursRanges = *ranges;
+        } else if (option == TOption::FREISTUNDEN) {
             // The free-hours ranges come right after the free hours.
-            QStringList idents;
+            // Every ident of the section, one at a time: a large section is
+            // never listed whole.
             ini.SetSection(key + SecFreeHoursRange);
-            ini.ReadSection(idents);
-            for (const QString &ident : idents) {
+            ini.ForEachIdent([&](const QString &ident) {
                 const QString value = ini.ReadString(ident, QString());
                 if (value.isEmpty() || ini.ErrorCode() != 0)
-                    continue;
+                    return;
                 if (auto range = ParseRangeValue(value))
                     options.FreeHoursRanges.append(*range);
-            }
+            });
         }
     }
     return options;
@@ -134,8 +137,17 @@ bool LoadProviderFile(TTheIniFile &ini, TProviderData &data)
     QList<TTariffEntryList> weekday;
     options.reserve(providers.size());
     weekday.reserve(providers.size());
+    // Providers whose keys name one range section (the same key, or keys
+    // differing in letter case) share the list read for the first of them:
+    // reading a large section once per provider would cost the number of
+    // providers times the size of the file.
+    QHash<QByteArray, QList<TFreeHoursRange>> rangesOfSection;
     for (const auto &provider : providers) {
-        options.append(readOptions(ini, provider.Key));
+        const QByteArray section = TIniDocument::FoldedName(Cp1252::encode(provider.Key + SecFreeHoursRange));
+        const auto known = rangesOfSection.constFind(section);
+        options.append(readOptions(ini, provider.Key, known == rangesOfSection.constEnd() ? nullptr : &*known));
+        if (known == rangesOfSection.constEnd())
+            rangesOfSection.insert(section, options.constLast().FreeHoursRanges);
         weekday.append(readDayClass(ini, provider, TDayClass::Weekday));
     }
     data.Reserve(static_cast<int>(providers.size()));

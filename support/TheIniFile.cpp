@@ -156,20 +156,47 @@ QString TTheIniFile::ReadString(const QString &ident, const QString &def)
 
 void TTheIniFile::ReadSection(QStringList &strings)
 {
+    ReadSection(strings, -1);
+}
+
+void TTheIniFile::ReadSection(QStringList &strings, qsizetype limit)
+{
     d->errorCode = 0;
     if (!ready()) {
         ShowNoFileName();
         return;
     }
     strings.clear();
-    if (d->sectionEncodable) {
-        const QList<QByteArrayView> keys = d->doc->KeyViews(d->sectionBytes);
-        strings.reserve(keys.size());
-        for (const QByteArrayView k : keys)
+    if (d->sectionEncodable)
+        d->doc->ForEachKey(d->sectionBytes, [&](QByteArrayView k) {
+            if (limit >= 0 && strings.size() >= limit)
+                return false;
             strings.append(Cp1252::decode(k.data(), k.size()));
-    }
+            return true;
+        });
     if (strings.isEmpty())
         d->errorCode = -1;
+}
+
+void TTheIniFile::ForEachIdent(const std::function<void(const QString &)> &visit)
+{
+    d->errorCode = 0;
+    if (!ready()) {
+        ShowNoFileName();
+        return;
+    }
+    bool any = false;
+    if (d->sectionEncodable) {
+        // The document stays as it is while the names are visited; the
+        // section is kept aside because visit may read other keys of it.
+        const QByteArray section = d->sectionBytes;
+        d->doc->ForEachKey(section, [&](QByteArrayView k) {
+            any = true;
+            visit(Cp1252::decode(k.data(), k.size()));
+            return true;
+        });
+    }
+    d->errorCode = any ? 0 : -1;
 }
 
 void TTheIniFile::WriteString(const QString &ident, const QString &value)

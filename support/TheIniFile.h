@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 // Where the INI file lies.
@@ -81,6 +82,12 @@ public:
 
     QString ReadString(const QString &ident, const QString &def);
     void ReadSection(QStringList &strings);
+    // The same, listing at most `limit` names (the first in file order).
+    void ReadSection(QStringList &strings, qsizetype limit);
+    // Calls visit(name) for every key name of Section in file order, one at a
+    // time, for sections too large to list; ErrorCode as ReadSection leaves
+    // it. The component must not be changed while it runs.
+    void ForEachIdent(const std::function<void(const QString &)> &visit);
     void WriteString(const QString &ident, const QString &value);
     void EraseSection();
     void AddCommentLine(const QString &text, const QString &prefix);

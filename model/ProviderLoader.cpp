@@ -27,6 +27,13 @@ QStringList sectionKeys(TTheIniFile &ini, const QString &section, int limit)
     return keys;
 }
 
+void showSyntaxError(const QString &key)
+{
+    ShowMsgBox(QStringLiteral("Der Providereintrag für Schlüssel ") + key + QStringLiteral(" ist fehlerhaft! ")
+                   + QStringLiteral("Providereintrag wird nicht gelesen!"),
+               QStringLiteral("Syntax Fehler"), mkError, {btOK});
+}
+
 TTariffEntryList readDayClass(TTheIniFile &ini, const TKeyAndName &provider, TDayClass dayClass)
 {
     const QString word = DayClassWord(dayClass);
@@ -39,10 +46,7 @@ TTariffEntryList readDayClass(TTheIniFile &ini, const TKeyAndName &provider, TDa
         case TEntryParse::Empty:
             continue;
         case TEntryParse::SyntaxError:
-            ShowMsgBox(QStringLiteral("Der Providereintrag für Schlüssel ") + provider.Key
-                           + QStringLiteral(" ist fehlerhaft! ")
-                           + QStringLiteral("Providereintrag wird nicht gelesen!"),
-                       QStringLiteral("Syntax Fehler"), mkError, {btOK});
+            showSyntaxError(provider.Key);
             continue;
         case TEntryParse::Faulty:
             ShowMsgBox(QStringLiteral("Eintrag für Provider ") + provider.Name + QStringLiteral(" ( ")
@@ -100,8 +104,11 @@ void SortProviderList(QList<TKeyAndName> &providers)
     items.reserve(providers.size());
     for (auto &p : providers)
         items.append({Cp1252::encode(p.Name), std::move(p)});
+    // Equal names are ordered by key, so that a sorted list stays as it is
+    // (the quicksort would swap equal elements).
     EditorQuickSort(items, 0, items.size() - 1, [](const Item &a, const Item &b) {
-        return a.Bytes.compare(b.Bytes) < 0; // ordinal, bytes unsigned
+        const int c = a.Bytes.compare(b.Bytes); // ordinal, bytes unsigned
+        return c != 0 ? c < 0 : Cp1252::compare(a.Provider.Key, b.Provider.Key) < 0;
     });
     for (qsizetype i = 0; i < items.size(); ++i)
         providers[i] = std::move(items[i].Provider);
@@ -126,8 +133,16 @@ bool LoadProviderFile(TTheIniFile &ini, TProviderData &data)
 
     QList<TKeyAndName> providers;
     for (const QString &ident : sectionKeys(ini, SecProvider, MaxProviderLines)) {
-        if (auto provider = ParseProviderLine(readValue(ini, ident)))
-            providers.append(std::move(*provider));
+        auto provider = ParseProviderLine(readValue(ini, ident));
+        if (!provider)
+            continue;
+        // A key that cannot stand as an ident would come back as another key
+        // after saving, and the provider would lose its sections.
+        if (!IsWritableKey(provider->Key)) {
+            showSyntaxError(provider->Key);
+            continue;
+        }
+        providers.append(std::move(*provider));
     }
     SortProviderList(providers);
 

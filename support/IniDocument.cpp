@@ -355,6 +355,18 @@ bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArr
         || hasLineEnd(value) || contains(key, '=') || key[0] == ';' || key[0] == '[')
         return false;
 
+    // A value that would lose something when read (blanks or tabs at its
+    // ends, or a pair of quotes around it) is written in one more pair of
+    // quotes, which reading takes off again.
+    QByteArray quoted;
+    if (!value.isEmpty()
+        && (isBlank(value.front()) || isBlank(value.back())
+            || (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()))) {
+        quoted.reserve(value.size() + 2);
+        quoted.append('"').append(value.data(), value.size()).append('"');
+        value = quoted;
+    }
+
     qsizetype blockIndex = findBlockIndex(section);
     if (blockIndex < 0) {
         const Line header = storeLine('[' + section.toByteArray() + ']');

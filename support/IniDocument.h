@@ -21,7 +21,8 @@
 //   repeated section is invisible to lookups, and so is a repeated key, though
 //   Keys() lists every key line of the first section, repeats included;
 // - names and values are trimmed of blanks and tabs; a value enclosed in a
-//   pair of equal quotes (" or ') loses them when read;
+//   pair of equal quotes (" or ') loses them when read (SetValue adds a pair
+//   where a value needs one to read back as written);
 // - a changed key keeps its place and its key text; a new key goes after the
 //   last key of its section (after the header when it has none); a new section
 //   goes at the end of the file;
@@ -70,7 +71,9 @@ public:
                 return;
     }
 
-    // Sets a key, creating key and section as needed. Refuses (false, nothing
+    // Sets a key, creating key and section as needed. The value reads back as
+    // given: one that starts or ends with a blank or tab, or stands in a pair
+    // of quotes, is written in one more pair of quotes. Refuses (false, nothing
     // changed) what would not read back as the same key: an empty section or
     // key name, CR or LF anywhere, a key containing "=" or starting with ";"
     // or "[".

@@ -3,7 +3,6 @@
 #include "ProviderFormat.h"
 #include "support/Cp1252.h"
 #include "support/FileSystem.h"
-#include "support/IniDocument.h"
 #include "support/MsgBox.h"
 #include "support/TextHelpers.h"
 #include "support/TheIniFile.h"
@@ -130,6 +129,11 @@ bool LoadProviderFile(TTheIniFile &ini, TProviderData &data)
     data.LoadedStamp = FileStampOf(ini.GetFullFileName());
     if (ini.ErrorCode() != 0)
         return false;
+    if (ini.ByteOrderMark() != Cp1252::TByteOrderMark::None)
+        ShowMsgBox(QStringLiteral("Die Datei ") + ini.GetFullFileName()
+                       + QStringLiteral(" ist als Unicode gespeichert. Sie wird beim Speichern im "
+                                        "Windows-Zeichensatz geschrieben."),
+                   QString(), mkInformation, {btOK});
 
     QList<TKeyAndName> providers;
     for (const QString &ident : sectionKeys(ini, SecProvider, MaxProviderLines)) {
@@ -158,10 +162,10 @@ bool LoadProviderFile(TTheIniFile &ini, TProviderData &data)
     // providers times the size of the file.
     QHash<QByteArray, QList<TFreeHoursRange>> rangesOfSection;
     for (const auto &provider : providers) {
-        const QByteArray section = TIniDocument::FoldedName(Cp1252::encode(provider.Key + SecFreeHoursRange));
-        const auto known = rangesOfSection.constFind(section);
+        const QByteArray section = ini.SectionIdentity(provider.Key + SecFreeHoursRange);
+        const auto known = section.isEmpty() ? rangesOfSection.constEnd() : rangesOfSection.constFind(section);
         options.append(readOptions(ini, provider.Key, known == rangesOfSection.constEnd() ? nullptr : &*known));
-        if (known == rangesOfSection.constEnd())
+        if (known == rangesOfSection.constEnd() && !section.isEmpty())
             rangesOfSection.insert(section, options.constLast().FreeHoursRanges);
         weekday.append(readDayClass(ini, provider, TDayClass::Weekday));
     }

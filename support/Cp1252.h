@@ -36,4 +36,13 @@ int compare(const QString &a, const QString &b);
 // their capitals; 0x9A, 0x9C, 0x9E map to 0x8A, 0x8C, 0x8E; 0xFF to 0x9F.
 unsigned char foldByte(unsigned char b);
 
+// A file that starts with a byte order mark is no Windows-1252 file.
+enum class TByteOrderMark { None, Utf8, Utf16LE, Utf16BE };
+
+// Recognises a byte order mark and, when there is one, turns the rest of the
+// file into UTF-8 in place: UTF-16 is decoded (a broken pair becomes U+FFFD);
+// after a UTF-8 mark, valid UTF-8 sequences stay and every other byte is read
+// as Windows-1252. Without a mark the bytes are left as they are.
+TByteOrderMark DecodeMarkedFile(QByteArray &bytes);
+
 } // namespace Cp1252

@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QRandomGenerator>
+#include <QStringEncoder>
 #include <QTest>
 
 #include <unistd.h>
@@ -191,6 +192,8 @@ private slots:
     void saveIsFaithful();
     void saveIsFaithfulOverFuzzCorpus();
     void sharedKeyStaysLinear();
+    void filesWithByteOrderMark_data();
+    void filesWithByteOrderMark();
 };
 
 void TestProviderFile::workedExampleByteForByte()
@@ -699,6 +702,55 @@ void TestProviderFile::sharedKeyStaysLinear()
     const QByteArray saved = build(data);
     QCOMPARE(saved.count("FREEHOURSRANGE]"), 1);
     QCOMPARE(saved.count("|00:00-01:00/60.0000/"), 2000);
+}
+
+void TestProviderFile::filesWithByteOrderMark_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("name"); // of the one provider read
+    const QString text = QStringLiteral("[PROVIDER]\r\nP0=Müller_Net,MULL0001\r\n[MULL0001WERKTAG]\r\n"
+                                        "MULL00010=00:00-23:59/60/0.01\r\n");
+    auto utf16 = [](const QString &t, QStringConverter::Encoding e) {
+        QStringEncoder encoder(e, QStringEncoder::Flag::WriteBom);
+        return QByteArray(encoder.encode(t));
+    };
+    QTest::newRow("UTF-16 LE") << utf16(text, QStringConverter::Utf16LE) << QStringLiteral("Müller_Net");
+    QTest::newRow("UTF-16 BE") << utf16(text, QStringConverter::Utf16BE) << QStringLiteral("Müller_Net");
+    QTest::newRow("UTF-8") << "\xEF\xBB\xBF" + text.toUtf8() << QStringLiteral("Müller_Net");
+    // A byte that is no UTF-8 is read as Windows-1252.
+    QTest::newRow("UTF-8 with a Windows-1252 byte")
+        << "\xEF\xBB\xBF" + text.toUtf8().replace("\xC3\xBC", "\xFC\xE4") << QStringLiteral("Mü\u00E4ller_Net");
+    QTest::newRow("UTF-16 with a character beyond Windows-1252")
+        << utf16(QString(text).replace(u'ü', u'Ω'), QStringConverter::Utf16LE) << QStringLiteral("MΩller_Net");
+}
+
+void TestProviderFile::filesWithByteOrderMark()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, name);
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, file);
+    TProviderData data = load(User);
+    QCOMPARE(msgs.Texts(), QStringList {QStringLiteral("Die Datei ") + dir.FilePath(User)
+                                        + QStringLiteral(" ist als Unicode gespeichert. Sie wird beim Speichern im "
+                                                         "Windows-Zeichensatz geschrieben.")});
+    QCOMPARE(data.Count(), 1);
+    QCOMPARE(data.Provider(0).Name, name);
+    QCOMPARE(data.Entries(0, TDayClass::Weekday).size(), 1);
+
+    // Saved in Windows-1252, or refused when a character has no byte there.
+    msgs.Clear();
+    const bool encodable = Cp1252::canEncode(name);
+    TTheIniFile ini;
+    QCOMPARE(SaveProviderFile(ini, data, displayNames(data), QDate(2026, 12, 7)),
+             encodable ? TSaveResult::Saved : TSaveResult::WriteFailed);
+    if (encodable) {
+        QVERIFY(dir.Read(User).contains("P0=" + Cp1252::encode(name) + ",MULL0001\r\n"));
+        QCOMPARE(load(User).Entries(0, TDayClass::Weekday), data.Entries(0, TDayClass::Weekday));
+    } else {
+        QCOMPARE(dir.Read(User), file);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestProviderFile)

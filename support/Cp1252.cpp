@@ -14,24 +14,6 @@ constexpr std::array<char16_t, 32> HighTable = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, //
 };
 
-constexpr std::array<unsigned char, 256> makeFoldTable()
-{
-    std::array<unsigned char, 256> t {};
-    for (int i = 0; i < 256; ++i)
-        t[i] = static_cast<unsigned char>(i);
-    for (int i = 'a'; i <= 'z'; ++i)
-        t[i] = static_cast<unsigned char>(i - 32);
-    for (int i = 0xE0; i <= 0xFE; ++i)
-        if (i != 0xF7)
-            t[i] = static_cast<unsigned char>(i - 32);
-    t[0x9A] = 0x8A;
-    t[0x9C] = 0x8C;
-    t[0x9E] = 0x8E;
-    t[0xFF] = 0x9F;
-    return t;
-}
-
-constexpr std::array<unsigned char, 256> FoldTable = makeFoldTable();
 
 } // namespace
 
@@ -114,11 +96,6 @@ int compare(const QString &a, const QString &b)
     if (a.size() == b.size())
         return 0;
     return a.size() < b.size() ? -1 : 1;
-}
-
-unsigned char foldByte(unsigned char b)
-{
-    return FoldTable[b];
 }
 
 namespace {

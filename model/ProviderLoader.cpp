@@ -28,7 +28,8 @@ QStringList sectionKeys(TTheIniFile &ini, const QString &section, int limit)
 
 void showSyntaxError(const QString &key)
 {
-    ShowMsgBox(QStringLiteral("Der Providereintrag für Schlüssel ") + key + QStringLiteral(" ist fehlerhaft! ")
+    ShowMsgBox(QStringLiteral("Der Providereintrag für Schlüssel ") + key
+                   + QStringLiteral(" ist fehlerhaft! ")
                    + QStringLiteral("Providereintrag wird nicht gelesen!"),
                QStringLiteral("Syntax Fehler"), mkError, {btOK});
 }
@@ -62,7 +63,8 @@ TTariffEntryList readDayClass(TTheIniFile &ini, const TKeyAndName &provider, TDa
 
 // Reads a provider's options; the free-hours ranges are taken from `ranges`
 // when an earlier provider read the same section already.
-TProviderOptions readOptions(TTheIniFile &ini, const QString &key, const QList<TFreeHoursRange> *ranges)
+TProviderOptions readOptions(TTheIniFile &ini, const QString &key,
+                             const QList<TFreeHoursRange> *ranges)
 {
     TProviderOptions options;
     for (TOption option : LoadOrder) {
@@ -163,9 +165,10 @@ bool LoadProviderFile(TTheIniFile &ini, TProviderData &data)
     QHash<QByteArray, QList<TFreeHoursRange>> rangesOfSection;
     for (const auto &provider : providers) {
         const QByteArray section = ini.SectionIdentity(provider.Key + SecFreeHoursRange);
-        const auto known = section.isEmpty() ? rangesOfSection.constEnd() : rangesOfSection.constFind(section);
-        options.append(readOptions(ini, provider.Key, known == rangesOfSection.constEnd() ? nullptr : &*known));
-        if (known == rangesOfSection.constEnd() && !section.isEmpty())
+        const auto none = rangesOfSection.constEnd();
+        const auto known = section.isEmpty() ? none : rangesOfSection.constFind(section);
+        options.append(readOptions(ini, provider.Key, known == none ? nullptr : &*known));
+        if (known == none && !section.isEmpty())
             rangesOfSection.insert(section, options.constLast().FreeHoursRanges);
         weekday.append(readDayClass(ini, provider, TDayClass::Weekday));
     }

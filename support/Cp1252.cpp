@@ -14,7 +14,6 @@ constexpr std::array<char16_t, 32> HighTable = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, //
 };
 
-
 } // namespace
 
 namespace Cp1252 {
@@ -168,7 +167,7 @@ TByteOrderMark DecodeMarkedFile(QByteArray &bytes)
     if (!le && !startsWith({0xFE, 0xFF}))
         return TByteOrderMark::None;
     QStringDecoder decoder(le ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
-                           QStringConverter::Flag::Stateless);
+        QStringConverter::Flag::Stateless);
     const QString text = decoder.decode(QByteArrayView(bytes).sliced(2));
     bytes = text.toUtf8();
     return le ? TByteOrderMark::Utf16LE : TByteOrderMark::Utf16BE;

@@ -113,7 +113,8 @@ TIniDocument TIniDocument::ParseBytes(QByteArray bytes)
     // Room for a block per line that starts with "[", so that a file of
     // many sections does not hold the blocks twice while they grow.
     qsizetype headers = (begin != end && *begin == '[') ? 1 : 0;
-    for (const char *q = begin; (q = static_cast<const char *>(std::memchr(q, '[', size_t(end - q)))); ++q)
+    for (const char *q = begin;
+         (q = static_cast<const char *>(std::memchr(q, '[', size_t(end - q)))); ++q)
         headers += q != begin && (q[-1] == '\n' || q[-1] == '\r');
     doc.m_blocks.reserve(headers + 1);
     const char *p = begin;
@@ -232,7 +233,8 @@ qsizetype TIniDocument::findSection(QByteArrayView folded, quint32 hash) const
         const KeySlot &slot = table[i];
         if (slot.pos == -1)
             return -1;
-        if (slot.pos >= 0 && slot.hash == hash && equalFolded(sectionName(m_blocks.at(slot.pos)), folded))
+        if (slot.pos >= 0 && slot.hash == hash
+            && equalFolded(sectionName(m_blocks.at(slot.pos)), folded))
             return slot.pos;
     }
 }
@@ -435,7 +437,8 @@ bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArr
     QByteArray quoted;
     if (!value.isEmpty()
         && (isBlank(value.front()) || isBlank(value.back())
-            || (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()))) {
+            || (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
+                && value.back() == value.front()))) {
         quoted.reserve(value.size() + 2);
         quoted.append('"').append(value.data(), value.size()).append('"');
         value = quoted;

@@ -58,8 +58,7 @@ public:
     // Calls visit(name) for each key name of a section in file order, as
     // KeyViews lists them, without making the list; stops early when visit
     // returns false.
-    template<typename Visit>
-    void ForEachKey(QByteArrayView section, Visit visit) const
+    template<typename Visit> void ForEachKey(QByteArrayView section, Visit visit) const
     {
         const qsizetype block = findBlockIndex(section);
         if (block < 0)
@@ -110,7 +109,7 @@ private:
     struct Block
     {
         Line header {0, 0};
-        QList<Line> lines;         // the lines after the header
+        QList<Line> lines; // the lines after the header
         QList<qsizetype> keyLines; // positions of the key lines in `lines`, in file order
         QList<KeySlot> keyTable;   // a power of two in size, at most half full
         qsizetype keyCount = 0;

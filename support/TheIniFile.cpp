@@ -118,7 +118,10 @@ void TTheIniFile::SetSection(const QString &section)
     d->sectionEncodable = ok;
 }
 
-Cp1252::TByteOrderMark TTheIniFile::ByteOrderMark() const { return d->mark; }
+Cp1252::TByteOrderMark TTheIniFile::ByteOrderMark() const
+{
+    return d->mark;
+}
 
 QByteArray TTheIniFile::SectionIdentity(const QString &section) const
 {
@@ -134,8 +137,14 @@ void TTheIniFile::SetErrorCode(int code) { d->errorCode = code; }
 QString TTheIniFile::DefFilePath() const { return d->defFilePath; }
 void TTheIniFile::SetDefFilePath(const QString &path) { d->defFilePath = withSlash(path); }
 bool TTheIniFile::Open() const { return d->open; }
-bool TTheIniFile::ReadOnly() const { return d->readOnly; }
-void TTheIniFile::SetReadOnly(bool readOnly) { d->readOnly = readOnly; }
+bool TTheIniFile::ReadOnly() const
+{
+    return d->readOnly;
+}
+void TTheIniFile::SetReadOnly(bool readOnly)
+{
+    d->readOnly = readOnly;
+}
 QString TTheIniFile::WindowsDir() const { return d->windowsDir; }
 QString TTheIniFile::ProgDir() const { return d->progDir; }
 bool TTheIniFile::IsDocumentOpen() const { return d->doc.has_value(); }
@@ -236,7 +245,8 @@ void TTheIniFile::WriteString(const QString &ident, const QString &value)
         return;
     }
     ByteBuffer key, bytes;
-    if (!d->sectionEncodable || !toBytes(ident, key, d->utf8()) || !toBytes(value, bytes, d->utf8())) {
+    if (!d->sectionEncodable || !toBytes(ident, key, d->utf8())
+        || !toBytes(value, bytes, d->utf8())) {
         d->errorCode = ErrorNoMapping;
         return;
     }

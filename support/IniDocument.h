@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QHash>
 #include <QList>
 
 #include <optional>
@@ -21,7 +20,8 @@
 //   repeated section is invisible to lookups, and so is a repeated key, though
 //   Keys() lists every key line of the first section, repeats included;
 // - names and values are trimmed of blanks and tabs; a value enclosed in a
-//   pair of equal quotes (" or ') loses them when read;
+//   pair of equal quotes (" or ') loses them when read (SetValue adds a pair
+//   where a value needs one to read back as written);
 // - a changed key keeps its place and its key text; a new key goes after the
 //   last key of its section (after the header when it has none); a new section
 //   goes at the end of the file;
@@ -55,8 +55,23 @@ public:
     // The same without copies; the views are valid until the next change.
     QList<QByteArrayView> KeyViews(QByteArrayView section) const;
     bool HasSection(QByteArrayView section) const;
+    // Calls visit(name) for each key name of a section in file order, as
+    // KeyViews lists them, without making the list; stops early when visit
+    // returns false.
+    template<typename Visit> void ForEachKey(QByteArrayView section, Visit visit) const
+    {
+        const qsizetype block = findBlockIndex(section);
+        if (block < 0)
+            return;
+        const Block &b = m_blocks.at(block);
+        for (qsizetype pos : b.keyLines)
+            if (!visit(keyNameAt(b, pos)))
+                return;
+    }
 
-    // Sets a key, creating key and section as needed. Refuses (false, nothing
+    // Sets a key, creating key and section as needed. The value reads back as
+    // given: one that starts or ends with a blank or tab, or stands in a pair
+    // of quotes, is written in one more pair of quotes. Refuses (false, nothing
     // changed) what would not read back as the same key: an empty section or
     // key name, CR or LF anywhere, a key containing "=" or starting with ";"
     // or "[".
@@ -64,6 +79,10 @@ public:
     // Removes every occurrence of the section, header and all its lines, so
     // that no repeated copy of it comes to light afterwards.
     void EraseSection(QByteArrayView section);
+    // A section or key name as lookups compare it: trimmed of blanks and
+    // tabs, letters folded. Two names match exactly when these are equal.
+    static QByteArray FoldedName(QByteArrayView name);
+
     // Appends a raw line (a comment) at the end of the file; it counts as what
     // it is when read back (a "[name]" line opens a section). Refuses a line
     // containing CR or LF (false, nothing changed).
@@ -83,24 +102,35 @@ private:
         quint32 hash = 0;
         qint32 pos = -1; // -1: free
     };
-    // The lines of one section, header first, or the lines before the first
-    // section (no header). Each section has its own key table (open
-    // addressing, linear probing), so that the keys of one section lie close
-    // together in memory.
+    // One section: its header line and the lines after it; or the lines
+    // before the first section (no header). A section without lines costs no
+    // allocation. Each section has its own key table (open addressing, linear
+    // probing), so that the keys of one section lie close together in memory.
     struct Block
     {
-        QList<Line> lines;
-        QList<qsizetype> keyLines; // positions of the key lines, in file order
+        Line header {0, 0};
+        QList<Line> lines; // the lines after the header
+        QList<qsizetype> keyLines; // positions of the key lines in `lines`, in file order
         QList<KeySlot> keyTable;   // a power of two in size, at most half full
         qsizetype keyCount = 0;
+        // The next block of the same name in file order, and (kept in the
+        // first of them only) the last one; -1 for none.
+        qsizetype nextSame = -1;
+        qsizetype lastSame = -1;
         bool hasHeader = false;
         bool erased = false;
     };
 
     QByteArrayView lineAt(const Line &line) const;
+    QByteArrayView keyNameAt(const Block &block, qsizetype pos) const;
     QByteArrayView lineAt(const Block &block, qsizetype pos) const { return lineAt(block.lines.at(pos)); }
     void addLine(Line line, bool parsing = false);
     qsizetype findBlockIndex(QByteArrayView section) const;
+    // The first block of a section, by its folded name, or -1.
+    qsizetype findSection(QByteArrayView folded, quint32 hash) const;
+    // Enters a new block with a header under its name.
+    void addSection(qsizetype blockIndex);
+    QByteArrayView sectionName(const Block &block) const;
     // The position of a key in a block, or -1; `folded` is the folded name.
     qsizetype findKey(const Block &block, QByteArrayView folded, quint32 hash) const;
     // Enters the key line at `pos` unless its name is there already.
@@ -110,9 +140,12 @@ private:
 
     QByteArray m_text;         // the bytes read, unchanged
     QList<QByteArray> m_extra; // lines written since
+    QList<qsizetype> m_freeExtra; // slots of m_extra whose lines were erased
     QList<Block> m_blocks;
-    // Folded section name -> indices of its blocks in file order.
-    QHash<QByteArray, QList<qsizetype>> m_sections;
+    // The sections by folded name: slots point at the first block of a name
+    // (pos -2 marks a section erased). Open addressing, as for the keys.
+    QList<KeySlot> m_sectionTable;
+    qsizetype m_sectionSlotsUsed = 0;
     // The section found last, as given: writers set many keys of one section in a row.
     mutable QByteArray m_lastSection;
     mutable qsizetype m_lastBlock = -1;

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "Cp1252.h"
 #include "IniDocument.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 // Where the INI file lies.
@@ -72,9 +74,21 @@ public:
     void SetDefFilePath(const QString &path);
     bool Open() const;
     void SetOpen(bool open);
+    // A component for reading only: opening reads the file as it is (a
+    // missing or unreadable file is that failure's code), drops no write
+    // protection and makes no trial file; writes are refused with 5 and
+    // nothing ever reaches the disk. Off by default.
+    bool ReadOnly() const;
+    void SetReadOnly(bool readOnly);
 
     QString ReadString(const QString &ident, const QString &def);
     void ReadSection(QStringList &strings);
+    // The same, listing at most `limit` names (the first in file order).
+    void ReadSection(QStringList &strings, qsizetype limit);
+    // Calls visit(name) for every key name of Section in file order, one at a
+    // time, for sections too large to list; ErrorCode as ReadSection leaves
+    // it. The component must not be changed while it runs.
+    void ForEachIdent(const std::function<void(const QString &)> &visit);
     void WriteString(const QString &ident, const QString &value);
     void EraseSection();
     void AddCommentLine(const QString &text, const QString &prefix);
@@ -99,6 +113,16 @@ public:
     // Drops the open document and any changes kept after a failed write,
     // without writing anything.
     void DiscardChanges();
+    // The byte order mark of the file last opened (None for a Windows-1252
+    // file). A file with one is read as the Unicode text it is; names and
+    // values are then compared and returned as that text. Changes to such a
+    // file are written in Windows-1252; when a character has no byte there,
+    // Release() fails with 1113 and the changes are dropped.
+    Cp1252::TByteOrderMark ByteOrderMark() const;
+    // A section name as the open document matches it (letter case folded,
+    // blanks and tabs at the ends dropped); empty when it cannot occur in the
+    // document. Two names name one section when these are equal.
+    QByteArray SectionIdentity(const QString &section) const;
     // True while a document is open (after a successful opening, until released).
     bool IsDocumentOpen() const;
 

@@ -59,7 +59,7 @@ int main(int argc, char *argv[])
     ok &= save(&main, out, QStringLiteral("start"));
 
     {
-        TProvidersDlg editor(&main, QStringLiteral("UserProv.ini"));
+        TProvidersDlg editor(&main, main.TelIniFile, QStringLiteral("UserProv.ini"));
         ok &= save(&editor, out, QStringLiteral("editor"));
         if (editor.ProvidersCB->count() > 1) {
             editor.ProvidersCB->setCurrentIndex(1);

@@ -1,6 +1,5 @@
 #include "ProvidersDlg.h"
 
-#include "app/MainWindow.h"
 #include "controls/ButtonKeys.h"
 #include "controls/ContextHelp.h"
 #include "controls/Glyphs.h"
@@ -11,6 +10,7 @@
 #include "support/LocaleSettings.h"
 #include "support/MsgBox.h"
 #include "support/TextHelpers.h"
+#include "support/TheIniFile.h"
 #include "support/WaitForm.h"
 
 #include <QApplication>
@@ -96,9 +96,9 @@ QStringList TariffEntryCells(const TTariffEntry &entry)
             FeeToText(entry.Fee)};
 }
 
-TProvidersDlg::TProvidersDlg(TMain *owner, const QString &fileName)
+TProvidersDlg::TProvidersDlg(QWidget *owner, TTheIniFile &iniFile, const QString &fileName)
     : QDialog(owner)
-    , m_owner(owner)
+    , m_iniFile(iniFile)
 {
     // The file name must be known before the window's creation handler loads it.
     Data.FileName = fileName;
@@ -274,7 +274,7 @@ void TProvidersDlg::FormCreate()
         grid->SetDefaultRowHeight(rowHeight);
         grid->SetRowCount(2);
     }
-    LoadProviderFile(m_owner->TelIniFile, Data);
+    LoadProviderFile(m_iniFile, Data);
     Data.Modified = false;
 
     QStringList names;
@@ -363,7 +363,7 @@ TProvidersDlg::TSaveOutcome TProvidersDlg::save()
         return TSaveOutcome::Declined;
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    QPointer<TWaitForm> wait = new TWaitForm(m_owner);
+    QPointer<TWaitForm> wait = new TWaitForm(parentWidget());
     wait->Label1->setText(QStringLiteral("Bitte warten Sie bis die Providerinformationen geschrieben wurden."));
     wait->ShowAndPaint();
     // A message must not disappear behind the always-on-top wait window, and
@@ -380,7 +380,7 @@ TProvidersDlg::TSaveOutcome TProvidersDlg::save()
     names.reserve(ProvidersCB->count());
     for (int i = 0; i < ProvidersCB->count(); ++i)
         names.append(ProvidersCB->itemText(i));
-    const TSaveResult result = SaveProviderFile(m_owner->TelIniFile, Data, names, QDate::currentDate(), [] {
+    const TSaveResult result = SaveProviderFile(m_iniFile, Data, names, QDate::currentDate(), [] {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     });
 
@@ -389,7 +389,7 @@ TProvidersDlg::TSaveOutcome TProvidersDlg::save()
     QApplication::restoreOverrideCursor();
     if (result != TSaveResult::Saved)
         return TSaveOutcome::Failed;
-    m_owner->RestartNeeded = true;
+    emit Saved();
     ShowSelectedProvider();
     QMetaObject::invokeMethod(this, &QDialog::close, Qt::QueuedConnection);
     return TSaveOutcome::Saved;

@@ -9,9 +9,9 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QPushButton;
-class TMain;
 class TMySpeedButton;
 class TStringGrid;
+class TTheIniFile;
 
 // The provider editor: one provider at a time, chosen in ProvidersCB, with its
 // free hours, monthly base amount and the two grids of tariff entries for
@@ -25,9 +25,10 @@ public:
     // Help context of the window itself, for controls without their own.
     static constexpr int WindowHelpContext = 510009;
 
-    // Loads fileName (a bare name in the program directory) through the start
-    // window's INI component before returning.
-    TProvidersDlg(TMain *owner, const QString &fileName);
+    // Loads fileName (a bare name in the program directory) through iniFile
+    // before returning; later saves go through the same component, which must
+    // outlive the window. owner is the window the editor belongs to.
+    TProvidersDlg(QWidget *owner, TTheIniFile &iniFile, const QString &fileName);
     ~TProvidersDlg() override;
 
     // The tariff model: four parallel lists, Modified and FileName. Item i of
@@ -85,6 +86,10 @@ public:
     QMenu *PopupMenuStrGrid1;
     QMenu *PopupMenuStrGrid2;
 
+signals:
+    // A save put a new provider file in place.
+    void Saved();
+
 public slots:
     void done(int result) override;
 
@@ -102,7 +107,7 @@ private:
     void gridKeyUp(TStringGrid *grid, int key);
     void notYetAvailable();
 
-    TMain *m_owner;
+    TTheIniFile &m_iniFile;
     bool m_closing = false;
 };
 

@@ -7,6 +7,7 @@
 #include "editor/ProvidersDlg.h"
 #include "model/ProviderFormat.h"
 #include "support/FileSystem.h"
+#include "support/TheIniFile.h"
 #include "support/WaitForm.h"
 
 #include <QApplication>
@@ -66,15 +67,17 @@ struct EditorOnSample
 {
     TempProgramDir dir;
     MsgRecorder msgs;
-    TMain main;
+    TTheIniFile ini;
     std::unique_ptr<TProvidersDlg> dlg;
+    std::unique_ptr<QSignalSpy> saved;
 
     EditorOnSample()
     {
         dir.Write(User, sampleFile());
-        dlg = std::make_unique<TProvidersDlg>(&main, User);
+        dlg = std::make_unique<TProvidersDlg>(nullptr, ini, User);
+        saved = std::make_unique<QSignalSpy>(dlg.get(), &TProvidersDlg::Saved);
     }
-    std::tuple<TempProgramDir &, MsgRecorder &, TMain &> Parts() { return {dir, msgs, main}; }
+    std::tuple<TempProgramDir &, MsgRecorder &, QSignalSpy &> Parts() { return {dir, msgs, *saved}; }
 };
 
 QStringList row(const TStringGrid *grid, int r)
@@ -162,8 +165,8 @@ void TestEditor::layoutAndTexts()
 {
     TempProgramDir dir;
     MsgRecorder msgs;
-    TMain main;
-    TProvidersDlg dlg(&main, User);
+    TTheIniFile ini;
+    TProvidersDlg dlg(nullptr, ini, User);
     QCOMPARE(dlg.windowTitle(), QStringLiteral("Provider bearbeiten"));
     QCOMPARE(dlg.ProvStrGrid1->ColCount(), 4);
     QCOMPARE(row(dlg.ProvStrGrid1, 0), (QStringList {"von", "bis", "Zeittakt", QStringLiteral("Gebühr")}));
@@ -229,7 +232,7 @@ void TestEditor::displayGerman()
 {
     TScopedLocaleSettings german(TLocaleSettings::German());
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     QVERIFY(msgs.Messages().isEmpty());
@@ -272,7 +275,7 @@ void TestEditor::displayPointDecimal()
 {
     TScopedLocaleSettings dollar(DollarLocale());
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     QCOMPARE(dlg.Grundbetrag->text(), QStringLiteral("$0.00"));
     QCOMPARE(row(dlg.ProvStrGrid1, 2), (QStringList {"08:00:00 Uhr", "17:59:59 Uhr", "0.5000 Sekunde(n)", "$0.0300"}));
@@ -285,8 +288,8 @@ void TestEditor::emptyFile()
 {
     TempProgramDir dir;
     MsgRecorder msgs;
-    TMain main;
-    TProvidersDlg dlg(&main, User); // no such file
+    TTheIniFile ini;
+    TProvidersDlg dlg(nullptr, ini, User); // no such file
     QVERIFY(msgs.Messages().isEmpty());
     QCOMPARE(dlg.ProvidersCB->count(), 0);
     QCOMPARE(dlg.FreeHours->text(), QStringLiteral("00:00:00 Stunde(n)"));
@@ -301,7 +304,7 @@ void TestEditor::emptyFile()
 void TestEditor::keysInProviderListAreDiscarded()
 {
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
@@ -341,7 +344,7 @@ void TestEditor::keysInProviderListAreDiscarded()
 void TestEditor::gridKeysStartCommands()
 {
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
@@ -373,7 +376,7 @@ void TestEditor::enterOnFocusedButton()
     QFETCH(QStringList, asked);
     QFETCH(bool, closes);
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     dlg.activateWindow();
@@ -389,7 +392,7 @@ void TestEditor::enterOnFocusedButton()
 void TestEditor::gridDoubleClickStartsEditCommand()
 {
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.ProvidersCB->setCurrentIndex(1); // one entry row in each grid
     dlg.ProvidersCBChange();
@@ -412,7 +415,7 @@ void TestEditor::gridDoubleClickStartsEditCommand()
 void TestEditor::sortButtonKeepsModified()
 {
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     const QStringList before = row(dlg.ProvStrGrid1, 1);
@@ -433,7 +436,7 @@ void TestEditor::sortButtonKeepsModified()
 void TestEditor::closeWithoutChangesAsksNothing()
 {
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
@@ -446,7 +449,7 @@ void TestEditor::closeWithoutChangesAsksNothing()
 void TestEditor::closeQuestionNoLeavesFile()
 {
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     dlg.Data.Modified = true;
@@ -457,13 +460,13 @@ void TestEditor::closeQuestionNoLeavesFile()
     QCOMPARE(msgs.Messages()[0].Kind, mkConfirmation);
     QCOMPARE(msgs.Messages()[0].Buttons, TMsgBoxButtons({btYesNo}));
     QCOMPARE(dir.Read(User), sampleFile());
-    QVERIFY(!main.RestartNeeded);
+    QCOMPARE(saved.count(), 0);
 }
 
 void TestEditor::closeQuestionYesLeadsToSaveQuestion()
 {
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     dlg.Data.Modified = true;
@@ -474,13 +477,13 @@ void TestEditor::closeQuestionYesLeadsToSaveQuestion()
     QCOMPARE(msgs.Texts(), (QStringList {QStringLiteral("Angaben wurden geändert. Speichern?"),
                                          QStringLiteral("Möchten Sie die Änderungen wirklich speichern?")}));
     QCOMPARE(dir.Read(User), sampleFile());
-    QVERIFY(!main.RestartNeeded);
+    QCOMPARE(saved.count(), 0);
 }
 
 void TestEditor::saveThroughWindow()
 {
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
@@ -488,7 +491,7 @@ void TestEditor::saveThroughWindow()
     QTest::mouseClick(dlg.SaveBtn, Qt::LeftButton);
     QCOMPARE(msgs.Texts(), QStringList {QStringLiteral("Möchten Sie die Änderungen wirklich speichern?")});
     QCOMPARE(dir.Read(User), expectedSave());
-    QVERIFY(main.RestartNeeded);
+    QCOMPARE(saved.count(), 1);
     QVERIFY(!dlg.Modified());
     QTRY_VERIFY(!dlg.isVisible()); // the window closes once the handler has returned
     QCOMPARE(msgs.Messages().size(), 1); // and does not ask again
@@ -504,7 +507,7 @@ void TestEditor::failedSaveKeepsEditorOpen()
         int Rename(const QString &, const QString &) override { return 5; }
     };
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     dlg.Data.Modified = true;
@@ -518,7 +521,7 @@ void TestEditor::failedSaveKeepsEditorOpen()
     QTest::qWait(20);
     QVERIFY(dlg.isVisible());
     QVERIFY(dlg.Modified());
-    QVERIFY(!main.RestartNeeded);
+    QCOMPARE(saved.count(), 0);
     QCOMPARE(dir.Read(User), sampleFile());
     QVERIFY(!QApplication::overrideCursor());
 }
@@ -531,7 +534,7 @@ void TestEditor::failedSaveOnClosingKeepsEditorOpen()
         int Sync(int) override { return 112; }
     };
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     dlg.Data.Modified = true;
@@ -556,7 +559,7 @@ void TestEditor::failedSaveOnClosingKeepsEditorOpen()
     dlg.close();
     QTRY_VERIFY(!dlg.isVisible());
     QCOMPARE(msgs.Messages().size(), 2);
-    QVERIFY(main.RestartNeeded);
+    QCOMPARE(saved.count(), 1);
     QCOMPARE(dir.Read(User), expectedSave());
 }
 
@@ -587,7 +590,7 @@ void TestEditor::saveMessagesWithNormalCursor()
     QFETCH(bool, writeProtected);
     QFETCH(QString, message);
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     Failing fs;

@@ -2,9 +2,13 @@
 
 #include "controls/ButtonKeys.h"
 #include "controls/ContextHelp.h"
+#include "controls/CurrencyEdit.h"
+#include "controls/MaskEdit.h"
 #include "controls/Glyphs.h"
 #include "controls/MySpeedButton.h"
 #include "controls/StringGrid.h"
+#include "dialogs/NewEditProviderDlg.h"
+#include "model/ProviderFormat.h"
 #include "model/ProviderLoader.h"
 #include "model/ProviderSaver.h"
 #include "support/LocaleSettings.h"
@@ -14,17 +18,22 @@
 #include "support/WaitForm.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
+
+#include <cmath>
+#include <memory>
 
 namespace {
 
@@ -223,6 +232,13 @@ void TProvidersDlg::createControls()
     setTabOrder(ProvStrGrid2, ProvStrGrid1);
     setTabOrder(ProvStrGrid1, SaveBtn);
     setTabOrder(SaveBtn, CancelBtn);
+    // After "Abbrechen" Tab reaches the provider buttons, where Space presses
+    // them: the provider commands have no other keys.
+    for (TMySpeedButton *b : {AddProv, EditProv, DelProv})
+        b->setFocusPolicy(Qt::TabFocus);
+    setTabOrder(CancelBtn, AddProv);
+    setTabOrder(AddProv, EditProv);
+    setTabOrder(EditProv, DelProv);
     fitToFont();
 }
 
@@ -498,9 +514,140 @@ void TProvidersDlg::notYetAvailable()
                mkInformation, {btOK});
 }
 
-void TProvidersDlg::AddProvClick() { notYetAvailable(); }
-void TProvidersDlg::EditProvClick() { notYetAvailable(); }
-void TProvidersDlg::DelProvClick() { notYetAvailable(); }
+namespace {
+
+// The options dialog shows amounts in the currency unit, the record holds
+// cents. A timing box that is checked, or a timing value that is not above 0,
+// means that the provider bills in the interval of each tariff entry (-1).
+void OptionsToDialog(const TProviderOptions &o, TNewEditProviderDlg &dlg)
+{
+    dlg.FreeHoursEdit->SetText(TNewEditProviderDlg::FreeHoursText(o.FreeHours));
+    dlg.FreeHourCostEdit->SetValue(o.FreeHoursCosts / 100);
+    dlg.ChkBox2431->setChecked(o.Holidays2431);
+    dlg.BaseValueEdit->SetValue(o.BaseAmount / 100.0);
+    dlg.BaseConnectPriceEdit->SetValue(o.BaseConnectPrice / 100);
+    dlg.FreeHoursPerDayChkBox->setChecked(o.FreeHoursPerDay);
+    dlg.ISDNDoubleCostsChkBox->setChecked(o.ISDNDoubleCosts);
+    dlg.NoCostValueEdit->SetValue(o.NoCostsFrom > 0 ? o.NoCostsFrom / 100 : 0);
+    if (o.CostsPerDay > 0)
+        dlg.CostsPerDay->SetValue(o.CostsPerDay / 100);
+    if (o.Timing > 0 && o.MinConnectTime > 0) {
+        // Unchecking first: checking the box would clear both fields.
+        dlg.TimingChkBox->setChecked(false);
+        dlg.CalcTaktEdit->SetValue(o.Timing);
+        dlg.FirstSecondEdit->SetValue(o.MinConnectTime);
+    } else {
+        dlg.TimingChkBox->setChecked(true);
+    }
+    dlg.FreeHoursRanges = o.FreeHoursRanges;
+}
+
+void DialogToOptions(TNewEditProviderDlg &dlg, TProviderOptions &o)
+{
+    o.FreeHours = TimeTextToSeconds(dlg.FreeHoursEdit->Text());
+    o.FreeHoursCosts = dlg.FreeHourCostEdit->Value() * 100;
+    o.Holidays2431 = dlg.ChkBox2431->isChecked();
+    // Rounded, never cut: 4.95 is 494.999... cents in floating point. An
+    // exact half goes to the even neighbour.
+    o.BaseAmount = static_cast<std::int32_t>(
+        std::clamp(std::nearbyint(dlg.BaseValueEdit->Value() * 100), double(INT32_MIN), double(INT32_MAX)));
+    o.BaseConnectPrice = dlg.BaseConnectPriceEdit->Value() * 100;
+    o.FreeHoursPerDay = dlg.FreeHoursPerDayChkBox->isChecked();
+    o.ISDNDoubleCosts = dlg.ISDNDoubleCostsChkBox->isChecked();
+    o.NoCostsFrom = dlg.NoCostValueEdit->Value() * 100;
+    if (!(o.NoCostsFrom > 0))
+        o.NoCostsFrom = -1;
+    o.CostsPerDay = dlg.CostsPerDay->Value() * 100;
+    if (!(dlg.CalcTaktEdit->Value() > 0) || !(dlg.FirstSecondEdit->Value() > 0))
+        dlg.TimingChkBox->setChecked(true);
+    if (dlg.TimingChkBox->isChecked()) {
+        o.Timing = -1;
+        o.MinConnectTime = -1;
+    } else {
+        o.Timing = dlg.CalcTaktEdit->Value();
+        o.MinConnectTime = dlg.FirstSecondEdit->Value();
+    }
+    o.FreeHoursRanges = dlg.FreeHoursRanges;
+}
+
+} // namespace
+
+void TProvidersDlg::AddProvClick()
+{
+    // As many providers as the loader reads back, so that every saved file opens again.
+    if (ProvidersCB->count() >= ProviderFormat::MaxProviderLines) {
+        ShowMsgBox(QStringLiteral("Es kann kein Provider aufgenommen werden, da das Maximum von %1 Providern "
+                                  "damit überschritten würde!")
+                       .arg(ProviderFormat::MaxProviderLines),
+                   QString(), mkError, {btOK});
+        return;
+    }
+    auto dlg = std::make_unique<TNewEditProviderDlg>(this);
+    dlg->FreeHoursRanges.clear();
+    if (dlg->exec() != QDialog::Accepted)
+        return;
+    const QString typed = dlg->ProvNameEdit->text();
+    for (int i = 0; i < ProvidersCB->count(); ++i) {
+        if (ProvidersCB->itemText(i).compare(typed, Qt::CaseInsensitive) == 0) {
+            ShowMsgBox(QStringLiteral("Es existiert bereits ein Provider mit diesem Namen!"), QString(), mkError,
+                       {btOK});
+            return;
+        }
+    }
+    const QString name = RemoveAmpersand(typed);
+    ProvidersCB->addItem(name);
+    ProvidersCB->setCurrentIndex(ProvidersCB->count() - 1);
+    TProviderOptions options;
+    DialogToOptions(*dlg, options);
+    Data.AppendProvider(NewProviderKey(name, Data.ProviderList()), options);
+    Data.Modified = true;
+    ProvidersCBChange();
+}
+
+void TProvidersDlg::EditProvClick()
+{
+    if (ProvidersCB->count() == 0) {
+        AddProvClick();
+        return;
+    }
+    const int i = ProvidersCB->currentIndex();
+    if (i < 0 || i >= Data.Count())
+        return;
+    auto dlg = std::make_unique<TNewEditProviderDlg>(this);
+    dlg->ProvNameEdit->setText(ProvidersCB->currentText());
+    dlg->setWindowTitle(QStringLiteral("Optionen des Providers ändern"));
+    OptionsToDialog(Data.Options(i), *dlg);
+    if (dlg->exec() != QDialog::Accepted)
+        return;
+    // The key, and with it the provider's sections in the file, stay.
+    const QString name = RemoveAmpersand(dlg->ProvNameEdit->text());
+    ProvidersCB->setItemText(i, name);
+    ProvidersCB->setCurrentIndex(i);
+    DialogToOptions(*dlg, Data.Options(i));
+    Data.Modified = true;
+    ProvidersCBChange();
+}
+
+void TProvidersDlg::DelProvClick()
+{
+    if (ProvidersCB->count() == 0) {
+        ShowMsgBox(QStringLiteral("Sie können keinen Provider löschen. Es existiert keiner."), QString(), mkError,
+                   {btOK});
+        return;
+    }
+    const int i = ProvidersCB->currentIndex();
+    if (i < 0)
+        return;
+    if (ShowMsgBox(QStringLiteral("Möchten Sie den Provider \"%1\" wirklich löschen?").arg(ProvidersCB->currentText()),
+                   QString(), mkConfirmation, {btYesNo})
+        != idYes)
+        return;
+    Data.Modified = true;
+    ProvidersCB->removeItem(i);
+    Data.RemoveProvider(i);
+    ProvidersCB->setCurrentIndex(ProvidersCB->count() > 0 ? 0 : -1);
+    ProvidersCBChange();
+}
 void TProvidersDlg::AddEntry1BtnClick() { notYetAvailable(); }
 void TProvidersDlg::EditEntry1BtnClick() { notYetAvailable(); }
 void TProvidersDlg::DeleteEntry1BtnClick() { notYetAvailable(); }

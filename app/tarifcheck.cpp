@@ -6,6 +6,8 @@
 //   tarifcheck [--date MM/DD/YYYY] --write OUT FILE
 //
 // Exit status: 0 no message, 1 messages, 2 the file cannot be read or written.
+// The check reads FILE only and changes nothing on disk; --write writes OUT
+// alone, and nothing when FILE could not be read.
 
 #include "model/ProviderData.h"
 #include "model/ProviderLoader.h"
@@ -23,9 +25,28 @@
 
 namespace {
 
+// Control characters from a file (ESC sequences, NUL) would act on the
+// terminal or cut the line: they are printed as \x1b, \x00 and so on.
+QString visible(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        // Format characters of Windows-1252 (the soft hyphen) stay; those
+        // beyond it (direction overrides) do not.
+        const QChar::Category cat = c.category();
+        if (cat == QChar::Other_Control || (cat == QChar::Other_Format && c.unicode() >= 0x100))
+            out += c.unicode() < 0x100 ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'))
+                                       : QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QChar(u'0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
 void printLine(const QString &text, FILE *to = stdout)
 {
-    std::fputs(text.toUtf8().constData(), to);
+    std::fputs(visible(text).toUtf8().constData(), to);
     std::fputc('\n', to);
 }
 
@@ -62,11 +83,13 @@ int main(int argc, char *argv[])
         return usage();
 
     const QFileInfo in(inPath);
-    QByteArray probe;
-    if (!in.isFile() || TFileSystem::Instance().ReadWholeFile(in.absoluteFilePath(), probe) != 0) {
+    auto cannotRead = [&] {
         printLine(QStringLiteral("Fehler: Kann %1 nicht lesen.").arg(inPath), stderr);
         return 2;
-    }
+    };
+    // Only a regular file: reading a FIFO or a device would wait or never end.
+    if (!in.isFile())
+        return cannotRead();
 
     // The plain messages of the INI component carry the application title.
     SetApplicationTitle(QStringLiteral("Zalvor - Tarifeditor 3.00 [tarifcheck]"));
@@ -84,9 +107,11 @@ int main(int argc, char *argv[])
     // The loader reads from the program directory; point it at the file's own.
     SetProgramDirOverride(in.absolutePath());
     TTheIniFile ini;
+    ini.SetReadOnly(true);
     TProviderData data;
     data.FileName = in.fileName();
-    LoadProviderFile(ini, data);
+    if (!LoadProviderFile(ini, data))
+        return cannotRead();
 
     int weekday = 0, weekend = 0, ranges = 0;
     for (int i = 0; i < data.Count(); ++i) {
@@ -117,7 +142,7 @@ int main(int argc, char *argv[])
             return 2;
         }
         if (const int code = SafeWriteFile(out.absoluteFilePath(), bytes); code != 0) {
-            printLine(QStringLiteral("Fehler: Konnte %1 nicht speichern (Fehler %2).").arg(outPath).arg(code),
+            printLine(QStringLiteral("Fehler: Konnte %1 nicht speichern (%2).").arg(outPath, ErrorCodeText(code)),
                       stderr);
             return 2;
         }

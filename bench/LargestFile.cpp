@@ -40,3 +40,32 @@ QByteArray LargestProviderFile()
     }
     return f;
 }
+
+QByteArray SharedKeyFile(int rangeLines)
+{
+    QByteArray f = "[PROVIDER]\r\n";
+    for (int i = 0; i < 1025; ++i)
+        f += "P" + QByteArray::number(i) + "=Anbieter_" + QByteArray::number(i) + ",SAME0001\r\n";
+    f += "[SAME0001FREEHOURSRANGE]\r\n";
+    for (int j = 0; j < rangeLines; ++j)
+        f += "SAME0001" + QByteArray::number(j) + "=23456|10:00-10:59/60.0000/\r\n";
+    return f;
+}
+
+QByteArray TinyLinesFile(qsizetype bytes)
+{
+    QByteArray f = "[PROVIDER]\r\nP0=Klein,TINY\r\n[TINYFREEHOURSRANGE]\r\n";
+    f.reserve(bytes + 3);
+    while (f.size() < bytes)
+        f += "a\n";
+    return f;
+}
+
+QByteArray HeadersFile(qsizetype bytes, bool distinct)
+{
+    QByteArray f = "[PROVIDER]\r\nP0=Klein,TINY\r\n";
+    f.reserve(bytes + 16);
+    for (int i = 0; f.size() < bytes; ++i)
+        f += distinct ? "[" + QByteArray::number(i, 36) + "]\n" : QByteArray("[a]\n");
+    return f;
+}

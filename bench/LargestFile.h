@@ -6,3 +6,13 @@
 // 21 weekend entries each, 8 free-hours ranges each, every option section
 // filled (about 2.5 MB).
 QByteArray LargestProviderFile();
+
+// 1025 providers that all name one key, and one free-hours range section of
+// the given number of lines that each of them reads.
+QByteArray SharedKeyFile(int rangeLines);
+// About `bytes` bytes: one provider whose range section is nothing but
+// one-character lines.
+QByteArray TinyLinesFile(qsizetype bytes);
+// About `bytes` bytes of section headers only: all "[a]" when `distinct` is
+// false, else each with a name of its own.
+QByteArray HeadersFile(qsizetype bytes, bool distinct);

@@ -121,4 +121,53 @@ void BM_PeakMemoryOfLoad(benchmark::State &state)
 }
 BENCHMARK(BM_PeakMemoryOfLoad)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// Hostile shapes: load and save in a child process, which reports its peak
+// memory. Arguments: the shape (0: 1025 providers sharing a range section,
+// 1: one-character lines, 2: repeated section headers, 3: distinct section
+// headers) and its size in range lines or bytes.
+void BM_HostileLoadSave(benchmark::State &state)
+{
+    fixture();
+    const qint64 shape = state.range(0), size = state.range(1);
+    const QByteArray bytes = shape == 0 ? SharedKeyFile(int(size))
+        : shape == 1                    ? TinyLinesFile(size)
+                                        : HeadersFile(size, shape == 3);
+    QTemporaryDir dir;
+    QFile f(dir.filePath(QStringLiteral("UserProv.ini")));
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        std::abort();
+    f.close();
+    double peakMiB = 0;
+    for (auto _ : state) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            SetProgramDirOverride(dir.path());
+            TTheIniFile ini;
+            TProviderData data;
+            data.FileName = QStringLiteral("UserProv.ini");
+            LoadProviderFile(ini, data);
+            QStringList names;
+            for (const auto &p : data.ProviderList())
+                names.append(UnderscoreToSpace(p.Name));
+            _exit(SaveProviderFile(ini, data, names, QDate(2026, 12, 8)) == TSaveResult::Saved ? 0 : 1);
+        }
+        int status = 0;
+        rusage usage {};
+        wait4(pid, &status, 0, &usage);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            state.SkipWithError("child failed");
+        peakMiB = usage.ru_maxrss / 1024.0;
+    }
+    state.counters["file_KB"] = bytes.size() / 1024.0;
+    state.counters["peak_MiB"] = peakMiB;
+}
+BENCHMARK(BM_HostileLoadSave)
+    ->Args({0, 10000})
+    ->Args({0, 250000})
+    ->Args({1, 10 << 20})
+    ->Args({2, 10 << 20})
+    ->Args({3, 10 << 20})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
 } // namespace

@@ -187,6 +187,24 @@ QString FourDecimals(double value)
     return FixedText(value, 4);
 }
 
+char *WriteFileNumber(char *dst, double value)
+{
+    char *end = WriteFixedText(dst, value, 4);
+    if (!std::isfinite(value))
+        return end;
+    double back = 0;
+    const auto read = std::from_chars(dst, end, back);
+    if (read.ec == std::errc() && back == value)
+        return end;
+    return std::to_chars(dst, dst + MaxFixedTextLength, value, std::chars_format::fixed).ptr;
+}
+
+QString FileNumber(double value)
+{
+    char buf[MaxFixedTextLength];
+    return QString::fromLatin1(buf, WriteFileNumber(buf, value) - buf);
+}
+
 QString WholeNumber(double value)
 {
     if (!std::isfinite(value))
@@ -210,6 +228,13 @@ std::optional<TKeyAndName> ParseProviderLine(const QString &rawValue)
         p.Name = value.left(std::min<qsizetype>(comma, TKeyAndName::MaxNameLength));
     }
     return p;
+}
+
+bool IsWritableKey(const QString &key)
+{
+    auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    return !key.isEmpty() && !blank(key.front()) && !blank(key.back()) && !key.contains(u'=')
+        && key.front() != u'[' && key.front() != u';';
 }
 
 QString ProviderLineText(const QString &displayName, const QString &key)
@@ -273,6 +298,20 @@ Char *writeShortTime(Char *dst, std::int32_t seconds, Char sep)
     return dst;
 }
 
+char *writeFileNumber(char *dst, double value)
+{
+    return WriteFileNumber(dst, value);
+}
+
+QChar *writeFileNumber(QChar *dst, double value)
+{
+    char buf[MaxFixedTextLength];
+    const char *end = WriteFileNumber(buf, value);
+    for (const char *p = buf; p != end; ++p)
+        *dst++ = QChar(char16_t(*p));
+    return dst;
+}
+
 // hh:mm-hh:mm/interval/fee into a QChar or byte buffer.
 template<typename Char>
 Char *writeEntryValue(Char *dst, const TTariffEntry &entry, Char sep)
@@ -281,9 +320,9 @@ Char *writeEntryValue(Char *dst, const TTariffEntry &entry, Char sep)
     *dst++ = Char(u'-');
     dst = writeShortTime(dst, entry.TimeTo, sep);
     *dst++ = Char(u'/');
-    dst = WriteFixedText(dst, entry.Interval, 4);
+    dst = writeFileNumber(dst, entry.Interval);
     *dst++ = Char(u'/');
-    return WriteFixedText(dst, entry.Fee, 4);
+    return writeFileNumber(dst, entry.Fee);
 }
 
 } // namespace
@@ -337,7 +376,7 @@ QString RangeValueText(const TFreeHoursRange &range)
     *p++ = u'-';
     p = writeShortTime(p, range.TimeTo, sep);
     *p++ = u'/';
-    p = WriteFixedText(p, range.Interval, 4);
+    p = writeFileNumber(p, range.Interval);
     *p++ = u'/';
     return DaysToText(range.Days).append(buf, p - buf);
 }
@@ -389,14 +428,14 @@ void ReadOption(TOption option, const QString &rawValue, TProviderOptions &o)
 std::optional<QString> OptionValueText(TOption option, const TProviderOptions &o)
 {
     switch (option) {
-    case TOption::TIMING: return FourDecimals(o.Timing);
-    case TOption::MinConnectTime: return FourDecimals(o.MinConnectTime);
+    case TOption::TIMING: return FileNumber(o.Timing);
+    case TOption::MinConnectTime: return FileNumber(o.MinConnectTime);
     case TOption::FREISTUNDEN: return QString::number(o.FreeHours);
     case TOption::OPTIONS: return YesNoText(o.Holidays2431);
     case TOption::FreeHoursCosts:
-        return o.FreeHoursCosts > 0 ? std::optional(FourDecimals(o.FreeHoursCosts)) : std::nullopt;
+        return o.FreeHoursCosts > 0 ? std::optional(FileNumber(o.FreeHoursCosts)) : std::nullopt;
     case TOption::GRUNDBETRAG: return QString::number(o.BaseAmount);
-    case TOption::BASECONNECTPRICE: return FourDecimals(o.BaseConnectPrice);
+    case TOption::BASECONNECTPRICE: return FileNumber(o.BaseConnectPrice);
     case TOption::FreeHoursPerDay:
         return o.FreeHoursPerDay ? std::optional(YesNoText(true)) : std::nullopt;
     case TOption::ISDNDoubleCosts:
@@ -410,8 +449,17 @@ std::optional<QString> OptionValueText(TOption option, const TProviderOptions &o
 
 void NormalizeForSave(TProviderOptions &options)
 {
+    // The file holds both as whole numbers; the model takes what is written,
+    // so that the saved file loads back as the model it came from.
+    if (std::isfinite(options.NoCostsFrom))
+        options.NoCostsFrom = std::round(options.NoCostsFrom);
+    if (std::isfinite(options.CostsPerDay))
+        options.CostsPerDay = std::round(options.CostsPerDay);
     if (!(options.NoCostsFrom > 0))
         options.NoCostsFrom = -1;
+    // Only a cost above 0 is written; the file holds anything else as 0.
+    if (!(options.FreeHoursCosts > 0))
+        options.FreeHoursCosts = 0;
 }
 
 QStringList HeaderTexts(const QString &fileName)

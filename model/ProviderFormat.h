@@ -56,6 +56,12 @@ bool ReadYesNo(const QString &cleanedValue);
 
 // Fixed point with four decimals and ".", no blanks: 60.0000, -1.0000.
 QString FourDecimals(double value);
+// The form in which the file holds a number of four decimals: FourDecimals,
+// unless that would read back as another number (0.00001 as 0.0000); then
+// the shortest fixed-point text that reads back exactly (0.00001).
+QString FileNumber(double value);
+// The same written to dst (room for MaxFixedTextLength); returns the end.
+char *WriteFileNumber(char *dst, double value);
 // Rounded to a whole number (halves away from zero), no decimal point: -1, 2500.
 QString WholeNumber(double value);
 
@@ -64,6 +70,10 @@ QString WholeNumber(double value);
 // A provider read from a raw PROVIDER value; nothing when the cleaned value is
 // empty or its key part (after the first ",") is empty.
 std::optional<TKeyAndName> ParseProviderLine(const QString &rawValue);
+// True when the key can stand as an ident and in section names so that it
+// reads back as itself: not starting or ending with a blank or tab, without
+// "=", not starting with "[" or ";".
+bool IsWritableKey(const QString &key);
 // Display name with blanks as "_", ",", key: Beispiel_Tarif,BEIS0001.
 QString ProviderLineText(const QString &displayName, const QString &key);
 
@@ -138,7 +148,9 @@ void ReadOption(TOption option, const QString &rawValue, TProviderOptions &optio
 // provider gets no line there (FreeHoursCosts and COSTSPERDAY only above 0,
 // FreeHoursPerDay and ISDNDoubleCosts only when set).
 std::optional<QString> OptionValueText(TOption option, const TProviderOptions &options);
-// What saving changes in the model: a NoCostsFrom of 0 or less becomes -1.
+// What saving changes in the model: NoCostsFrom and CostsPerDay become the
+// whole numbers the file holds, a NoCostsFrom of 0 or less becomes -1 and a
+// FreeHoursCosts of 0 or less (which is not written) becomes 0.
 void NormalizeForSave(TProviderOptions &options);
 
 // --- Header and COMMON ---

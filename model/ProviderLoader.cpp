@@ -3,6 +3,7 @@
 #include "ProviderFormat.h"
 #include "support/Cp1252.h"
 #include "support/FileSystem.h"
+#include "support/IniDocument.h"
 #include "support/MsgBox.h"
 #include "support/TextHelpers.h"
 #include "support/TheIniFile.h"
@@ -22,10 +23,15 @@ QStringList sectionKeys(TTheIniFile &ini, const QString &section, int limit)
 {
     QStringList keys;
     ini.SetSection(section);
-    ini.ReadSection(keys);
-    if (keys.size() > limit)
-        keys.resize(limit);
+    ini.ReadSection(keys, limit);
     return keys;
+}
+
+void showSyntaxError(const QString &key)
+{
+    ShowMsgBox(QStringLiteral("Der Providereintrag für Schlüssel ") + key + QStringLiteral(" ist fehlerhaft! ")
+                   + QStringLiteral("Providereintrag wird nicht gelesen!"),
+               QStringLiteral("Syntax Fehler"), mkError, {btOK});
 }
 
 TTariffEntryList readDayClass(TTheIniFile &ini, const TKeyAndName &provider, TDayClass dayClass)
@@ -40,10 +46,7 @@ TTariffEntryList readDayClass(TTheIniFile &ini, const TKeyAndName &provider, TDa
         case TEntryParse::Empty:
             continue;
         case TEntryParse::SyntaxError:
-            ShowMsgBox(QStringLiteral("Der Providereintrag für Schlüssel ") + provider.Key
-                           + QStringLiteral(" ist fehlerhaft! ")
-                           + QStringLiteral("Providereintrag wird nicht gelesen!"),
-                       QStringLiteral("Syntax Fehler"), mkError, {btOK});
+            showSyntaxError(provider.Key);
             continue;
         case TEntryParse::Faulty:
             ShowMsgBox(QStringLiteral("Eintrag für Provider ") + provider.Name + QStringLiteral(" ( ")
@@ -58,24 +61,28 @@ TTariffEntryList readDayClass(TTheIniFile &ini, const TKeyAndName &provider, TDa
     return entries;
 }
 
-TProviderOptions readOptions(TTheIniFile &ini, const QString &key)
+// Reads a provider's options; the free-hours ranges are taken from `ranges`
+// when an earlier provider read the same section already.
+TProviderOptions readOptions(TTheIniFile &ini, const QString &key, const QList<TFreeHoursRange> *ranges)
 {
     TProviderOptions options;
     for (TOption option : LoadOrder) {
         ini.SetSection(OptionSection(option));
         ReadOption(option, readValue(ini, key), options);
-        if (option == TOption::FREISTUNDEN) {
+        if (option == TOption::FREISTUNDEN && ranges) {
+            options.FreeHoursRanges = *ranges;
+        } else if (option == TOption::FREISTUNDEN) {
             // The free-hours ranges come right after the free hours.
-            QStringList idents;
+            // Every ident of the section, one at a time: a large section is
+            // never listed whole.
             ini.SetSection(key + SecFreeHoursRange);
-            ini.ReadSection(idents);
-            for (const QString &ident : idents) {
+            ini.ForEachIdent([&](const QString &ident) {
                 const QString value = ini.ReadString(ident, QString());
                 if (value.isEmpty() || ini.ErrorCode() != 0)
-                    continue;
+                    return;
                 if (auto range = ParseRangeValue(value))
                     options.FreeHoursRanges.append(*range);
-            }
+            });
         }
     }
     return options;
@@ -97,8 +104,11 @@ void SortProviderList(QList<TKeyAndName> &providers)
     items.reserve(providers.size());
     for (auto &p : providers)
         items.append({Cp1252::encode(p.Name), std::move(p)});
+    // Equal names are ordered by key, so that a sorted list stays as it is
+    // (the quicksort would swap equal elements).
     EditorQuickSort(items, 0, items.size() - 1, [](const Item &a, const Item &b) {
-        return a.Bytes.compare(b.Bytes) < 0; // ordinal, bytes unsigned
+        const int c = a.Bytes.compare(b.Bytes); // ordinal, bytes unsigned
+        return c != 0 ? c < 0 : Cp1252::compare(a.Provider.Key, b.Provider.Key) < 0;
     });
     for (qsizetype i = 0; i < items.size(); ++i)
         providers[i] = std::move(items[i].Provider);
@@ -111,7 +121,7 @@ TFileStamp FileStampOf(const QString &path)
     return stamp;
 }
 
-void LoadProviderFile(TTheIniFile &ini, TProviderData &data)
+bool LoadProviderFile(TTheIniFile &ini, TProviderData &data)
 {
     ini.SetIniLocation(loProgDir);
     ini.SetIniFileName(data.FileName);
@@ -119,12 +129,20 @@ void LoadProviderFile(TTheIniFile &ini, TProviderData &data)
     data.Clear();
     data.LoadedStamp = FileStampOf(ini.GetFullFileName());
     if (ini.ErrorCode() != 0)
-        return;
+        return false;
 
     QList<TKeyAndName> providers;
     for (const QString &ident : sectionKeys(ini, SecProvider, MaxProviderLines)) {
-        if (auto provider = ParseProviderLine(readValue(ini, ident)))
-            providers.append(std::move(*provider));
+        auto provider = ParseProviderLine(readValue(ini, ident));
+        if (!provider)
+            continue;
+        // A key that cannot stand as an ident would come back as another key
+        // after saving, and the provider would lose its sections.
+        if (!IsWritableKey(provider->Key)) {
+            showSyntaxError(provider->Key);
+            continue;
+        }
+        providers.append(std::move(*provider));
     }
     SortProviderList(providers);
 
@@ -134,8 +152,17 @@ void LoadProviderFile(TTheIniFile &ini, TProviderData &data)
     QList<TTariffEntryList> weekday;
     options.reserve(providers.size());
     weekday.reserve(providers.size());
+    // Providers whose keys name one range section (the same key, or keys
+    // differing in letter case) share the list read for the first of them:
+    // reading a large section once per provider would cost the number of
+    // providers times the size of the file.
+    QHash<QByteArray, QList<TFreeHoursRange>> rangesOfSection;
     for (const auto &provider : providers) {
-        options.append(readOptions(ini, provider.Key));
+        const QByteArray section = TIniDocument::FoldedName(Cp1252::encode(provider.Key + SecFreeHoursRange));
+        const auto known = rangesOfSection.constFind(section);
+        options.append(readOptions(ini, provider.Key, known == rangesOfSection.constEnd() ? nullptr : &*known));
+        if (known == rangesOfSection.constEnd())
+            rangesOfSection.insert(section, options.constLast().FreeHoursRanges);
         weekday.append(readDayClass(ini, provider, TDayClass::Weekday));
     }
     data.Reserve(static_cast<int>(providers.size()));
@@ -147,4 +174,5 @@ void LoadProviderFile(TTheIniFile &ini, TProviderData &data)
                             std::move(weekend));
     }
     ini.SetIniFileName(QStringLiteral("Rates.ini"));
+    return true;
 }

@@ -7,9 +7,10 @@ class TTheIniFile;
 // Reads the provider file data.FileName from the program directory through the
 // INI component into data, replacing what it held. Faulty tariff lines are
 // reported one by one through ShowMsgBox as they are met; nothing is returned.
-// A file that cannot be opened leaves data empty. Afterwards the component is
-// closed by naming it "Rates.ini".
-void LoadProviderFile(TTheIniFile &ini, TProviderData &data);
+// A file that cannot be opened leaves data empty and gives false (the
+// component's ErrorCode tells why). After a load the component is closed by
+// naming it "Rates.ini".
+bool LoadProviderFile(TTheIniFile &ini, TProviderData &data);
 
 // Sorts providers by Name, comparing Windows-1252 bytes, with the editor's quicksort.
 void SortProviderList(QList<TKeyAndName> &providers);

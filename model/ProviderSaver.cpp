@@ -10,6 +10,8 @@
 #include "support/TextHelpers.h"
 #include "support/TheIniFile.h"
 
+#include <QSet>
+
 using namespace ProviderFormat;
 
 namespace {
@@ -69,7 +71,29 @@ private:
     QString m_bad;
 };
 
-void writeDayClass(DocumentWriter &w, const TProviderData &data, TDayClass dayClass)
+// For each provider: true when a later provider's key names the same
+// sections (the same key, or one differing in letter case). Its day-class and
+// range sections would be erased and written anew by that later provider, so
+// writing them is skipped: the file comes out the same, in time linear in the
+// model, however many providers share a key.
+QList<bool> shadowedProviders(const TProviderData &data)
+{
+    QList<bool> shadowed(data.Count(), false);
+    QSet<QByteArray> later;
+    for (int i = data.Count() - 1; i >= 0; --i) {
+        bool ok = true;
+        const QByteArray key = Cp1252::encode(data.Provider(i).Key + SecFreeHoursRange, &ok);
+        if (!ok)
+            continue; // refused by the writer anyway
+        const QByteArray section = TIniDocument::FoldedName(key);
+        shadowed[i] = later.contains(section);
+        later.insert(section);
+    }
+    return shadowed;
+}
+
+void writeDayClass(DocumentWriter &w, const TProviderData &data, TDayClass dayClass,
+                   const QList<bool> &shadowed)
 {
     // The entries are most of the file: their idents and values are formed
     // as bytes directly.
@@ -81,6 +105,8 @@ void writeDayClass(DocumentWriter &w, const TProviderData &data, TDayClass dayCl
     }
     char value[MaxEntryValueBytes];
     for (int i = 0; i < data.Count(); ++i) {
+        if (shadowed[i])
+            continue;
         const QString &key = data.Provider(i).Key;
         w.Section(key + DayClassWord(dayClass));
         QByteArray ident = w.Encode(key);
@@ -124,8 +150,9 @@ bool BuildProviderFile(const TProviderData &data, const QStringList &displayName
         w.Write(QStringLiteral("P") + QString::number(i), ProviderLineText(name, data.Provider(i).Key));
     }
 
-    writeDayClass(w, data, TDayClass::Weekday);
-    writeDayClass(w, data, TDayClass::Weekend);
+    const QList<bool> shadowed = shadowedProviders(data);
+    writeDayClass(w, data, TDayClass::Weekday, shadowed);
+    writeDayClass(w, data, TDayClass::Weekend, shadowed);
 
     for (TOption option : SaveOrder) {
         w.Section(OptionSection(option));
@@ -134,6 +161,8 @@ bool BuildProviderFile(const TProviderData &data, const QStringList &displayName
                 w.Write(data.Provider(i).Key, *value);
         if (option == TOption::FREISTUNDEN) {
             for (int i = 0; i < data.Count(); ++i) {
+                if (shadowed[i])
+                    continue;
                 const QString &key = data.Provider(i).Key;
                 w.Section(key + SecFreeHoursRange);
                 const auto &ranges = data.Options(i).FreeHoursRanges;

@@ -6,7 +6,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,6 +49,81 @@ constexpr qint64 WriteChunk = qint64(1) << 20;
 
 constexpr int ErrorDiskFull = 112;
 constexpr int ErrorGeneral = 31;
+constexpr int ErrorNotRegular = 161;
+constexpr int ErrorLinkLoop = 1921;
+
+// The longest file name the file systems take, in bytes.
+constexpr qsizetype MaxNameBytes = 255;
+// A temporary file name: "." + base + "." + up to 7 random characters + ".tmp".
+constexpr qsizetype TempNameExtra = 1 + 1 + 7 + 4;
+// A temporary file untouched for this long, and not locked, is a leftover.
+constexpr int StaleSeconds = 5;
+
+// "." + the encoded base name, cut at a character boundary so that a
+// temporary name made from it stays within MaxNameBytes.
+QByteArray tempPrefix(const QString &baseName)
+{
+    QByteArray base = QFile::encodeName(baseName);
+    const qsizetype room = MaxNameBytes - TempNameExtra;
+    if (base.size() > room) {
+        qsizetype cut = room;
+        // Never end inside a UTF-8 sequence: back up to the start of one.
+        while (cut > 0 && (static_cast<unsigned char>(base[cut]) & 0xC0) == 0x80)
+            --cut;
+        base.truncate(cut);
+    }
+    return '.' + base + '.';
+}
+
+bool isTempName(QByteArrayView name, QByteArrayView prefix)
+{
+    if (!name.startsWith(prefix) || !name.endsWith(".tmp"))
+        return false;
+    const QByteArrayView random = name.sliced(prefix.size(), name.size() - prefix.size() - 4);
+    if (random.isEmpty() || random.size() > 7)
+        return false;
+    return std::all_of(random.begin(), random.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'); });
+}
+
+// A process killed by SIGXFSZ (a file-size limit) would end without a word;
+// ignored, the write fails with EFBIG and is reported. A handler the program
+// set itself stays.
+void ignoreFileSizeSignal()
+{
+    static const bool done = [] {
+        struct sigaction current {};
+        if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+            struct sigaction ignore {};
+            ignore.sa_handler = SIG_IGN;
+            sigemptyset(&ignore.sa_mask);
+            ::sigaction(SIGXFSZ, &ignore, nullptr);
+        }
+        return true;
+    }();
+    (void)done;
+}
+
+// The file a safe write replaces: the path itself or, for a symbolic link,
+// the regular file it leads to. 0, or the code of a target that must not be
+// replaced.
+int resolveTarget(const QString &path, QString &target)
+{
+    target = path;
+    const QByteArray p = native(path);
+    struct stat st;
+    if (::lstat(p.constData(), &st) != 0)
+        return 0; // nothing there: a new file
+    if (S_ISLNK(st.st_mode)) {
+        if (::stat(p.constData(), &st) != 0)
+            return errno == ELOOP ? ErrorLinkLoop : ErrorNotRegular;
+        if (!S_ISREG(st.st_mode))
+            return ErrorNotRegular;
+        target = QFileInfo(path).canonicalFilePath();
+        return target.isEmpty() ? ErrorNotRegular : 0;
+    }
+    return S_ISREG(st.st_mode) ? 0 : ErrorNotRegular;
+}
 
 } // namespace
 
@@ -93,7 +172,7 @@ int TFileSystem::MapErrno(int err, bool directoryPart)
     case EIO:
         return 1117;
     case ELOOP:
-        return 1921;
+        return ErrorLinkLoop;
     default:
         return ErrorGeneral;
     }
@@ -210,15 +289,17 @@ int TFileSystem::CreateTempFile(const QString &dir, const QString &baseName, QSt
                                 int &handle)
 {
     handle = -1;
-    const QString prefix = (dir.isEmpty() ? QStringLiteral(".") : dir) + QStringLiteral("/.") + baseName + u'.';
+    const QByteArray prefix = native(dir.isEmpty() ? QStringLiteral(".") : dir) + '/' + tempPrefix(baseName);
     // Mode 0666 lets the umask decide, as for any new file, when there is no
     // old file to take the bits from.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString candidate = prefix + QString::number(QRandomGenerator::global()->generate(), 36)
-            + QStringLiteral(".tmp");
-        const int fd = ::open(native(candidate).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const QByteArray candidate = prefix
+            + QByteArray::number(QRandomGenerator::global()->generate() & 0x3FFFFFFF, 36) + ".tmp";
+        const int fd = ::open(candidate.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
-            tempPath = candidate;
+            // Nobody else knows the name yet, so the lock is free.
+            ::flock(fd, LOCK_EX | LOCK_NB);
+            tempPath = QFile::decodeName(candidate);
             handle = fd;
             return 0;
         }
@@ -226,6 +307,33 @@ int TFileSystem::CreateTempFile(const QString &dir, const QString &baseName, QSt
             return m_lastError = MapErrno(errno, true);
     }
     return m_lastError = 80;
+}
+
+void TFileSystem::RemoveStaleTempFiles(const QString &dir, const QString &baseName)
+{
+    const QByteArray d = native(dir.isEmpty() ? QStringLiteral(".") : dir);
+    const QByteArray prefix = tempPrefix(baseName);
+    DIR *listing = ::opendir(d.constData());
+    if (!listing)
+        return;
+    const std::time_t now = std::time(nullptr);
+    while (const dirent *entry = ::readdir(listing)) {
+        if (!isTempName(QByteArrayView(entry->d_name), prefix))
+            continue;
+        const QByteArray path = d + '/' + entry->d_name;
+        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        struct stat st;
+        // A running write holds the lock; a file just made or just written
+        // may be one whose writer has not taken the lock yet or has just
+        // closed it before renaming.
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime >= StaleSeconds
+            && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.constData());
+        ::close(fd);
+    }
+    ::closedir(listing);
 }
 
 qint64 TFileSystem::Write(int handle, const char *data, qint64 size)
@@ -314,13 +422,12 @@ int SafeWriteFile(const QString &path, const QByteArray &bytes, TSafeWriteStep *
     if (path.isEmpty())
         return failAt(step, 3);
 
+    ignoreFileSizeSignal();
+
     // A symbolic link stays a link: the file it points to is replaced.
-    QString target = path;
-    const QFileInfo info(path);
-    if (info.isSymLink()) {
-        const QString canonical = info.canonicalFilePath();
-        target = canonical.isEmpty() ? info.symLinkTarget() : canonical;
-    }
+    QString target;
+    if (const int rc = resolveTarget(path, target); rc != 0)
+        return failAt(step, rc);
 
     // A write-protected file is not replaced behind its owner's back.
     if (fs.IsWriteProtected(target))
@@ -329,6 +436,7 @@ int SafeWriteFile(const QString &path, const QByteArray &bytes, TSafeWriteStep *
     const qsizetype slash = target.lastIndexOf(u'/');
     const QString dir = slash < 0 ? QStringLiteral(".") : (slash == 0 ? QStringLiteral("/") : target.left(slash));
     const QString baseName = target.mid(slash + 1);
+    fs.RemoveStaleTempFiles(dir, baseName);
 
     QString tempPath;
     int handle = -1;
@@ -373,4 +481,33 @@ int SafeWriteFile(const QString &path, const QByteArray &bytes, TSafeWriteStep *
     if ((rc = fs.Rename(tempPath, target)) != 0)
         return fail(rc, false);
     return 0;
+}
+
+QString ErrorReason(int code)
+{
+    switch (code) {
+    case 2: return QStringLiteral("Datei nicht gefunden");
+    case 3: return QStringLiteral("Pfad nicht gefunden");
+    case 4: return QStringLiteral("zu viele offene Dateien");
+    case 5: return QStringLiteral("Zugriff verweigert");
+    case 19: return QStringLiteral("Datenträger schreibgeschützt");
+    case 31: return QStringLiteral("Gerät oder System meldet einen Fehler");
+    case 32: return QStringLiteral("Datei wird von einem anderen Prozess verwendet");
+    case 80: return QStringLiteral("Datei existiert bereits");
+    case 87: return QStringLiteral("Text wäre nicht wieder lesbar");
+    case 112: return QStringLiteral("Datenträger voll");
+    case 161: return QStringLiteral("kein regulärer Pfad");
+    case 206: return QStringLiteral("Name zu lang");
+    case 223: return QStringLiteral("Datei zu groß");
+    case 1113: return QStringLiteral("Zeichen im Windows-Zeichensatz nicht darstellbar");
+    case 1117: return QStringLiteral("Ein-/Ausgabefehler");
+    case 1921: return QStringLiteral("Verknüpfung nicht auflösbar");
+    default: return QString();
+    }
+}
+
+QString ErrorCodeText(int code)
+{
+    const QString reason = ErrorReason(code);
+    return reason.isEmpty() ? QStringLiteral("Fehler %1").arg(code) : QStringLiteral("Fehler %1: %2").arg(code).arg(reason);
 }

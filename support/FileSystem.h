@@ -12,7 +12,8 @@
 //   ENOENT 2 (file) / 3 (directory part missing, also ENOTDIR), EACCES/EPERM 5,
 //   EMFILE/ENFILE 4, EEXIST 80, EROFS 19, EBUSY/ETXTBSY 32, EISDIR 5,
 //   ENOSPC/EDQUOT 112, EFBIG 223, ENAMETOOLONG 206, EIO 1117, ELOOP 1921,
-//   anything else 31 (a device or general failure).
+//   anything else 31 (a device or general failure). A safe write to a target
+//   that is no regular file gives 161.
 // No failing call ever returns 0, and a failed creation never returns 2: a
 // missing directory gives 3.
 class TFileSystem
@@ -43,8 +44,16 @@ public:
 
     // The steps of a safe whole-file write. A handle is a file descriptor.
     // Creates a new, empty, uniquely named file in `dir`; 0 or an error code.
+    // The name is "." + baseName + "." + a random part + ".tmp", with baseName
+    // shortened so that the name stays within the file system's 255 bytes. The
+    // file stays locked (flock) while its handle is open, so that another
+    // writer can tell it from the leftover of a killed one.
     virtual int CreateTempFile(const QString &dir, const QString &baseName, QString &tempPath,
                                int &handle);
+    // Removes the temporary files of baseName's naming pattern in `dir` that
+    // no running write holds (left over by killed writes) and that have not
+    // been touched for a few seconds.
+    virtual void RemoveStaleTempFiles(const QString &dir, const QString &baseName);
     // Writes up to `size` bytes; returns the count written (which may be short) or -1.
     virtual qint64 Write(int handle, const char *data, qint64 size);
     // Pushes the data to the disk (fsync); 0 or an error code.
@@ -63,12 +72,22 @@ protected:
     int m_lastError = 0;
 };
 
+// The reason for an error code in words, for messages ("Datenträger voll").
+QString ErrorReason(int code);
+// "Fehler 112: Datenträger voll" (the number alone when there is no reason).
+QString ErrorCodeText(int code);
+
 // Replaces the file at `path` with `bytes` in one step: a temporary file in the
 // same directory is written completely, synced and renamed over the old file,
 // which keeps its permission bits. On any failure the old file is left
 // byte-identical, the temporary file is removed and an error code is returned;
 // 0 means the new file is in place. A write-protected file is not replaced (5),
-// and a symbolic link stays in place: the file it points to is replaced. Every
+// and a symbolic link stays in place: the regular file it points to is
+// replaced. A target that exists and is no regular file (a directory, a FIFO,
+// a device) and a link that does not lead to a regular file are refused (161;
+// 1921 for a loop of links). A file-size limit makes the write fail with 223
+// instead of ending the program. Leftovers of killed writes to the same name
+// are removed first. Every
 // piece handed to Write must be written whole; a short count is a failure
 // (the call's error, else 112), never retried.
 int SafeWriteFile(const QString &path, const QByteArray &bytes);

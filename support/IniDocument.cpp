@@ -57,7 +57,9 @@ bool equalFolded(QByteArrayView name, QByteArrayView folded)
 
 quint32 keyHash(QByteArrayView folded)
 {
-    const size_t h = qHashBits(folded.data(), size_t(folded.size()));
+    // Seeded per process, so that a file cannot be made of names that all
+    // collide and turn every lookup into a walk through the whole table.
+    const size_t h = qHashBits(folded.data(), size_t(folded.size()), QHashSeed::globalSeed());
     return quint32(h ^ (quint64(h) >> 32));
 }
 
@@ -131,12 +133,14 @@ TIniDocument TIniDocument::ParseBytes(QByteArray bytes)
         if (*lineEnd == '\r' && p < end && *p == '\n')
             ++p;
     }
-    // Each key table is made once, at its final size.
+    // Each key table is made once, at a size for as many names as key lines;
+    // a section that repeats one name many times gets a table that grows
+    // with its distinct names instead.
     for (Block &block : doc.m_blocks) {
         if (block.keyLines.isEmpty())
             continue;
         qsizetype size = 8;
-        while (size < block.keyLines.size() * 2)
+        while (size < block.keyLines.size() * 2 && size < (qsizetype(1) << 16))
             size *= 2;
         block.keyTable = QList<KeySlot>(size);
         for (qsizetype pos : std::as_const(block.keyLines))
@@ -152,6 +156,11 @@ QByteArrayView TIniDocument::lineAt(const Line &line) const
     return m_extra.at(-line.offset - 1);
 }
 
+QByteArrayView TIniDocument::keyNameAt(const Block &block, qsizetype pos) const
+{
+    return keyName(lineAt(block, pos));
+}
+
 TIniDocument::Line TIniDocument::storeLine(QByteArray bytes, const Line *replacing)
 {
     const qsizetype size = bytes.size();
@@ -160,6 +169,13 @@ TIniDocument::Line TIniDocument::storeLine(QByteArray bytes, const Line *replaci
     if (replacing && replacing->offset < 0) {
         m_extra[-replacing->offset - 1] = std::move(bytes);
         return Line {replacing->offset, size};
+    }
+    // Slots of erased lines are taken again, so that erasing and writing a
+    // section over and over keeps only its last lines.
+    if (!m_freeExtra.isEmpty()) {
+        const qsizetype slot = m_freeExtra.takeLast();
+        m_extra[slot] = std::move(bytes);
+        return Line {-slot - 1, size};
     }
     m_extra.append(std::move(bytes));
     return Line {-m_extra.size(), size};
@@ -339,6 +355,18 @@ bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArr
         || hasLineEnd(value) || contains(key, '=') || key[0] == ';' || key[0] == '[')
         return false;
 
+    // A value that would lose something when read (blanks or tabs at its
+    // ends, or a pair of quotes around it) is written in one more pair of
+    // quotes, which reading takes off again.
+    QByteArray quoted;
+    if (!value.isEmpty()
+        && (isBlank(value.front()) || isBlank(value.back())
+            || (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()))) {
+        quoted.reserve(value.size() + 2);
+        quoted.append('"').append(value.data(), value.size()).append('"');
+        value = quoted;
+    }
+
     qsizetype blockIndex = findBlockIndex(section);
     if (blockIndex < 0) {
         const Line header = storeLine('[' + section.toByteArray() + ']');
@@ -395,12 +423,23 @@ void TIniDocument::EraseSection(QByteArrayView section)
         return;
     for (qsizetype index : std::as_const(*it)) {
         Block &block = m_blocks[index];
+        for (const Line &line : std::as_const(block.lines))
+            if (line.offset < 0) {
+                m_extra[-line.offset - 1] = QByteArray();
+                m_freeExtra.append(-line.offset - 1);
+            }
         block = Block();
         block.erased = true;
     }
     m_sections.erase(it);
     m_lastBlock = -1;
     m_modified = true;
+}
+
+QByteArray TIniDocument::FoldedName(QByteArrayView name)
+{
+    FoldBuffer buffer;
+    return fold(trimmed(name), buffer).toByteArray();
 }
 
 bool TIniDocument::AppendLine(QByteArrayView line)

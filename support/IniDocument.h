@@ -21,7 +21,8 @@
 //   repeated section is invisible to lookups, and so is a repeated key, though
 //   Keys() lists every key line of the first section, repeats included;
 // - names and values are trimmed of blanks and tabs; a value enclosed in a
-//   pair of equal quotes (" or ') loses them when read;
+//   pair of equal quotes (" or ') loses them when read (SetValue adds a pair
+//   where a value needs one to read back as written);
 // - a changed key keeps its place and its key text; a new key goes after the
 //   last key of its section (after the header when it has none); a new section
 //   goes at the end of the file;
@@ -55,8 +56,24 @@ public:
     // The same without copies; the views are valid until the next change.
     QList<QByteArrayView> KeyViews(QByteArrayView section) const;
     bool HasSection(QByteArrayView section) const;
+    // Calls visit(name) for each key name of a section in file order, as
+    // KeyViews lists them, without making the list; stops early when visit
+    // returns false.
+    template<typename Visit>
+    void ForEachKey(QByteArrayView section, Visit visit) const
+    {
+        const qsizetype block = findBlockIndex(section);
+        if (block < 0)
+            return;
+        const Block &b = m_blocks.at(block);
+        for (qsizetype pos : b.keyLines)
+            if (!visit(keyNameAt(b, pos)))
+                return;
+    }
 
-    // Sets a key, creating key and section as needed. Refuses (false, nothing
+    // Sets a key, creating key and section as needed. The value reads back as
+    // given: one that starts or ends with a blank or tab, or stands in a pair
+    // of quotes, is written in one more pair of quotes. Refuses (false, nothing
     // changed) what would not read back as the same key: an empty section or
     // key name, CR or LF anywhere, a key containing "=" or starting with ";"
     // or "[".
@@ -64,6 +81,10 @@ public:
     // Removes every occurrence of the section, header and all its lines, so
     // that no repeated copy of it comes to light afterwards.
     void EraseSection(QByteArrayView section);
+    // A section or key name as lookups compare it: trimmed of blanks and
+    // tabs, letters folded. Two names match exactly when these are equal.
+    static QByteArray FoldedName(QByteArrayView name);
+
     // Appends a raw line (a comment) at the end of the file; it counts as what
     // it is when read back (a "[name]" line opens a section). Refuses a line
     // containing CR or LF (false, nothing changed).
@@ -98,6 +119,7 @@ private:
     };
 
     QByteArrayView lineAt(const Line &line) const;
+    QByteArrayView keyNameAt(const Block &block, qsizetype pos) const;
     QByteArrayView lineAt(const Block &block, qsizetype pos) const { return lineAt(block.lines.at(pos)); }
     void addLine(Line line, bool parsing = false);
     qsizetype findBlockIndex(QByteArrayView section) const;
@@ -110,6 +132,7 @@ private:
 
     QByteArray m_text;         // the bytes read, unchanged
     QList<QByteArray> m_extra; // lines written since
+    QList<qsizetype> m_freeExtra; // slots of m_extra whose lines were erased
     QList<Block> m_blocks;
     // Folded section name -> indices of its blocks in file order.
     QHash<QByteArray, QList<qsizetype>> m_sections;

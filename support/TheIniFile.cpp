@@ -62,6 +62,7 @@ struct TTheIniFile::Private
     TIniLocation location = loWinDir;
     int errorCode = 0;
     bool open = false;
+    bool readOnly = false;
 
     // The open document, read from fullFileName.
     std::optional<TIniDocument> doc;
@@ -110,6 +111,8 @@ void TTheIniFile::SetErrorCode(int code) { d->errorCode = code; }
 QString TTheIniFile::DefFilePath() const { return d->defFilePath; }
 void TTheIniFile::SetDefFilePath(const QString &path) { d->defFilePath = withSlash(path); }
 bool TTheIniFile::Open() const { return d->open; }
+bool TTheIniFile::ReadOnly() const { return d->readOnly; }
+void TTheIniFile::SetReadOnly(bool readOnly) { d->readOnly = readOnly; }
 QString TTheIniFile::WindowsDir() const { return d->windowsDir; }
 QString TTheIniFile::ProgDir() const { return d->progDir; }
 bool TTheIniFile::IsDocumentOpen() const { return d->doc.has_value(); }
@@ -153,20 +156,47 @@ QString TTheIniFile::ReadString(const QString &ident, const QString &def)
 
 void TTheIniFile::ReadSection(QStringList &strings)
 {
+    ReadSection(strings, -1);
+}
+
+void TTheIniFile::ReadSection(QStringList &strings, qsizetype limit)
+{
     d->errorCode = 0;
     if (!ready()) {
         ShowNoFileName();
         return;
     }
     strings.clear();
-    if (d->sectionEncodable) {
-        const QList<QByteArrayView> keys = d->doc->KeyViews(d->sectionBytes);
-        strings.reserve(keys.size());
-        for (const QByteArrayView k : keys)
+    if (d->sectionEncodable)
+        d->doc->ForEachKey(d->sectionBytes, [&](QByteArrayView k) {
+            if (limit >= 0 && strings.size() >= limit)
+                return false;
             strings.append(Cp1252::decode(k.data(), k.size()));
-    }
+            return true;
+        });
     if (strings.isEmpty())
         d->errorCode = -1;
+}
+
+void TTheIniFile::ForEachIdent(const std::function<void(const QString &)> &visit)
+{
+    d->errorCode = 0;
+    if (!ready()) {
+        ShowNoFileName();
+        return;
+    }
+    bool any = false;
+    if (d->sectionEncodable) {
+        // The document stays as it is while the names are visited; the
+        // section is kept aside because visit may read other keys of it.
+        const QByteArray section = d->sectionBytes;
+        d->doc->ForEachKey(section, [&](QByteArrayView k) {
+            any = true;
+            visit(Cp1252::decode(k.data(), k.size()));
+            return true;
+        });
+    }
+    d->errorCode = any ? 0 : -1;
 }
 
 void TTheIniFile::WriteString(const QString &ident, const QString &value)
@@ -178,6 +208,10 @@ void TTheIniFile::WriteString(const QString &ident, const QString &value)
     }
     if (ident.isEmpty())
         return;
+    if (d->readOnly) {
+        d->errorCode = 5;
+        return;
+    }
     ByteBuffer key, bytes;
     if (!d->sectionEncodable || !toBytes(ident, key) || !toBytes(value, bytes)) {
         d->errorCode = ErrorNoMapping;
@@ -194,7 +228,9 @@ void TTheIniFile::EraseSection()
         ShowNoFileName();
         return;
     }
-    if (d->sectionEncodable)
+    if (d->readOnly)
+        d->errorCode = 5;
+    else if (d->sectionEncodable)
         d->doc->EraseSection(d->sectionBytes);
 }
 
@@ -228,6 +264,10 @@ void TTheIniFile::AddCommentLine(const QString &text, const QString &prefix)
         ShowNoFileName();
         return;
     }
+    if (d->readOnly) {
+        d->errorCode = 5;
+        return;
+    }
     const QString path = GetFullFileName();
     if (!Release())
         return;
@@ -239,6 +279,10 @@ void TTheIniFile::AddCommentLine(const QString &text, const QString &prefix)
 
 bool TTheIniFile::DeleteIniFile()
 {
+    if (d->readOnly) {
+        d->errorCode = 5;
+        return false;
+    }
     if (!Release())
         return false;
     TFileSystem &fs = TFileSystem::Instance();
@@ -259,9 +303,11 @@ int TTheIniFile::OpenIniFile()
         return d->errorCode;
 
     const QString path = GetFullFileName();
-    bool exists = false;
-    if (const int rc = checkWritable(path, exists); rc != 0)
-        return rc;
+    bool exists = true;
+    if (!d->readOnly) {
+        if (const int rc = checkWritable(path, exists); rc != 0)
+            return rc;
+    }
     QByteArray bytes;
     if (exists) {
         if (const int rc = TFileSystem::Instance().ReadWholeFile(path, bytes); rc != 0) {

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 // Where the INI file lies.
@@ -72,9 +73,21 @@ public:
     void SetDefFilePath(const QString &path);
     bool Open() const;
     void SetOpen(bool open);
+    // A component for reading only: opening reads the file as it is (a
+    // missing or unreadable file is that failure's code), drops no write
+    // protection and makes no trial file; writes are refused with 5 and
+    // nothing ever reaches the disk. Off by default.
+    bool ReadOnly() const;
+    void SetReadOnly(bool readOnly);
 
     QString ReadString(const QString &ident, const QString &def);
     void ReadSection(QStringList &strings);
+    // The same, listing at most `limit` names (the first in file order).
+    void ReadSection(QStringList &strings, qsizetype limit);
+    // Calls visit(name) for every key name of Section in file order, one at a
+    // time, for sections too large to list; ErrorCode as ReadSection leaves
+    // it. The component must not be changed while it runs.
+    void ForEachIdent(const std::function<void(const QString &)> &visit);
     void WriteString(const QString &ident, const QString &value);
     void EraseSection();
     void AddCommentLine(const QString &text, const QString &prefix);

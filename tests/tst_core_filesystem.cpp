@@ -5,7 +5,12 @@
 #include <QFile>
 #include <QTest>
 
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <fcntl.h>
+#include <utime.h>
+#include <unistd.h>
 
 namespace {
 
@@ -65,6 +70,10 @@ private slots:
     void safeWriteRespectsProtectionAndLinks();
     void failedStepLeavesOldFile_data();
     void failedStepLeavesOldFile();
+    void refusesTargetsThatAreNoRegularFile_data();
+    void refusesTargetsThatAreNoRegularFile();
+    void longNamesAndFileSizeLimit();
+    void leftoversOfKilledWritesGo();
 };
 
 void TestFileSystem::errorCodesOfRealCalls()
@@ -163,6 +172,92 @@ void TestFileSystem::failedStepLeavesOldFile()
     QCOMPARE(reported, step);
     QCOMPARE(dir.Read(QStringLiteral("a.ini")), old);
     QCOMPARE(dir.Entries(), QStringList {QStringLiteral("a.ini")});
+}
+
+void TestFileSystem::refusesTargetsThatAreNoRegularFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("code");
+    QTest::newRow("FIFO") << QStringLiteral("fifo") << 161;
+    QTest::newRow("directory") << QStringLiteral("dir") << 161;
+    QTest::newRow("link to a FIFO") << QStringLiteral("link-fifo") << 161;
+    QTest::newRow("link to nothing") << QStringLiteral("dangling") << 161;
+    QTest::newRow("loop of links") << QStringLiteral("loop") << 1921;
+}
+
+void TestFileSystem::refusesTargetsThatAreNoRegularFile()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, code);
+    TempProgramDir dir;
+    const QString path = dir.FilePath(QStringLiteral("out.ini"));
+    const QByteArray p = QFile::encodeName(path);
+    const QByteArray other = QFile::encodeName(dir.FilePath(QStringLiteral("other")));
+    if (kind == u"fifo")
+        QCOMPARE(::mkfifo(p.constData(), 0644), 0);
+    else if (kind == u"dir")
+        QCOMPARE(::mkdir(p.constData(), 0755), 0);
+    else if (kind == u"link-fifo")
+        QVERIFY(::mkfifo(other.constData(), 0644) == 0 && ::symlink(other.constData(), p.constData()) == 0);
+    else if (kind == u"dangling")
+        QCOMPARE(::symlink(other.constData(), p.constData()), 0);
+    else
+        QVERIFY(::symlink(other.constData(), p.constData()) == 0 && ::symlink(p.constData(), other.constData()) == 0);
+    struct stat before, after;
+    QCOMPARE(::lstat(p.constData(), &before), 0);
+    QCOMPARE(SafeWriteFile(path, "[A]\r\n"), code);
+    QCOMPARE(::lstat(p.constData(), &after), 0);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QVERIFY(!QFileInfo::exists(dir.FilePath(QStringLiteral("other"))) || kind != u"dangling");
+}
+
+void TestFileSystem::longNamesAndFileSizeLimit()
+{
+    TempProgramDir dir;
+    // 255 bytes is the longest name; the temporary name must fit as well.
+    for (const QString &name : {QString(255, u'n'), QString(120, u'ä') + QStringLiteral("abcdefghijklmno")}) {
+        QCOMPARE(QFile::encodeName(name).size(), 255);
+        QCOMPARE(SafeWriteFile(dir.FilePath(name), "[A]\r\n"), 0);
+        QCOMPARE(dir.Read(name), QByteArray("[A]\r\n"));
+    }
+    QCOMPARE(dir.Entries().size(), 2);
+
+    // Beyond a file-size limit the write fails with a code instead of a signal
+    // that ends the program.
+    rlimit old {};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const int rc = SafeWriteFile(dir.FilePath(QStringLiteral("big.ini")), QByteArray(10000, 'x'));
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    QCOMPARE(rc, 223);
+    QCOMPARE(dir.Entries().size(), 2);
+}
+
+void TestFileSystem::leftoversOfKilledWritesGo()
+{
+    TempProgramDir dir;
+    auto make = [&](const QString &name, int ageSeconds) {
+        dir.Write(name, "part");
+        const qint64 t = QDateTime::currentSecsSinceEpoch() - ageSeconds;
+        const utimbuf times {t, t};
+        ::utime(QFile::encodeName(dir.FilePath(name)).constData(), &times);
+    };
+    make(QStringLiteral(".a.ini.k3x9.tmp"), 3600);     // left by a killed write
+    make(QStringLiteral(".a.ini.zz.tmp"), 60);         // the same
+    make(QStringLiteral(".a.ini.held.tmp"), 3600);     // a running write holds it
+    make(QStringLiteral(".a.ini.new1.tmp"), 0);        // just made
+    make(QStringLiteral(".b.ini.k3x9.tmp"), 3600);     // another file's
+    make(QStringLiteral(".a.ini.k3x9.tmp.keep"), 3600); // not the pattern
+    const int held = ::open(QFile::encodeName(dir.FilePath(QStringLiteral(".a.ini.held.tmp"))).constData(), O_RDONLY);
+    QVERIFY(held >= 0 && ::flock(held, LOCK_EX) == 0);
+    QCOMPARE(SafeWriteFile(dir.FilePath(QStringLiteral("a.ini")), "new"), 0);
+    ::close(held);
+    QCOMPARE(dir.Entries(), (QStringList {QStringLiteral(".a.ini.held.tmp"), QStringLiteral(".a.ini.k3x9.tmp.keep"),
+                                          QStringLiteral(".a.ini.new1.tmp"), QStringLiteral(".b.ini.k3x9.tmp"),
+                                          QStringLiteral("a.ini")}));
 }
 
 QTEST_GUILESS_MAIN(TestFileSystem)

@@ -222,14 +222,14 @@ void TestFormat::entryValueWritten()
     TTariffEntry e;
     QCOMPARE(ParseEntryValue(QStringLiteral("08:00-17:59/60/0.03"), e), TEntryParse::Valid);
     QCOMPARE(EntryValueText(e), QStringLiteral("08:00-17:59/60.0000/0.0300"));
-    e.Fee = 0.00005; // four decimals, rounded
+    e.Fee = 0.00005; // four decimals would read back as another fee: as many as it takes
     e.Interval = 0.5;
-    QCOMPARE(EntryValueText(e), QStringLiteral("08:00-17:59/0.5000/0.0001"));
+    QCOMPARE(EntryValueText(e), QStringLiteral("08:00-17:59/0.5000/0.00005"));
     // The file takes the locale's time separator; numbers keep ".".
     TLocaleSettings dot = DollarLocale();
     dot.TimeSeparator = u'.';
     TScopedLocaleSettings scoped(dot);
-    QCOMPARE(EntryValueText(e), QStringLiteral("08.00-17.59/0.5000/0.0001"));
+    QCOMPARE(EntryValueText(e), QStringLiteral("08.00-17.59/0.5000/0.00005"));
     QCOMPARE(IndexedIdent(QStringLiteral("BEIS0001"), 1), QStringLiteral("BEIS00011"));
 }
 

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "fuzz/SaveRoundTrip.h"
+
 #include "model/ProviderFormat.h"
 #include "model/ProviderLoader.h"
 #include "model/ProviderSaver.h"
@@ -8,6 +10,7 @@
 #include "support/TextHelpers.h"
 #include "support/TheIniFile.h"
 
+#include <QDir>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -184,6 +187,10 @@ private slots:
     void writeProtectionNotRemovable();
     void changedOnDiskAsksFirst();
     void unencodableNameIsRefused();
+    void saveIsFaithful_data();
+    void saveIsFaithful();
+    void saveIsFaithfulOverFuzzCorpus();
+    void sharedKeyStaysLinear();
 };
 
 void TestProviderFile::workedExampleByteForByte()
@@ -610,6 +617,88 @@ void TestProviderFile::unencodableNameIsRefused()
     QVERIFY(dir.Entries().isEmpty());
     QVERIFY(data.Modified);
     QCOMPARE(msgs.Messages().size(), 1);
+}
+
+void TestProviderFile::saveIsFaithful_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("message"); // the first message of the first load
+    const QString noMessage;
+    QTest::newRow("value in a pair of quotes")
+        << CrLf({"[PROVIDER]", "P0=\"\"Quote,QKEY\"\"", "[QKEY\"WERKTAG]", "QKEY\"0=08:00-17:59/60/0.03"}) << noMessage;
+    QTest::newRow("name starting with a tab")
+        << CrLf({"[PROVIDER]", "P0=\"\tTab,TKEY\"", "[TKEYSASO]", "TKEY0=08:00-17:59/60/0.03"}) << noMessage;
+    QTest::newRow("key ending in a tab")
+        << CrLf({"[PROVIDER]", "P1=Tab,TKEY\t;c", "P2=Gut,GKEY", "[TKEY]", "[TIMING]", "TKEY=5", "GKEY=7"})
+        << QStringLiteral("Der Providereintrag für Schlüssel TKEY\t ist fehlerhaft! Providereintrag wird nicht gelesen!");
+    QTest::newRow("key with =, [ or ;")
+        << CrLf({"[PROVIDER]", "P0=A,K=1", "P1=B,[K", "P2=C,\";K\""})
+        << QStringLiteral("Der Providereintrag für Schlüssel K=1 ist fehlerhaft! Providereintrag wird nicht gelesen!");
+    QTest::newRow("numbers finer than four decimals")
+        << CrLf({"[PROVIDER]", "P0=F,FEIN", "[FEINWERKTAG]", "FEIN0=08:00-17:59/0.00001/1e-7", "[FEINFREEHOURSRANGE]",
+                 "FEIN0=1|00:00-01:00/0.00002/", "[TIMING]", "FEIN=0.00001", "[BASECONNECTPRICE]", "FEIN=-0.00001"})
+        << noMessage;
+    QTest::newRow("whole numbers and costs not written")
+        << CrLf({"[PROVIDER]", "P0=W,WHOL", "[NOCOSTS]", "WHOL=2500.4", "[COSTSPERDAY]", "WHOL=0.4",
+                 "[FreeHoursCosts]", "WHOL=-5"})
+        << noMessage;
+    QTest::newRow("equal names, equal times")
+        << CrLf({"[PROVIDER]", "P0=Gleich,K2", "P1=Gleich,K1", "[K1WERKTAG]", "K10=08:00-17:59/60/2",
+                 "K11=08:00-17:59/60/1", "K12=08:00-17:59/60/3"})
+        << noMessage;
+}
+
+void TestProviderFile::saveIsFaithful()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, message);
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, file);
+    const TProviderData first = load(User);
+    QCOMPARE(msgs.Texts().value(0), message);
+    QVERIFY(first.Count() > 0);
+    const QString fault = SaveRoundTrip::Check(file);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
+}
+
+void TestProviderFile::saveIsFaithfulOverFuzzCorpus()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    const QDir corpus(QStringLiteral(TE_SOURCE_DIR "/fuzz/corpus"));
+    const QStringList files = corpus.entryList(QDir::Files);
+    QVERIFY(files.size() >= 6);
+    for (const QString &name : files) {
+        QFile f(corpus.filePath(name));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QString fault = SaveRoundTrip::Check(f.readAll());
+        QVERIFY2(fault.isEmpty(), qPrintable(name + QStringLiteral(": ") + fault));
+    }
+}
+
+void TestProviderFile::sharedKeyStaysLinear()
+{
+    // 1025 providers naming one key (in two letter cases) and one range
+    // section: the section is read once and written once.
+    QByteArray file = "[PROVIDER]\r\n";
+    for (int i = 0; i < 1025; ++i)
+        file += "P" + QByteArray::number(i) + "=N" + QByteArray::number(i) + (i % 2 ? ",SAME\r\n" : ",same\r\n");
+    file += "[SAMEFREEHOURSRANGE]\r\n";
+    for (int j = 0; j < 2000; ++j)
+        file += "SAME" + QByteArray::number(j) + "=1|00:00-01:00/60/\r\n";
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, file);
+    const TProviderData data = load(User);
+    QCOMPARE(data.Count(), 1025);
+    for (int i = 0; i < data.Count(); ++i) {
+        QCOMPARE(data.Options(i).FreeHoursRanges.size(), 2000);
+        QCOMPARE(data.Options(i).FreeHoursRanges.constData(), data.Options(0).FreeHoursRanges.constData());
+    }
+    const QByteArray saved = build(data);
+    QCOMPARE(saved.count("FREEHOURSRANGE]"), 1);
+    QCOMPARE(saved.count("|00:00-01:00/60.0000/"), 2000);
 }
 
 QTEST_GUILESS_MAIN(TestProviderFile)

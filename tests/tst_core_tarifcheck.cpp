@@ -1,7 +1,11 @@
 #include "TestSupport.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 // The command-line checker, run as a user runs it.
 class TestTarifcheck : public QObject
@@ -12,22 +16,42 @@ private slots:
     void faultyFileListsMessages();
     void unreadableFile();
     void writesWithTheEditorsWriter();
+    void checkChangesNothing();
+    void protectedAndUnreadableFilesOfOthers();
+    void writeRefusesFifo();
+    void controlCharactersPrintedVisibly();
 
 private:
     struct Result
     {
         int Exit = -1;
         QString Out;
+        QString Err;
     };
-    static Result run(const QStringList &args)
+    // asUser: as an unprivileged user (nobody) when the tests run as root.
+    static Result run(const QStringList &args, bool asUser = false)
     {
         QProcess p;
-        p.start(QStringLiteral(TARIFCHECK), args);
+        if (asUser && ::geteuid() == 0)
+            p.start(QStringLiteral("setpriv"), QStringList {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                                            QStringLiteral("--clear-groups"), QStringLiteral(TARIFCHECK)}
+                                                   + args);
+        else
+            p.start(QStringLiteral(TARIFCHECK), args);
         if (!p.waitForFinished(30000))
             return {};
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput())};
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    }
+    static mode_t modeOf(const QString &path)
+    {
+        struct stat st;
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode : 0;
     }
 };
+
+namespace {
+const QByteArray OneProvider = CrLf({"[PROVIDER]", "P0=Eins,EINS0001", "[EINS0001WERKTAG]", "EINS00010=00:00-23:59/60/0.01"});
+}
 
 void TestTarifcheck::cleanFile()
 {
@@ -79,6 +103,72 @@ void TestTarifcheck::writesWithTheEditorsWriter()
     QCOMPARE(r.Exit, 0);
     // The sample is itself a file the editor wrote on that day.
     QCOMPARE(dir.Read(QStringLiteral("UserProv.ini")), sample);
+}
+
+void TestTarifcheck::checkChangesNothing()
+{
+    TempProgramDir dir;
+    const QString in = dir.FilePath(QStringLiteral("in.ini"));
+    dir.Write(QStringLiteral("in.ini"), OneProvider);
+    ::chmod(QFile::encodeName(in).constData(), 0444);
+    const QDateTime modified = QFileInfo(in).lastModified();
+    QCOMPARE(run({in}).Exit, 0);
+    QCOMPARE(modeOf(in) & 07777, mode_t(0444));
+    QCOMPARE(QFileInfo(in).lastModified(), modified);
+    QCOMPARE(dir.Entries(), QStringList {QStringLiteral("in.ini")});
+}
+
+void TestTarifcheck::protectedAndUnreadableFilesOfOthers()
+{
+    if (::geteuid() != 0)
+        QSKIP("needs root to hand the files to another user");
+    TempProgramDir dir;
+    ::chmod(QFile::encodeName(dir.Path()).constData(), 0777);
+    // Owned by root: the user may read the first, but not unprotect it, and
+    // may not read the second at all.
+    dir.Write(QStringLiteral("protected.ini"), OneProvider);
+    dir.Write(QStringLiteral("secret.ini"), OneProvider);
+    ::chmod(QFile::encodeName(dir.FilePath(QStringLiteral("protected.ini"))).constData(), 0444);
+    ::chmod(QFile::encodeName(dir.FilePath(QStringLiteral("secret.ini"))).constData(), 0600);
+
+    const QString out = dir.FilePath(QStringLiteral("out.ini"));
+    Result r = run({QStringLiteral("--write"), out, dir.FilePath(QStringLiteral("protected.ini"))}, true);
+    QCOMPARE(r.Exit, 0);
+    QVERIFY(dir.Read(QStringLiteral("out.ini")).contains("EINS00010=00:00-23:59/60.0000/0.0100"));
+
+    // A file that cannot be read: nothing written, exit 2.
+    QFile::remove(out);
+    r = run({QStringLiteral("--write"), out, dir.FilePath(QStringLiteral("secret.ini"))}, true);
+    QCOMPARE(r.Exit, 2);
+    QVERIFY(r.Err.startsWith(QStringLiteral("Fehler: Kann ")));
+    QVERIFY(!QFileInfo::exists(out));
+}
+
+void TestTarifcheck::writeRefusesFifo()
+{
+    TempProgramDir dir;
+    dir.Write(QStringLiteral("in.ini"), OneProvider);
+    const QString fifo = dir.FilePath(QStringLiteral("fifo"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    const Result r = run({QStringLiteral("--write"), fifo, dir.FilePath(QStringLiteral("in.ini"))});
+    QCOMPARE(r.Exit, 2);
+    QVERIFY(S_ISFIFO(modeOf(fifo)));
+    QCOMPARE(r.Err, QStringLiteral("Fehler: Konnte %1 nicht speichern (Fehler 161: kein regulärer Pfad).\n").arg(fifo));
+}
+
+void TestTarifcheck::controlCharactersPrintedVisibly()
+{
+    TempProgramDir dir;
+    // "@" stands for NUL.
+    QByteArray file = CrLf({"[PROVIDER]", "P0=N\x1b[2J,K\x1b[31m", "P1=Nul@Name,KEY2", "[K\x1b[31mWERKTAG]",
+                            "K0=08:00-25:00/60/0.03", "[KEY2WERKTAG]", "K0=08:00-25:00/60/0.03"});
+    dir.Write(QStringLiteral("x.ini"), file.replace('@', '\0'));
+    const Result r = run({dir.FilePath(QStringLiteral("x.ini"))});
+    QCOMPARE(r.Exit, 1);
+    QVERIFY(!r.Out.contains(QChar(0x1b)));
+    QVERIFY2(r.Out.contains(QStringLiteral("Eintrag für Provider N\\x1b[2J ( K\\x1b[31mWERKTAG ) ist nicht korrekt.")),
+             qPrintable(r.Out));
+    QVERIFY(r.Out.contains(QStringLiteral("Eintrag für Provider Nul\\x00Name ( KEY2WERKTAG ) ist nicht korrekt.")));
 }
 
 QTEST_GUILESS_MAIN(TestTarifcheck)

@@ -1,0 +1,89 @@
+#pragma once
+
+// The rule that saving keeps: for every file, load -> save -> load gives the
+// model as saving leaves it (whole numbers where the file holds whole numbers,
+// NoCostsFrom of 0 or less as -1), the saved file loads without a message,
+// and saving the reloaded model gives the same bytes again. Shared by the
+// fuzz target and the tests, which run it over the fuzz corpus.
+
+#include "model/ProviderData.h"
+#include "model/ProviderFormat.h"
+#include "model/ProviderLoader.h"
+#include "model/ProviderSaver.h"
+#include "support/Cp1252.h"
+#include "support/MsgBox.h"
+#include "support/TextHelpers.h"
+#include "support/TheIniFile.h"
+
+#include <QDate>
+#include <QFile>
+
+namespace SaveRoundTrip {
+
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+inline TProviderData load(int *messages)
+{
+    const TMsgBoxHandler previous = SetMsgBoxHandler([messages](const TMsgBoxRequest &) {
+        ++*messages;
+        return 1;
+    });
+    TTheIniFile ini;
+    TProviderData data;
+    data.FileName = QStringLiteral("UserProv.ini");
+    LoadProviderFile(ini, data);
+    SetMsgBoxHandler(previous);
+    return data;
+}
+
+// The file the writer makes of a model (which it sorts and normalises first);
+// false when a text holds a character Windows-1252 cannot hold.
+inline bool save(TProviderData data, QByteArray &bytes)
+{
+    PrepareForSave(data);
+    QStringList names;
+    for (const auto &p : data.ProviderList())
+        names.append(UnderscoreToSpace(p.Name));
+    return BuildProviderFile(data, names, QDate(2026, 12, 8), bytes);
+}
+
+// Loads `input` as UserProv.ini from the program directory and checks the
+// rule. Returns what broke it, or an empty text.
+inline QString Check(const QByteArray &input)
+{
+    const QString path = ProgramDir() + QStringLiteral("UserProv.ini");
+    if (!writeFile(path, input))
+        return QStringLiteral("cannot write the input");
+    int messages = 0;
+    const TProviderData first = load(&messages);
+    QByteArray saved;
+    if (!save(first, saved)) {
+        // Only a text that Windows-1252 cannot hold may stop the writer.
+        for (const auto &p : first.ProviderList())
+            if (!Cp1252::canEncode(p.Name) || !Cp1252::canEncode(p.Key))
+                return QString();
+        return QStringLiteral("the writer refused a model it loaded");
+    }
+    TProviderData expected = first;
+    for (int i = 0; i < expected.Count(); ++i)
+        ProviderFormat::NormalizeForSave(expected.Options(i));
+
+    if (!writeFile(path, saved))
+        return QStringLiteral("cannot write the saved file");
+    messages = 0;
+    const TProviderData second = load(&messages);
+    if (messages != 0)
+        return QStringLiteral("the saved file loads with %1 messages").arg(messages);
+    if (!second.SameContent(expected))
+        return QStringLiteral("the saved file loads as another model");
+    QByteArray again;
+    if (!save(second, again) || again != saved)
+        return QStringLiteral("a second save gives other bytes");
+    return QString();
+}
+
+} // namespace SaveRoundTrip

@@ -239,6 +239,7 @@ void TProvidersDlg::createControls()
     setTabOrder(CancelBtn, AddProv);
     setTabOrder(AddProv, EditProv);
     setTabOrder(EditProv, DelProv);
+    createTakeOverControls();
     fitToFont();
 }
 
@@ -572,27 +573,38 @@ void DialogToOptions(TNewEditProviderDlg &dlg, TProviderOptions &o)
 
 } // namespace
 
-void TProvidersDlg::AddProvClick()
+bool TProvidersDlg::providerLimitAllows(int added)
 {
     // As many providers as the loader reads back, so that every saved file opens again.
-    if (ProvidersCB->count() >= ProviderFormat::MaxProviderLines) {
-        ShowMsgBox(QStringLiteral("Es kann kein Provider aufgenommen werden, da das Maximum von %1 Providern "
-                                  "damit überschritten würde!")
-                       .arg(ProviderFormat::MaxProviderLines),
-                   QString(), mkError, {btOK});
+    if (ProvidersCB->count() + added <= ProviderFormat::MaxProviderLines)
+        return true;
+    ShowMsgBox(QStringLiteral("Es kann kein Provider aufgenommen werden, da das Maximum von %1 Providern "
+                              "damit überschritten würde!")
+                   .arg(ProviderFormat::MaxProviderLines),
+               QString(), mkError, {btOK});
+    return false;
+}
+
+bool TProvidersDlg::hasProviderNamed(const QString &displayName) const
+{
+    for (int i = 0; i < ProvidersCB->count(); ++i)
+        if (ProvidersCB->itemText(i).compare(displayName, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+void TProvidersDlg::AddProvClick()
+{
+    if (!providerLimitAllows(1))
         return;
-    }
     auto dlg = std::make_unique<TNewEditProviderDlg>(this);
     dlg->FreeHoursRanges.clear();
     if (dlg->exec() != QDialog::Accepted)
         return;
     const QString typed = dlg->ProvNameEdit->text();
-    for (int i = 0; i < ProvidersCB->count(); ++i) {
-        if (ProvidersCB->itemText(i).compare(typed, Qt::CaseInsensitive) == 0) {
-            ShowMsgBox(QStringLiteral("Es existiert bereits ein Provider mit diesem Namen!"), QString(), mkError,
-                       {btOK});
-            return;
-        }
+    if (hasProviderNamed(typed)) {
+        ShowMsgBox(QStringLiteral("Es existiert bereits ein Provider mit diesem Namen!"), QString(), mkError, {btOK});
+        return;
     }
     const QString name = RemoveAmpersand(typed);
     ProvidersCB->addItem(name);

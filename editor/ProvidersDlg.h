@@ -47,6 +47,10 @@ public:
     void AddProvClick();
     void EditProvClick();
     void DelProvClick();
+    // Copies providers chosen from the main file into this file under fresh
+    // keys; offered only when the window is not opened on the main file.
+    void TakeOverProvClick();
+    bool TakeOverOffered() const;
     void AddEntry1BtnClick();
     void EditEntry1BtnClick();
     void DeleteEntry1BtnClick();
@@ -62,6 +66,7 @@ public:
     TMySpeedButton *AddProv;
     TMySpeedButton *EditProv;
     TMySpeedButton *DelProv;
+    TMySpeedButton *TakeOverProv;
     QLabel *Label4;
     QLabel *FreeHours;
     QLabel *Label5;
@@ -85,6 +90,8 @@ public:
     QPushButton *CancelBtn;
     QMenu *PopupMenuStrGrid1;
     QMenu *PopupMenuStrGrid2;
+    // The provider area's menu (the provider list and its buttons).
+    QMenu *PopupMenuProvider;
 
 signals:
     // A save put a new provider file in place.
@@ -106,6 +113,12 @@ private:
     void fillGrid(TStringGrid *grid, const TTariffEntryList &entries);
     void gridKeyUp(TStringGrid *grid, int key);
     void notYetAvailable();
+    void createTakeOverControls();
+    // The rules of the provider commands: the number of providers the file
+    // may hold (shows the limit's message when `added` more would pass it)
+    // and names that differ in letter case only count as the same.
+    bool providerLimitAllows(int added);
+    bool hasProviderNamed(const QString &displayName) const;
 
     TTheIniFile &m_iniFile;
     bool m_closing = false;

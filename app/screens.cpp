@@ -1,12 +1,15 @@
 // tarifscreens DIR: renders every window of the program to PNG files in DIR
-// (start window, editor on the sample user file, wait window, a message box,
-// the help window), so that the screens can be looked at without a display.
+// (start window, editor on the sample user file, the take-over dialog on the
+// sample main file next to it, wait window, a message box, the help window),
+// so that the screens can be looked at without a display.
 // The scale comes from QT_SCALE_FACTOR; the file names carry it.
 
 #include "app/MainWindow.h"
 #include "controls/ContextHelp.h"
 #include "controls/HelpWindow.h"
+#include "dialogs/TakeOverProvDlg.h"
 #include "editor/ProvidersDlg.h"
+#include "model/ProviderLoader.h"
 #include "support/MsgBoxDialog.h"
 #include "support/TextHelpers.h"
 #include "support/WaitForm.h"
@@ -15,6 +18,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QLabel>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -51,6 +57,8 @@ int main(int argc, char *argv[])
     QDir().mkpath(out);
     QTemporaryDir programDir;
     QFile::copy(sample, programDir.filePath(QStringLiteral("UserProv.ini")));
+    QFile::copy(QFileInfo(sample).dir().filePath(QStringLiteral("Provider.ini")),
+                programDir.filePath(QStringLiteral("Provider.ini")));
     SetProgramDirOverride(programDir.path());
     SetMsgBoxHandler([](const TMsgBoxRequest &) { return 1; });
 
@@ -66,6 +74,23 @@ int main(int argc, char *argv[])
             editor.ProvidersCBChange();
             ok &= save(&editor, out, QStringLiteral("editor-provider2"));
         }
+    }
+
+    {
+        TTheIniFile mainIni;
+        mainIni.SetReadOnly(true);
+        TProviderData mainFile;
+        mainFile.FileName = QStringLiteral("Provider.ini");
+        int faulty = 0;
+        LoadProviderFile(mainIni, mainFile, &faulty);
+        TTakeOverProvDlg takeOver(&main, mainFile, faulty);
+        if (takeOver.ProvidersLB->count() > 2)
+            takeOver.ProvidersLB->item(2)->setSelected(true);
+        ok &= save(&takeOver, out, QStringLiteral("takeover"));
+        takeOver.FilterEdit->setText(QStringLiteral("s"));
+        ok &= save(&takeOver, out, QStringLiteral("takeover-filter"));
+        TTakeOverProvDlg faults(&main, mainFile, 3);
+        ok &= save(&faults, out, QStringLiteral("takeover-faulty"));
     }
 
     TWaitForm wait(&main);

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Renders every window of the program to PNG at 100% and 200% scaling:
+# Renders every window of the program to PNG at 100% and 200% scaling (the
+# take-over dialog lists samples/Provider.ini, which lies next to the user file):
 #   bash scripts/render-screens.sh OUTPUT_FOLDER
 set -euo pipefail
 out=${1:?usage: render-screens.sh OUTPUT_FOLDER}

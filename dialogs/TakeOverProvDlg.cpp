@@ -166,6 +166,9 @@ void TTakeOverProvDlg::FilterEditChange()
             firstShown = i;
         chosenShown = chosenShown || (shown && item->isSelected());
     }
+    // Lay the rows out now, so that the provider chosen next is repainted
+    // where it is shown and not where it was.
+    ProvidersLB->doItemsLayout();
     const int current = ProvidersLB->currentRow();
     if (!chosenShown && firstShown >= 0)
         ProvidersLB->setCurrentRow(firstShown, QItemSelectionModel::ClearAndSelect);

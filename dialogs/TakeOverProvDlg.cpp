@@ -63,8 +63,8 @@ TTakeOverProvDlg::TTakeOverProvDlg(QWidget *owner, const TProviderData &mainFile
     , m_main(mainFile)
 {
     setWindowTitle(QStringLiteral("Provider aus Hauptproviderdatei übernehmen"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+        | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
     SetHelpContext(this, WindowHelpContext);
     QFont f = font();
     f.setPixelSize(11);
@@ -92,9 +92,9 @@ TTakeOverProvDlg::TTakeOverProvDlg(QWidget *owner, const TProviderData &mainFile
     SelectionLabel = label(this, QString(), 320);
     FaultsLabel = label(this, QString(), 338);
     FaultsLabel->setText(faultyLines == 1
-                             ? QStringLiteral("1 fehlerhafte Zeile der Hauptproviderdatei wurde übergangen.")
-                             : QStringLiteral("%1 fehlerhafte Zeilen der Hauptproviderdatei wurden übergangen.")
-                                   .arg(faultyLines));
+            ? QStringLiteral("1 fehlerhafte Zeile der Hauptproviderdatei wurde übergangen.")
+            : QStringLiteral("%1 fehlerhafte Zeilen der Hauptproviderdatei wurden übergangen.")
+                  .arg(faultyLines));
     FaultsLabel->setVisible(faultyLines > 0);
 
     ApplyBtn = button(this, QStringLiteral("Übernehmen"), 16, 51004312);
@@ -132,10 +132,10 @@ TTakeOverProvDlg::~TTakeOverProvDlg() = default;
 QString TTakeOverProvDlg::ProviderSummary(const TProviderData &data, int i)
 {
     return counted(data.Entries(i, TDayClass::Weekday).size(), QStringLiteral("Werktag-Eintrag"),
-                   QStringLiteral("Werktag-Einträge"))
+               QStringLiteral("Werktag-Einträge"))
         + QStringLiteral(", ")
-        + counted(data.Entries(i, TDayClass::Weekend).size(), QStringLiteral("Sa/So/Feiertag-Eintrag"),
-                  QStringLiteral("Sa/So/Feiertag-Einträge"))
+        + counted(data.Entries(i, TDayClass::Weekend).size(),
+            QStringLiteral("Sa/So/Feiertag-Eintrag"), QStringLiteral("Sa/So/Feiertag-Einträge"))
         + QStringLiteral(", Grundbetrag ") + MoneyToText(data.Options(i).BaseAmount / 100.0);
 }
 
@@ -190,7 +190,8 @@ void TTakeOverProvDlg::ProvidersLBChange()
     const int total = ProvidersLB->count();
     SelectionLabel->setText(QStringLiteral("%1 von %2 ausgewählt")
                                 .arg(chosen)
-                                .arg(total == 1 ? QStringLiteral("1 Provider") : QStringLiteral("%1 Providern").arg(total)));
+                                .arg(total == 1 ? QStringLiteral("1 Provider")
+                                                : QStringLiteral("%1 Providern").arg(total)));
     ApplyBtn->setEnabled(chosen > 0);
 }
 

@@ -50,8 +50,9 @@ void TProvidersDlg::createTakeOverControls()
     connect(TakeOverProv, &QToolButton::clicked, this, [this] { TakeOverProvClick(); });
 
     PopupMenuProvider = new QMenu(this);
-    QAction *item = PopupMenuProvider->addAction(QStringLiteral("Aus &Hauptproviderdatei übernehmen…\tStrg+H"),
-                                                 this, [this] { TakeOverProvClick(); });
+    QAction *item = PopupMenuProvider->addAction(
+        QStringLiteral("Aus &Hauptproviderdatei übernehmen…\tStrg+H"), this,
+        [this] { TakeOverProvClick(); });
     SetHelpContext(item, TakeOverHelpContext);
 
     if (!TakeOverOffered()) {
@@ -66,13 +67,14 @@ void TProvidersDlg::createTakeOverControls()
     for (QWidget *area : {static_cast<QWidget *>(ProvidersCB), static_cast<QWidget *>(Panel1)}) {
         area->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(area, &QWidget::customContextMenuRequested, PopupMenuProvider,
-                [this, area](const QPoint &pos) { PopupMenuProvider->popup(area->mapToGlobal(pos)); });
+            [this, area](const QPoint &pos) { PopupMenuProvider->popup(area->mapToGlobal(pos)); });
     }
     auto *shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
     connect(shortcut, &QShortcut::activated, this, [this] { TakeOverProvClick(); });
     // In the provider list, which takes no other keys, the menu key and
     // Shift+F10 open the menu below it.
-    for (const QKeySequence &keys : {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+    for (const QKeySequence &keys :
+        {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
         auto *menuKey = new QShortcut(keys, ProvidersCB);
         menuKey->setContext(Qt::WidgetShortcut);
         connect(menuKey, &QShortcut::activated, this, [this] {
@@ -105,8 +107,9 @@ void TProvidersDlg::TakeOverProvClick()
         QApplication::restoreOverrideCursor();
     }
     if (!loaded) {
-        ShowMsgBox(QStringLiteral("Die Hauptproviderdatei Provider.ini konnte nicht gelesen werden."), QString(),
-                   mkError, {btOK});
+        ShowMsgBox(
+            QStringLiteral("Die Hauptproviderdatei Provider.ini konnte nicht gelesen werden."),
+            QString(), mkError, {btOK});
         return;
     }
 
@@ -125,7 +128,7 @@ void TProvidersDlg::TakeOverProvClick()
         const QString name = UnderscoreToSpace(mainFile.Provider(i).Name);
         const bool known = hasProviderNamed(name)
             || std::any_of(takenNames.begin(), takenNames.end(),
-                           [&](const QString &t) { return t.compare(name, Qt::CaseInsensitive) == 0; });
+                [&](const QString &t) { return t.compare(name, Qt::CaseInsensitive) == 0; });
         if (known) {
             skipped.append(name);
         } else {
@@ -141,7 +144,7 @@ void TProvidersDlg::TakeOverProvClick()
         const int i = taken[n];
         ProvidersCB->addItem(takenNames[n]);
         Data.AppendProvider(NewProviderKey(takenNames[n], Data.ProviderList()), mainFile.Options(i),
-                            mainFile.Entries(i, TDayClass::Weekday), mainFile.Entries(i, TDayClass::Weekend));
+            mainFile.Entries(i, TDayClass::Weekday), mainFile.Entries(i, TDayClass::Weekend));
     }
     if (!taken.isEmpty()) {
         Data.Modified = true;
@@ -149,8 +152,10 @@ void TProvidersDlg::TakeOverProvClick()
         ProvidersCBChange();
     }
     if (!skipped.isEmpty())
-        ShowMsgBox(QStringLiteral("Folgende Provider wurden nicht übernommen, da es bereits einen Provider mit "
-                                  "diesem Namen gibt:\r")
-                       + skipped.join(u'\r'),
-                   QString(), mkError, {btOK});
+        ShowMsgBox(
+            QStringLiteral(
+                "Folgende Provider wurden nicht übernommen, da es bereits einen Provider mit "
+                "diesem Namen gibt:\r")
+                + skipped.join(u'\r'),
+            QString(), mkError, {btOK});
 }

@@ -194,11 +194,25 @@ TNewEditProviderDlg::TNewEditProviderDlg(QWidget *owner)
         if (qobject_cast<QPushButton *>(order[i]) == nullptr)
             order[i]->installEventFilter(this);
     }
-    setFixedSize(ClientWidth, ClientHeight);
+    fitToFont();
     FormCreate();
 }
 
 TNewEditProviderDlg::~TNewEditProviderDlg() = default;
+
+// Keeps the layout's sizes, widening the window only where the platform's
+// font needs more room for a check box text than the original one.
+void TNewEditProviderDlg::fitToFont()
+{
+    int extra = 0;
+    for (QCheckBox *c : {ISDNDoubleCostsChkBox, FreeHoursPerDayChkBox, ChkBox2431, TimingChkBox})
+        extra = std::max(extra, c->sizeHint().width() - c->width());
+    for (QWidget *w : std::initializer_list<QWidget *>{Bevel1, ProvNameEdit, ISDNDoubleCostsChkBox,
+                                                       FreeHoursPerDayChkBox, ChkBox2431, TimingChkBox})
+        w->resize(w->width() + extra, w->height());
+    FreeHoursRangeBtn->move(FreeHoursRangeBtn->x() + extra, FreeHoursRangeBtn->y());
+    setFixedSize(ClientWidth + extra, ClientHeight);
+}
 
 QString TNewEditProviderDlg::FreeHoursText(std::int32_t seconds)
 {

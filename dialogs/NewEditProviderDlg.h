@@ -88,4 +88,5 @@ protected:
 
 private:
     void dropUnwantedNameChars();
+    void fitToFont();
 };

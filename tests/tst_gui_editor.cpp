@@ -180,13 +180,14 @@ void TestEditor::layoutAndTexts()
                                      QStringLiteral("Lö&schen"), QStringLiteral("Hin&zufügen..."),
                                      QStringLiteral("Än&dern..."), QStringLiteral("Lö&schen...")}));
     QCOMPARE(HelpContext(dlg.PopupMenuStrGrid2->actions()[2]), 510072);
-    // Tab order: provider list, weekend grid, weekday grid, Speichern, Abbrechen.
+    // Tab order: provider list, weekend grid, weekday grid, Speichern, Abbrechen, provider buttons.
     dlg.show();
     dlg.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&dlg));
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg.ProvidersCB));
     for (QWidget *next : std::initializer_list<QWidget *> {dlg.ProvStrGrid2, dlg.ProvStrGrid1, dlg.SaveBtn,
-                                                           dlg.CancelBtn, dlg.ProvidersCB}) {
+                                                           dlg.CancelBtn, dlg.AddProv, dlg.EditProv, dlg.DelProv,
+                                                           dlg.ProvidersCB}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
     }

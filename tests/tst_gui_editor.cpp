@@ -303,9 +303,31 @@ void TestEditor::gridKeysStartCommands()
     QTest::keyClick(dlg.ProvStrGrid1, Qt::Key_A);
     QTest::keyClick(dlg.ProvStrGrid1, Qt::Key_Down);
     QVERIFY(msgs.Messages().isEmpty());
+    // Insert opens the add dialog of its grid's day class, Delete asks about
+    // the selected row of its grid; each key starts its command once, on release.
+    QStringList titles;
+    QTimer answer;
+    answer.setInterval(5);
+    QObject::connect(&answer, &QTimer::timeout, [&titles] {
+        if (auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget()); modal && modal->isVisible()) {
+            titles.append(modal->windowTitle());
+            modal->reject();
+        }
+    });
+    answer.start();
     QTest::keyClick(dlg.ProvStrGrid1, Qt::Key_Insert);
+    QTest::keyClick(dlg.ProvStrGrid2, Qt::Key_Insert);
+    QCOMPARE(titles, (QStringList {QStringLiteral("Neuen Eintrag (Werktag) hinzufügen"),
+                                   QStringLiteral("Neuen Eintrag (Sa/So/Feiertag) hinzufügen")}));
+    msgs.Answer(idNo);
+    msgs.Answer(idNo);
+    QTest::keyClick(dlg.ProvStrGrid1, Qt::Key_Delete);
     QTest::keyClick(dlg.ProvStrGrid2, Qt::Key_Delete, Qt::ShiftModifier);
-    QCOMPARE(msgs.Messages().size(), 2); // each key starts its grid's command once, on release
+    QCOMPARE(msgs.Messages().size(), 2);
+    QCOMPARE(msgs.Messages()[0].Caption, QStringLiteral("Löschen eines Eintrags (Beispiel Tarif, Werktag, Eintrag 2)"));
+    QCOMPARE(msgs.Messages()[1].Caption,
+             QStringLiteral("Löschen eines Eintrags (Beispiel Tarif, Sa./So./Feiertag, Eintrag 1)"));
+    QVERIFY(!dlg.Modified());
     QTest::keyClick(dlg.ProvStrGrid1, Qt::Key_F1);
     QCOMPARE(m_help, QList<int> {510020});
 }

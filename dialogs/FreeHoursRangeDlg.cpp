@@ -232,6 +232,8 @@ void TFreeHoursRangeDlg::sortList()
         return collator.compare(a->text(0), b->text(0)) < 0;
     });
     LV->addTopLevelItems(items);
+    // Only a row the user chose is selected.
+    LV->selectionModel()->clear();
     if (current != nullptr)
         LV->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
     if (selected != nullptr)
@@ -305,5 +307,7 @@ void TFreeHoursRangeDlg::DeleteEntryBtnClick()
     if (item == nullptr)
         return;
     delete item;
+    // No row is selected afterwards; the view would select the next one.
+    LV->clearSelection();
     LVChange();
 }

@@ -1,3 +1,4 @@
+#include "GuiTestSupport.h"
 #include "TestSupport.h"
 
 #include "app/MainWindow.h"
@@ -16,6 +17,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -24,50 +26,6 @@
 namespace {
 
 const QString User = QStringLiteral("UserProv.ini");
-
-// Runs action on the next modal dialog of type T once it shows. The timer
-// is returned for tests that expect no dialog.
-template<typename T>
-QTimer *onModal(std::function<void(T *)> action)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        auto *dlg = qobject_cast<T *>(QApplication::activeModalWidget());
-        if (dlg == nullptr || !dlg->isVisible())
-            return;
-        // Typing and Tab need the focus, which only an active window has.
-        if (!dlg->isActiveWindow()) {
-            dlg->activateWindow();
-            return;
-        }
-        timer->stop();
-        timer->deleteLater();
-        action(dlg);
-    });
-    timer->start();
-    return timer;
-}
-
-void typeText(QWidget *w, const QString &text)
-{
-    for (QChar c : text) {
-        if (c.unicode() < 128)
-            QTest::keyClick(w, char(c.unicode()));
-        else
-            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
-
-// Gives the field the focus, types into it and leaves it with Tab.
-void enter(QWidget *field, const QString &text)
-{
-    field->setFocus(Qt::TabFocusReason);
-    if (auto *edit = qobject_cast<QLineEdit *>(field))
-        edit->selectAll();
-    typeText(field, text);
-    QTest::keyClick(field, Qt::Key_Tab);
-}
 
 QByteArray fiveProviders()
 {
@@ -110,8 +68,8 @@ struct Editor
     // Adds a provider through the dialog, typing only its name.
     void Add(const QString &name)
     {
-        onModal<TNewEditProviderDlg>([name](TNewEditProviderDlg *d) {
-            enter(d->ProvNameEdit, name);
+        OnModal<TNewEditProviderDlg>([name](TNewEditProviderDlg *d) {
+            EnterField(d->ProvNameEdit, name);
             QTest::mouseClick(d->ApplyBtn, Qt::LeftButton);
         });
         dlg->AddProvClick();
@@ -198,9 +156,9 @@ void TestProviders::cancelChangesNothing()
     Editor e(fiveProviders());
     const TProviderData before = e.dlg->Data;
     for (auto command : {&TProvidersDlg::AddProvClick, &TProvidersDlg::EditProvClick}) {
-        onModal<TNewEditProviderDlg>([](TNewEditProviderDlg *d) {
-            enter(d->ProvNameEdit, QStringLiteral("Neu"));
-            enter(d->BaseValueEdit, QStringLiteral("7"));
+        OnModal<TNewEditProviderDlg>([](TNewEditProviderDlg *d) {
+            EnterField(d->ProvNameEdit, QStringLiteral("Neu"));
+            EnterField(d->BaseValueEdit, QStringLiteral("7"));
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); // closes the dialog
         });
         (e.dlg.get()->*command)();
@@ -247,14 +205,14 @@ void TestProviders::optionsRoundTrip()
     QFETCH(QList<double>, stored);
     Editor e(file);
     QStringList seen;
-    onModal<TNewEditProviderDlg>([&](TNewEditProviderDlg *d) {
+    OnModal<TNewEditProviderDlg>([&](TNewEditProviderDlg *d) {
         seen = QStringList{d->BaseValueEdit->text(), d->NoCostValueEdit->text(),
                            d->TimingChkBox->isChecked() ? "checked" : "unchecked", d->CalcTaktEdit->text(),
                            d->FirstSecondEdit->text(), d->FreeHoursEdit->Text()};
         QCOMPARE(d->windowTitle(), QStringLiteral("Optionen des Providers ändern"));
         QCOMPARE(d->CalcTaktEdit->isEnabled(), !d->TimingChkBox->isChecked());
         if (!baseTyped.isEmpty())
-            enter(d->BaseValueEdit, baseTyped);
+            EnterField(d->BaseValueEdit, baseTyped);
         QTest::mouseClick(d->ApplyBtn, Qt::LeftButton);
     });
     e.dlg->EditProvClick();
@@ -270,11 +228,11 @@ void TestProviders::renameKeepsKeyAndOptions()
     Editor e(fiveProviders());
     const TProviderData before = e.dlg->Data;
     e.dlg->ProvidersCB->setCurrentIndex(3);
-    onModal<TNewEditProviderDlg>([](TNewEditProviderDlg *d) {
+    OnModal<TNewEditProviderDlg>([](TNewEditProviderDlg *d) {
         QCOMPARE(d->ProvNameEdit->text(), QStringLiteral("Dora"));
         QVERIFY(d->ApplyBtn->isEnabled());
         // The name of another provider is accepted when editing.
-        enter(d->ProvNameEdit, QStringLiteral("Anna"));
+        EnterField(d->ProvNameEdit, QStringLiteral("Anna"));
         QTest::mouseClick(d->ApplyBtn, Qt::LeftButton);
     });
     e.dlg->EditProvClick();
@@ -329,9 +287,9 @@ void TestProviders::deleteRefusalsAndQuestion()
              QStringList{QStringLiteral("Sie können keinen Provider löschen. Es existiert keiner.")});
     QCOMPARE(e.msgs.Messages()[0].Kind, mkError);
     // Editing without a provider adds one.
-    onModal<TNewEditProviderDlg>([](TNewEditProviderDlg *d) {
+    OnModal<TNewEditProviderDlg>([](TNewEditProviderDlg *d) {
         QCOMPARE(d->windowTitle(), QStringLiteral("Neuen Provider hinzufügen"));
-        enter(d->ProvNameEdit, QStringLiteral("Neu"));
+        EnterField(d->ProvNameEdit, QStringLiteral("Neu"));
         QTest::mouseClick(d->ApplyBtn, Qt::LeftButton);
     });
     e.dlg->EditProvClick();
@@ -346,16 +304,17 @@ void TestProviders::providerLimitRefusedBeforeDialog()
         e.dlg->ProvidersCB->addItem(QStringLiteral("P%1").arg(i));
     }
     bool opened = false;
-    std::unique_ptr<QTimer> watch(onModal<TNewEditProviderDlg>([&opened](TNewEditProviderDlg *d) {
+    QPointer<QTimer> watch = OnModal<TNewEditProviderDlg>([&opened](TNewEditProviderDlg *d) {
         opened = true;
         d->reject();
-    }));
+    });
     e.dlg->AddProvClick();
     QCOMPARE(e.msgs.Texts(), QStringList{QStringLiteral("Es kann kein Provider aufgenommen werden, da das "
                                                         "Maximum von 1025 Providern damit überschritten würde!")});
     QCOMPARE(e.dlg->Data.Count(), ProviderFormat::MaxProviderLines);
     QTest::qWait(20);
     QVERIFY(!opened);
+    delete watch.data();
     // Deleting still works.
     e.msgs.Answer(idYes);
     e.dlg->DelProvClick();
@@ -422,9 +381,9 @@ void TestProviders::nameFieldFiltersAndTrims()
     d.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&d));
     d.ProvNameEdit->setFocus();
-    typeText(d.ProvNameEdit, QStringLiteral("   "));
+    TypeText(d.ProvNameEdit, QStringLiteral("   "));
     QVERIFY(!d.ApplyBtn->isEnabled());
-    typeText(d.ProvNameEdit, QStringLiteral("T;e,l&eΩ Ü€"));
+    TypeText(d.ProvNameEdit, QStringLiteral("T;e,l&eΩ Ü€"));
     QCOMPARE(d.ProvNameEdit->text(), QStringLiteral("   Tele Ü€"));
     QVERIFY(d.ApplyBtn->isEnabled());
     // Pasted text loses the same characters; the cursor stays after the paste.
@@ -433,7 +392,7 @@ void TestProviders::nameFieldFiltersAndTrims()
     QTest::keyClick(d.ProvNameEdit, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(d.ProvNameEdit->text(), QStringLiteral("   Tele Ü€Plus"));
     QCOMPARE(d.ProvNameEdit->cursorPosition(), d.ProvNameEdit->text().size());
-    typeText(d.ProvNameEdit, QStringLiteral("  "));
+    TypeText(d.ProvNameEdit, QStringLiteral("  "));
     QTest::keyClick(d.ProvNameEdit, Qt::Key_Tab);
     QCOMPARE(d.ProvNameEdit->text(), QStringLiteral("Tele Ü€Plus"));
     QCOMPARE(QApplication::focusWidget(), d.FreeHoursEdit);
@@ -469,7 +428,7 @@ void TestProviders::freeHoursNormalisedOnExit()
     QVERIFY(QTest::qWaitForWindowActive(&d));
     d.FreeHoursEdit->setFocus();
     d.FreeHoursEdit->home(false);
-    typeText(d.FreeHoursEdit, QString(typed).remove(u':'));
+    TypeText(d.FreeHoursEdit, QString(typed).remove(u':'));
     QCOMPARE(d.FreeHoursEdit->Text(), typed);
     QTest::keyClick(d.FreeHoursEdit, Qt::Key_Tab);
     QCOMPARE(d.FreeHoursEdit->Text(), shown);
@@ -542,7 +501,7 @@ void TestProviders::freeHoursRangesEditedAsCopy()
     const TFreeHoursRange early{0b10000010, 6 * 3600, 7 * 3600 + 59 * 60, 1.5};
     d.FreeHoursRanges = {late, early};
     auto run = [&d](std::function<void(TFreeHoursRangeDlg *)> action) {
-        onModal<TFreeHoursRangeDlg>(action);
+        OnModal<TFreeHoursRangeDlg>(action);
         QTest::mouseClick(d.FreeHoursRangeBtn, Qt::LeftButton);
     };
     // The list shows the ranges sorted; Cancel keeps the old ones even after a delete.

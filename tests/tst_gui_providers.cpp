@@ -7,6 +7,8 @@
 #include "controls/MySpeedButton.h"
 #include "controls/StringGrid.h"
 #include "dialogs/FreeHoursRangeDlg.h"
+#include "dialogs/FreeHoursRangeEditDlg.h"
+#include "dialogs/NewEditProvEntryDlg.h"
 #include "dialogs/NewEditProviderDlg.h"
 #include "editor/ProvidersDlg.h"
 #include "model/ProviderFormat.h"
@@ -93,6 +95,7 @@ private slots:
     void deleteRefusalsAndQuestion();
     void providerLimitRefusedBeforeDialog();
     void keyboardReachesProviderButtons();
+    void addedProviderSavedAndReloaded();
 
     void dialogLayoutAndLabels();
     void nameFieldFiltersAndTrims();
@@ -339,6 +342,97 @@ void TestProviders::keyboardReachesProviderButtons()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), e.dlg->ProvidersCB);
     e.dlg->hide();
+}
+
+// A provider with every option, free hours, two ranges and a weekday and a
+// weekend entry, all typed into the dialogs; saved and read again.
+void TestProviders::addedProviderSavedAndReloaded()
+{
+    Editor e(CrLf({"[PROVIDER]", "P0=Anna,ANNA0001", "[ANNA0001WERKTAG]", "ANNA00010=00:00-23:59/60/0.01"}));
+    auto addRange = [](const QString &from, const QString &to, const QString &takt, QList<int> daysUp) {
+        OnModal<TFreeHoursRangeEditDlg>([=](TFreeHoursRangeEditDlg *r) {
+            EnterField(r->EntryTimeFrom, from);
+            EnterField(r->EntryTimeTo, to);
+            EnterField(r->Takt, takt);
+            for (int day : daysUp)
+                QTest::mouseClick(r->DayButtons()[day - 1], Qt::LeftButton);
+            QTest::mouseClick(r->ApplyBtn, Qt::LeftButton);
+        });
+    };
+    OnModal<TNewEditProviderDlg>([&](TNewEditProviderDlg *d) {
+        EnterField(d->ProvNameEdit, QStringLiteral("Tele Plus"));
+        EnterField(d->FreeHoursEdit, QStringLiteral("  050000"));
+        EnterField(d->BaseValueEdit, QStringLiteral("4,95"));
+        EnterField(d->NoCostValueEdit, QStringLiteral("25"));
+        EnterField(d->CostsPerDay, QStringLiteral("0,5"));
+        EnterField(d->BaseConnectPriceEdit, QStringLiteral("0,0123"));
+        EnterField(d->FreeHourCostEdit, QStringLiteral("0,01"));
+        for (QCheckBox *c : {d->ISDNDoubleCostsChkBox, d->FreeHoursPerDayChkBox, d->ChkBox2431, d->TimingChkBox})
+            QTest::mouseClick(c, Qt::LeftButton);
+        EnterField(d->CalcTaktEdit, QStringLiteral("60"));
+        EnterField(d->FirstSecondEdit, QStringLiteral("30"));
+        OnModal<TFreeHoursRangeDlg>([&](TFreeHoursRangeDlg *v) {
+            QTest::mouseClick(v->FreeHoursForAllChkBox, Qt::LeftButton);
+            addRange(QStringLiteral("1800"), QStringLiteral("0000"), QStringLiteral("60"), {1, 7});
+            QTest::mouseClick(v->AddEntryBtn, Qt::LeftButton);
+            addRange(QStringLiteral("0600"), QStringLiteral("0800"), QStringLiteral("1,5"), {2, 3, 4, 5, 6});
+            QTest::mouseClick(v->AddEntryBtn, Qt::LeftButton);
+            QTest::mouseClick(v->OKBtn, Qt::LeftButton);
+        });
+        QTest::mouseClick(d->FreeHoursRangeBtn, Qt::LeftButton);
+        QTest::mouseClick(d->ApplyBtn, Qt::LeftButton);
+    });
+    e.dlg->AddProvClick();
+    QCOMPARE(e.dlg->FreeHours->text(), QStringLiteral("05:00:00 Stunde(n)"));
+    QCOMPARE(e.dlg->Grundbetrag->text(), QStringLiteral("4,95 €"));
+    for (auto [command, fee] : {std::pair{&TProvidersDlg::AddEntry1BtnClick, "0,039"},
+                                std::pair{&TProvidersDlg::AddEntry2BtnClick, "0,02"}}) {
+        OnModal<TNewEditProvEntryDlg>([fee](TNewEditProvEntryDlg *d) {
+            EnterField(d->EntryTimeFrom, QStringLiteral("0800"));
+            EnterField(d->EntryTimeTo, QStringLiteral("1800"));
+            EnterField(d->CurrencyEdit, QString::fromLatin1(fee));
+            QTest::mouseClick(d->ApplyBtn, Qt::LeftButton);
+        });
+        (e.dlg.get()->*command)();
+    }
+    e.msgs.Answer(idYes);
+    e.dlg->SaveBtnClick();
+    QVERIFY2(e.msgs.Messages().size() == 1, qPrintable(e.msgs.Texts().join(u'|')));
+
+    QByteArray expected;
+    for (const QString &t : ProviderFormat::HeaderTexts(User))
+        expected += (QStringLiteral("; ") + t).toLatin1() + "\r\n";
+    expected += "[COMMON]\r\n";
+    for (const auto &[k, v] : ProviderFormat::CommonValues(User, QDate::currentDate()))
+        expected += (k + u'=' + v).toLatin1() + "\r\n";
+    expected += CrLf({"[PROVIDER]", "P0=Anna,ANNA0001", "P1=Tele_Plus,TELE0001",
+                      "[ANNA0001WERKTAG]", "ANNA00010=00:00-23:59/60.0000/0.0100",
+                      "[TELE0001WERKTAG]", "TELE00010=08:00-17:59/60.0000/0.0390",
+                      "[TELE0001SASO]", "TELE00010=08:00-17:59/60.0000/0.0200",
+                      "[TIMING]", "ANNA0001=-1.0000", "TELE0001=60.0000",
+                      "[MinConnectTime]", "ANNA0001=-1.0000", "TELE0001=30.0000",
+                      "[FREISTUNDEN]", "ANNA0001=0", "TELE0001=18000",
+                      "[TELE0001FREEHOURSRANGE]", "TELE00010=17|06:00-07:59/1.5000/",
+                      "TELE00011=23456|18:00-23:59/60.0000/",
+                      "[OPTIONS]", "ANNA0001=YES", "TELE0001=NO",
+                      "[FreeHoursCosts]", "TELE0001=1.0000",
+                      "[GRUNDBETRAG]", "ANNA0001=0", "TELE0001=495",
+                      "[BASECONNECTPRICE]", "ANNA0001=0.0000", "TELE0001=1.2300",
+                      "[FreeHoursPerDay]", "TELE0001=YES", "[ISDNDoubleCosts]", "TELE0001=YES",
+                      "[NOCOSTS]", "ANNA0001=-1", "TELE0001=2500", "[COSTSPERDAY]", "TELE0001=50"});
+    const QList<QByteArray> saved = e.dir.Read(User).split('\n');
+    const QList<QByteArray> lines = expected.split('\n');
+    for (qsizetype i = 0; i < std::max(saved.size(), lines.size()); ++i)
+        QCOMPARE(saved.value(i), lines.value(i));
+
+    // Read again: the same names, keys, options and entries.
+    TMain main;
+    TProvidersDlg reloaded(&main, User);
+    QCOMPARE(reloaded.ProvidersCB->itemText(1), QStringLiteral("Tele Plus"));
+    QCOMPARE(reloaded.Data.Provider(1).Key, QStringLiteral("TELE0001"));
+    QCOMPARE(reloaded.Data.OptionsList(), e.dlg->Data.OptionsList());
+    QCOMPARE(reloaded.Data.WeekdayLists(), e.dlg->Data.WeekdayLists());
+    QCOMPARE(reloaded.Data.WeekendLists(), e.dlg->Data.WeekendLists());
 }
 
 void TestProviders::dialogLayoutAndLabels()

@@ -118,12 +118,17 @@ void TMaskEdit::SetText(const QString &text)
         m_original = Text();
 }
 
+void ReturnFocus(QWidget *field)
+{
+    QWidget *target = QApplication::focusWidget();
+    if (target && target != field && QApplication::mouseButtons() != Qt::NoButton)
+        new PendingClickDropper(target);
+    field->setFocus(Qt::OtherFocusReason);
+}
+
 void TMaskEdit::ReturnFocus()
 {
-    if (m_leaving && m_leaveReason == Qt::MouseFocusReason && QApplication::focusWidget()
-        && QApplication::focusWidget() != this)
-        new PendingClickDropper(QApplication::focusWidget());
-    setFocus(Qt::OtherFocusReason);
+    ::ReturnFocus(this);
 }
 
 void TMaskEdit::keyPressEvent(QKeyEvent *event)
@@ -190,7 +195,6 @@ void TMaskEdit::focusOutEvent(QFocusEvent *event)
         return;
 
     m_leaving = true;
-    m_leaveReason = reason;
     if (m_modified && !hasAcceptableInput()) {
         ReturnFocus();
         m_leaving = false;

@@ -55,9 +55,7 @@ public:
     // Whether the user changed the text since the field got the focus.
     bool Modified() const { return m_modified; }
 
-    // Puts the focus back into the field. Called from an OnExit handler it
-    // cancels the move of the focus; the mouse click that started the move is
-    // then dropped as well.
+    // Puts the focus back into the field (see ReturnFocus below).
     void ReturnFocus();
 
     // The mask message.
@@ -76,13 +74,17 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
-    void dropPendingClick(QWidget *target);
-
     QString m_editMask;
     QChar m_blank = u' ';
     QString m_original; // the text when the field got the focus
     bool m_entered = false; // has the focus and was not left since
     bool m_modified = false; // changed by the user since it got the focus
     bool m_leaving = false; // inside the exit handling
-    Qt::FocusReason m_leaveReason = Qt::OtherFocusReason;
 };
+
+// Puts the focus back into field. Called while the field is being left (from
+// its exit handler, before any message), it cancels the move of the focus:
+// the control the focus was going to is not entered, and when a mouse press
+// moved the focus, that press is dropped, so a refused exit never also
+// clicks the button that was clicked.
+void ReturnFocus(QWidget *field);

@@ -1,5 +1,6 @@
 #include "FreeHoursRangeDlg.h"
 
+#include "DialogLayout.h"
 #include "FreeHoursRangeEditDlg.h"
 #include "controls/ContextHelp.h"
 #include "controls/CurrencyEdit.h"
@@ -14,6 +15,7 @@
 #include <QEvent>
 #include <QFrame>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
@@ -89,9 +91,7 @@ TFreeHoursRangeDlg::TFreeHoursRangeDlg(QWidget *owner)
     setWindowTitle(QStringLiteral("Gültigkeit der Freistunden"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
-    QFont f = font();
-    f.setPixelSize(11);
-    setFont(f);
+    SetDialogFont(this);
 
     Bevel1 = new QFrame(this);
     Bevel1->setFrameShape(QFrame::Box);
@@ -170,6 +170,13 @@ TFreeHoursRangeDlg::TFreeHoursRangeDlg(QWidget *owner)
     setTabOrder(DeleteEntryBtn, OKBtn);
     setTabOrder(OKBtn, CancelBtn);
     setFixedSize(ClientWidth, ClientHeight);
+    CentreOnScreen(this);
+}
+
+void TFreeHoursRangeDlg::keyPressEvent(QKeyEvent *event)
+{
+    if (!ClickFocusedButtonOnEnter(this, event))
+        QDialog::keyPressEvent(event);
 }
 
 void TFreeHoursRangeDlg::showEvent(QShowEvent *event)
@@ -225,6 +232,8 @@ void TFreeHoursRangeDlg::sortList()
         return collator.compare(a->text(0), b->text(0)) < 0;
     });
     LV->addTopLevelItems(items);
+    // Only a row the user chose is selected.
+    LV->selectionModel()->clear();
     if (current != nullptr)
         LV->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
     if (selected != nullptr)
@@ -298,5 +307,7 @@ void TFreeHoursRangeDlg::DeleteEntryBtnClick()
     if (item == nullptr)
         return;
     delete item;
+    // No row is selected afterwards; the view would select the next one.
+    LV->clearSelection();
     LVChange();
 }

@@ -1,5 +1,6 @@
 #include "FreeHoursRangeEditDlg.h"
 
+#include "DialogLayout.h"
 #include "controls/ContextHelp.h"
 #include "controls/CurrencyEdit.h"
 #include "controls/MaskEdit.h"
@@ -7,32 +8,13 @@
 #include "controls/PanelEx.h"
 
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
 namespace {
 
-// Sizes at 96 dpi.
-constexpr int ClientWidth = 435;
-constexpr int ClientHeight = 186;
 constexpr int DayHelpContext = 51010923;
-
-QLabel *label(QWidget *parent, const QString &text, int x, int y)
-{
-    auto *l = new QLabel(text, parent);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
-
-TMaskEdit *timeField(QWidget *parent, int x, int helpContext)
-{
-    auto *e = new TMaskEdit(QStringLiteral("!90:00;1; "), parent);
-    e->setGeometry(x, 36, 49, 21);
-    e->SetText(e->BlankText());
-    SetHelpContext(e, helpContext);
-    return e;
-}
 
 TMySpeedButton *dayButton(QWidget *parent, int index, const QString &caption, const QString &hint, int tag,
                           int group)
@@ -58,42 +40,50 @@ TMySpeedButton *dayButton(QWidget *parent, int index, const QString &caption, co
 
 TFreeHoursRangeEditDlg::TFreeHoursRangeEditDlg(QWidget *owner)
     : QDialog(owner)
+    , TEntryChecks(this, QStringLiteral("Taktung"))
 {
     setWindowTitle(QStringLiteral("Eintrag hinzufügen"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
-    QFont f = font();
-    f.setPixelSize(11);
-    setFont(f);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
+    SetDialogFont(this);
+
+    const QString timeMask = QStringLiteral("!90:00;1; ");
+    const int timeWidth = FieldWidth(this, QStringLiteral("00:00"), 41);
+    const int amountWidth = FieldWidth(this, QStringLiteral("0.000,0000"), 89);
 
     Bevel1 = new QFrame(this);
     Bevel1->setFrameShape(QFrame::Box);
     Bevel1->setFrameShadow(QFrame::Sunken);
     Bevel1->setGeometry(8, 8, 419, 137);
 
-    EntryTimeFrom = timeField(this, 20, 51010920);
-    Label1 = label(this, QStringLiteral("Gültig von:"), 20, 20);
-    Label1->setBuddy(EntryTimeFrom);
-    Label2 = label(this, QStringLiteral("Uhr"), 74, 40);
-    EntryTimeTo = timeField(this, 120, 51010921);
-    Label3 = label(this, QStringLiteral("Gültig bis:"), 120, 20);
-    Label3->setBuddy(EntryTimeTo);
-    Label4 = label(this, QStringLiteral("Uhr"), 174, 40);
-
-    Label5 = label(this, QStringLiteral("Taktung:"), 232, 20);
+    // Top row as in the tariff entry dialog: start, end, interval.
+    int x = 24;
+    EntryTimeFrom = new TMaskEdit(timeMask, this);
+    EntryTimeFrom->setGeometry(x, 40, timeWidth, 21);
+    Label1 = DialogLabel(this, QStringLiteral("Gültig von:"), x, 24, EntryTimeFrom);
+    Label2 = DialogLabel(this, QStringLiteral("Uhr"), x + timeWidth + 5, 44);
+    x = std::max(120, Label2->geometry().right() + 16);
+    EntryTimeTo = new TMaskEdit(timeMask, this);
+    EntryTimeTo->setGeometry(x, 40, timeWidth, 21);
+    Label3 = DialogLabel(this, QStringLiteral("Gültig bis:"), x, 24, EntryTimeTo);
+    Label4 = DialogLabel(this, QStringLiteral("Uhr"), x + timeWidth + 5, 44);
+    x = std::max(216, Label4->geometry().right() + 16);
     Takt = new TCurrencyEdit(this);
-    Takt->setGeometry(232, 36, 105, 21);
+    Takt->setGeometry(x, 40, amountWidth, 21);
+    Label5 = DialogLabel(this, QStringLiteral("Taktung:"), x, 24, Takt);
+    Label6 = DialogLabel(this, QStringLiteral("Sekunde(n)"), x + amountWidth + 5, 44);
+    for (TMaskEdit *field : {EntryTimeFrom, EntryTimeTo})
+        field->SetText(BlankTimeText());
     Takt->SetDecimalPlaces(4);
     Takt->SetDisplayFormat(QStringLiteral(",0.0000"));
     Takt->SetMaxValue(9999);
     Takt->SetValue(0);
-    SetHelpContext(Takt, 51010922);
-    Label6 = label(this, QStringLiteral("Sekunde(n)"), 342, 40);
 
+    // The days below, where the tariff entry dialog has the fee.
     Panel = new TPanelEx(this);
-    Panel->setGeometry(20, 70, 395, 62);
+    Panel->setGeometry(24, 72, 387, 62);
     SetHelpContext(Panel, DayHelpContext);
-    Label13 = label(Panel, QStringLiteral("Diese Einschränkung gilt:"), 10, 8);
+    Label13 = DialogLabel(Panel, QStringLiteral("Diese Einschränkung gilt:"), 10, 8);
     SunBtn = dayButton(Panel, 0, QStringLiteral("So"), QStringLiteral("Sonntag"), 1, 2001);
     QPalette red = SunBtn->palette();
     red.setColor(QPalette::ButtonText, Qt::red);
@@ -105,15 +95,14 @@ TFreeHoursRangeEditDlg::TFreeHoursRangeEditDlg(QWidget *owner)
     FrBtn = dayButton(Panel, 5, QStringLiteral("Fr"), QStringLiteral("Freitag"), 6, 1005);
     SatBtn = dayButton(Panel, 6, QStringLiteral("Sa"), QStringLiteral("Samstag"), 7, 2000);
 
-    ApplyBtn = new QPushButton(QStringLiteral("Übernehmen"), this);
-    ApplyBtn->setGeometry(250, 154, 85, 25);
+    ApplyBtn = DialogButton(this, QStringLiteral("Übernehmen"), 272, 153);
+    CancelBtn = DialogButton(this, QStringLiteral("Abbrechen"), 352, 153);
+
+    SetHelpContext(EntryTimeFrom, 51010920);
+    SetHelpContext(EntryTimeTo, 51010921);
+    SetHelpContext(Takt, 51010922);
     SetHelpContext(ApplyBtn, 6);
-    CancelBtn = new QPushButton(QStringLiteral("Abbrechen"), this);
-    CancelBtn->setGeometry(342, 154, 85, 25);
     SetHelpContext(CancelBtn, 2);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    for (QPushButton *b : {ApplyBtn, CancelBtn})
-        b->setAutoDefault(false);
 
     setTabOrder(EntryTimeFrom, EntryTimeTo);
     setTabOrder(EntryTimeTo, Takt);
@@ -124,12 +113,21 @@ TFreeHoursRangeEditDlg::TFreeHoursRangeEditDlg(QWidget *owner)
         setTabOrder(previous, b);
         previous = b;
     }
-    setFixedSize(ClientWidth, ClientHeight);
-}
 
-TFreeHoursRangeEditDlg::~TFreeHoursRangeEditDlg() = default;
+    AttachEntryChecks(EntryTimeFrom, EntryTimeTo, Takt, ApplyBtn);
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+
+    setFixedSize(435, 186);
+    CentreOnScreen(this);
+}
 
 std::array<TMySpeedButton *, 7> TFreeHoursRangeEditDlg::DayButtons() const
 {
     return {SunBtn, MoBtn, TuBtn, WedBtn, ThuBtn, FrBtn, SatBtn};
+}
+
+void TFreeHoursRangeEditDlg::keyPressEvent(QKeyEvent *event)
+{
+    if (!ClickFocusedButtonOnEnter(this, event))
+        QDialog::keyPressEvent(event);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "EntryChecks.h"
+
 #include <QDialog>
 
 #include <array>
@@ -14,15 +16,15 @@ class TPanelEx;
 
 // "Eintrag hinzufügen" / "Eintrag ändern": one free-hours range, from and to
 // (hours and minutes), the billing interval and the days. The time and
-// interval fields are checked like those of the tariff entry dialog; the day
-// buttons toggle independently and are never checked. The caller reads the
-// fields when Applied is set after the showing.
-class TFreeHoursRangeEditDlg : public QDialog
+// interval fields are checked as in the tariff entry dialog, with "Taktung"
+// in the interval message; the day buttons toggle independently and are
+// never checked. The caller reads the fields when Applied is set after the
+// showing; the modal result means nothing.
+class TFreeHoursRangeEditDlg : public QDialog, public TEntryChecks
 {
     Q_OBJECT
 public:
     explicit TFreeHoursRangeEditDlg(QWidget *owner);
-    ~TFreeHoursRangeEditDlg() override;
 
     // The day buttons in the order of their day numbers: So (1), Mo (2) …
     // Sa (7). Each button's "Tag" property holds its number.
@@ -50,8 +52,6 @@ public:
     QPushButton *ApplyBtn;
     QPushButton *CancelBtn;
 
-    bool TaktOk = false;
-    bool TimeFromOk = false;
-    bool TimeToOk = false;
-    bool Applied = false;
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 };

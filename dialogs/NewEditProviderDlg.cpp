@@ -1,5 +1,7 @@
 #include "NewEditProviderDlg.h"
 
+#include "DialogLayout.h"
+#include "EntryChecks.h"
 #include "FreeHoursRangeDlg.h"
 #include "controls/ContextHelp.h"
 #include "controls/CurrencyEdit.h"
@@ -27,20 +29,12 @@ constexpr int ClientWidth = 433;
 constexpr int ClientHeight = 448;
 constexpr int LeftX = 24;
 constexpr int RightX = 224;
-constexpr int FieldWidth = 121;
-
-QLabel *label(QWidget *parent, const QString &text, int x, int y)
-{
-    auto *l = new QLabel(text, parent);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
+constexpr int FieldW = 121;
 
 TCurrencyEdit *currencyEdit(QWidget *parent, int x, int y, int decimals, double maxValue, int helpContext)
 {
     auto *e = new TCurrencyEdit(parent);
-    e->setGeometry(x, y, FieldWidth, 21);
+    e->setGeometry(x, y, FieldW, 21);
     e->SetDecimalPlaces(decimals);
     e->SetDisplayFormat(decimals == 2 && maxValue == 0 ? QStringLiteral(",0.00") : QStringLiteral(",0.0000"));
     e->SetMaxValue(maxValue);
@@ -98,16 +92,14 @@ TNewEditProviderDlg::TNewEditProviderDlg(QWidget *owner)
     setWindowTitle(QStringLiteral("Neuen Provider hinzufügen"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
-    QFont f = font();
-    f.setPixelSize(11);
-    setFont(f);
+    SetDialogFont(this);
 
     Bevel1 = new QFrame(this);
     Bevel1->setFrameShape(QFrame::Box);
     Bevel1->setFrameShadow(QFrame::Sunken);
     Bevel1->setGeometry(8, 8, 417, 392);
 
-    Label1 = label(this, QStringLiteral("Name des Providers"), LeftX, 20);
+    Label1 = DialogLabel(this, QStringLiteral("Name des Providers"), LeftX, 20);
     ProvNameEdit = new QLineEdit(this);
     ProvNameEdit->setGeometry(LeftX, 36, 385, 21);
     ProvNameEdit->setMaxLength(TKeyAndName::MaxNameLength);
@@ -115,33 +107,33 @@ TNewEditProviderDlg::TNewEditProviderDlg(QWidget *owner)
     connect(ProvNameEdit, &QLineEdit::textEdited, this, [this] { dropUnwantedNameChars(); });
     connect(ProvNameEdit, &QLineEdit::textChanged, this, [this] { ProvNameEditChange(); });
 
-    Label2 = label(this, QStringLiteral("Anzahl Freistunden"), LeftX, 72);
+    Label2 = DialogLabel(this, QStringLiteral("Anzahl Freistunden"), LeftX, 72);
     FreeHoursEdit = new TMaskEdit(QStringLiteral("!9900:00:00;1; "), this);
-    FreeHoursEdit->setGeometry(LeftX, 88, FieldWidth, 21);
+    FreeHoursEdit->setGeometry(LeftX, 88, FieldW, 21);
     FreeHoursEdit->SetText(FreeHoursText(0));
     SetHelpContext(FreeHoursEdit, 510101);
     connect(FreeHoursEdit, &TMaskEdit::OnExit, this, [this] { FreeHoursEditExit(); });
-    Label3 = label(this, QStringLiteral("Stunde(n)"), LeftX + FieldWidth + 6, 92);
+    Label3 = DialogLabel(this, QStringLiteral("Stunde(n)"), LeftX + FieldW + 6, 92);
 
-    Label4 = label(this, QStringLiteral("Monatlicher Grundbetrag"), RightX, 72);
+    Label4 = DialogLabel(this, QStringLiteral("Monatlicher Grundbetrag"), RightX, 72);
     BaseValueEdit = currencyEdit(this, RightX, 88, 2, 0, 510102);
-    CurrencyLabel = label(this, QStringLiteral("c"), RightX + FieldWidth + 6, 92);
+    CurrencyLabel = DialogLabel(this, QStringLiteral("c"), RightX + FieldW + 6, 92);
 
-    Label5 = label(this, QStringLiteral("Keine Gebühren ab"), LeftX, 120);
+    Label5 = DialogLabel(this, QStringLiteral("Keine Gebühren ab"), LeftX, 120);
     NoCostValueEdit = currencyEdit(this, LeftX, 136, 2, 0, 510104);
-    CurrencyLabel1 = label(this, QStringLiteral("%s pro Monat"), LeftX + FieldWidth + 6, 140);
+    CurrencyLabel1 = DialogLabel(this, QStringLiteral("%s pro Monat"), LeftX + FieldW + 6, 140);
 
-    Label6 = label(this, QStringLiteral("Kosten pro Tag"), RightX, 120);
+    Label6 = DialogLabel(this, QStringLiteral("Kosten pro Tag"), RightX, 120);
     CostsPerDay = currencyEdit(this, RightX, 136, 2, 0, 510107);
-    CurrencyLabel2 = label(this, QStringLiteral("c"), RightX + FieldWidth + 6, 140);
+    CurrencyLabel2 = DialogLabel(this, QStringLiteral("c"), RightX + FieldW + 6, 140);
 
-    Label7 = label(this, QStringLiteral("Kosten bei Einwahl:"), LeftX, 168);
+    Label7 = DialogLabel(this, QStringLiteral("Kosten bei Einwahl:"), LeftX, 168);
     BaseConnectPriceEdit = currencyEdit(this, LeftX, 184, 4, 0, 510108);
-    CurrencyLabel3 = label(this, QStringLiteral("c"), LeftX + FieldWidth + 6, 188);
+    CurrencyLabel3 = DialogLabel(this, QStringLiteral("c"), LeftX + FieldW + 6, 188);
 
-    Label8 = label(this, QStringLiteral("Kosten während der Freistd."), RightX, 168);
+    Label8 = DialogLabel(this, QStringLiteral("Kosten während der Freistd."), RightX, 168);
     FreeHourCostEdit = currencyEdit(this, RightX, 184, 4, 999, 510110);
-    CurrencyLabel4 = label(this, QStringLiteral("c"), RightX + FieldWidth + 6, 188);
+    CurrencyLabel4 = DialogLabel(this, QStringLiteral("c"), RightX + FieldW + 6, 188);
 
     ISDNDoubleCostsChkBox = checkBox(
         this, QStringLiteral(" Bei Kanalbündelung fallen während der Freistunden die erfassten Kosten an."), 222,
@@ -154,12 +146,12 @@ TNewEditProviderDlg::TNewEditProviderDlg(QWidget *owner)
         checkBox(this, QStringLiteral(" Der Provider rechnet im eingegebenen Zeittakt ab."), 288, true, 510105);
     connect(TimingChkBox, &QCheckBox::toggled, this, [this] { TimingChkBoxClick(); });
 
-    InfoLabel1 = label(this, QStringLiteral("Abrechnung im"), LeftX, 322);
+    InfoLabel1 = DialogLabel(this, QStringLiteral("Abrechnung im"), LeftX, 322);
     CalcTaktEdit = currencyEdit(this, LeftX, 338, 2, 1000, 510106);
-    InfoLabel2 = label(this, QStringLiteral("Sekundentakt"), LeftX + FieldWidth + 6, 342);
-    InfoLabel3 = label(this, QStringLiteral("Abrechnung ab der"), RightX, 322);
+    InfoLabel2 = DialogLabel(this, QStringLiteral("Sekundentakt"), LeftX + FieldW + 6, 342);
+    InfoLabel3 = DialogLabel(this, QStringLiteral("Abrechnung ab der"), RightX, 322);
     FirstSecondEdit = currencyEdit(this, RightX, 338, 2, 1000, 510111);
-    InfoLabel4 = label(this, QStringLiteral("Sekunde"), RightX + FieldWidth + 6, 342);
+    InfoLabel4 = DialogLabel(this, QStringLiteral("Sekunde"), RightX + FieldW + 6, 342);
     for (QWidget *w : std::initializer_list<QWidget *>{InfoLabel1, InfoLabel2, InfoLabel3, InfoLabel4,
                                                        CalcTaktEdit, FirstSecondEdit})
         w->setEnabled(false);
@@ -194,11 +186,26 @@ TNewEditProviderDlg::TNewEditProviderDlg(QWidget *owner)
         if (qobject_cast<QPushButton *>(order[i]) == nullptr)
             order[i]->installEventFilter(this);
     }
-    setFixedSize(ClientWidth, ClientHeight);
+    fitToFont();
+    CentreOnScreen(this);
     FormCreate();
 }
 
 TNewEditProviderDlg::~TNewEditProviderDlg() = default;
+
+// Keeps the layout's sizes, widening the window only where the platform's
+// font needs more room for a check box text than the original one.
+void TNewEditProviderDlg::fitToFont()
+{
+    int extra = 0;
+    for (QCheckBox *c : {ISDNDoubleCostsChkBox, FreeHoursPerDayChkBox, ChkBox2431, TimingChkBox})
+        extra = std::max(extra, c->sizeHint().width() - c->width());
+    for (QWidget *w : std::initializer_list<QWidget *>{Bevel1, ProvNameEdit, ISDNDoubleCostsChkBox,
+                                                       FreeHoursPerDayChkBox, ChkBox2431, TimingChkBox})
+        w->resize(w->width() + extra, w->height());
+    FreeHoursRangeBtn->move(FreeHoursRangeBtn->x() + extra, FreeHoursRangeBtn->y());
+    setFixedSize(ClientWidth + extra, ClientHeight);
+}
 
 QString TNewEditProviderDlg::FreeHoursText(std::int32_t seconds)
 {
@@ -308,13 +315,18 @@ void TNewEditProviderDlg::FreeHoursRangeBtnClick()
     FreeHoursRanges = dlg->FreeHoursForAllChkBox->isChecked() ? TFreeHoursRangeArray() : dlg->Ranges();
 }
 
+void TNewEditProviderDlg::keyPressEvent(QKeyEvent *event)
+{
+    if (!ClickFocusedButtonOnEnter(this, event))
+        QDialog::keyPressEvent(event);
+}
+
 bool TNewEditProviderDlg::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            // The move happens after the field has handled the key press.
-            QMetaObject::invokeMethod(this, [this] { focusNextChild(); }, Qt::QueuedConnection);
+            PostNextControl(this);
             return true;
         }
     } else if (event->type() == QEvent::FocusOut && watched == ProvNameEdit) {

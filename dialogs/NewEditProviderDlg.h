@@ -84,8 +84,10 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void dropUnwantedNameChars();
+    void fitToFont();
 };

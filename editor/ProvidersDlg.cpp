@@ -3,10 +3,11 @@
 #include "controls/ButtonKeys.h"
 #include "controls/ContextHelp.h"
 #include "controls/CurrencyEdit.h"
-#include "controls/MaskEdit.h"
 #include "controls/Glyphs.h"
+#include "controls/MaskEdit.h"
 #include "controls/MySpeedButton.h"
 #include "controls/StringGrid.h"
+#include "dialogs/NewEditProvEntryDlg.h"
 #include "dialogs/NewEditProviderDlg.h"
 #include "model/ProviderFormat.h"
 #include "model/ProviderLoader.h"
@@ -507,14 +508,6 @@ void TProvidersDlg::gridKeyUp(TStringGrid *grid, int key)
         weekday ? AddEntry1BtnClick() : AddEntry2BtnClick();
 }
 
-// The provider and entry commands arrive with their dialogs; until then the
-// buttons say so instead of doing nothing.
-void TProvidersDlg::notYetAvailable()
-{
-    ShowMsgBox(QStringLiteral("Diese Funktion steht in dieser Version noch nicht zur Verfügung."), QString(),
-               mkInformation, {btOK});
-}
-
 namespace {
 
 // The options dialog shows amounts in the currency unit, the record holds
@@ -660,9 +653,179 @@ void TProvidersDlg::DelProvClick()
     ProvidersCB->setCurrentIndex(ProvidersCB->count() > 0 ? 0 : -1);
     ProvidersCBChange();
 }
-void TProvidersDlg::AddEntry1BtnClick() { notYetAvailable(); }
-void TProvidersDlg::EditEntry1BtnClick() { notYetAvailable(); }
-void TProvidersDlg::DeleteEntry1BtnClick() { notYetAvailable(); }
-void TProvidersDlg::AddEntry2BtnClick() { notYetAvailable(); }
-void TProvidersDlg::EditEntry2BtnClick() { notYetAvailable(); }
-void TProvidersDlg::DeleteEntry2BtnClick() { notYetAvailable(); }
+void TProvidersDlg::AddEntry1BtnClick()
+{
+    addEntry(TDayClass::Weekday);
+}
+void TProvidersDlg::EditEntry1BtnClick()
+{
+    editEntry(TDayClass::Weekday);
+}
+void TProvidersDlg::DeleteEntry1BtnClick()
+{
+    deleteEntry(TDayClass::Weekday);
+}
+void TProvidersDlg::AddEntry2BtnClick()
+{
+    addEntry(TDayClass::Weekend);
+}
+void TProvidersDlg::EditEntry2BtnClick()
+{
+    editEntry(TDayClass::Weekend);
+}
+void TProvidersDlg::DeleteEntry2BtnClick()
+{
+    deleteEntry(TDayClass::Weekend);
+}
+
+// ---- tariff entry commands --------------------------------------------------
+
+namespace {
+
+// A list of one day class takes new entries only while it holds fewer.
+constexpr int MaxEntries = 20;
+
+// The day class as the dialog captions name it.
+QString dayClassName(TDayClass c)
+{
+    return c == TDayClass::Weekday ? QStringLiteral("Werktag") : QStringLiteral("Sa/So/Feiertag");
+}
+
+// The day class as the delete caption names it, before the row number.
+QString deleteCaptionText(TDayClass c)
+{
+    return c == TDayClass::Weekday ? QStringLiteral("Werktag, Eintrag ")
+                                   : QStringLiteral("Sa./So./Feiertag, Eintrag ");
+}
+
+} // namespace
+
+TStringGrid *TProvidersDlg::gridOf(TDayClass dayClass) const
+{
+    return dayClass == TDayClass::Weekday ? ProvStrGrid1 : ProvStrGrid2;
+}
+
+int TProvidersDlg::entryIndexOfRow(TDayClass dayClass, int row) const
+{
+    const int i = ProvidersCB->currentIndex();
+    if (i < 0 || i >= Data.Count() || row < 1)
+        return -1;
+    // The grid leaves out entries with interval 0, as fillGrid does.
+    const TTariffEntryList &entries = Data.Entries(i, dayClass);
+    int shown = 0;
+    for (int k = 0; k < entries.size(); ++k)
+        if (entries.at(k).Interval != 0 && ++shown == row)
+            return k;
+    return -1;
+}
+
+void TProvidersDlg::takeEntryValues(const TNewEditProvEntryDlg &dialog, TTariffEntry &entry)
+{
+    // The dialog works in minutes: a start is the start of its minute, an end
+    // the last second of its minute.
+    const QChar separator = TLocaleSettings::Current().TimeSeparator;
+    entry.TimeFrom
+        = TimeTextToSeconds(dialog.EntryTimeFrom->Text() + separator + QStringLiteral("00"));
+    entry.TimeTo = TimeTextToSeconds(dialog.EntryTimeTo->Text() + separator + QStringLiteral("59"));
+    entry.Interval = dialog.Takt->Value();
+    entry.Fee = dialog.CurrencyEdit->Value();
+}
+
+void TProvidersDlg::addEntry(TDayClass dayClass)
+{
+    if (ProvidersCB->count() == 0) {
+        ShowMsgBox(
+            QStringLiteral("Fügen Sie zuerst einen Provider hinzu!"), QString(), mkError, {btOK});
+        return;
+    }
+    const int i = ProvidersCB->currentIndex();
+    if (i < 0 || i >= Data.Count())
+        return;
+    if (Data.Entries(i, dayClass).size() >= MaxEntries) {
+        ShowMsgBox(
+            QStringLiteral(
+                "Es kann kein Providertarif hinzugefügt werden, damit würde das Maximum von 20 "
+                "Tarifen überschritten!"),
+            QString(), mkError, {btOK});
+        return;
+    }
+
+    TNewEditProvEntryDlg dialog(this);
+    dialog.setWindowTitle(
+        TNewEditProvEntryDlg::NewCaption().replace(QStringLiteral("%s"), dayClassName(dayClass)));
+    dialog.EntryTimeFrom->SetText(TEntryChecks::BlankTimeText());
+    dialog.EntryTimeTo->SetText(TEntryChecks::BlankTimeText());
+    dialog.Takt->SetValue(60);
+    dialog.exec();
+    if (!dialog.Applied)
+        return;
+
+    Data.Modified = true;
+    TTariffEntry entry;
+    takeEntryValues(dialog, entry);
+    TTariffEntryList &entries = Data.Entries(i, dayClass);
+    entries.append(entry);
+    SortTariffEntries(entries);
+    ShowSelectedProvider();
+}
+
+void TProvidersDlg::editEntry(TDayClass dayClass)
+{
+    TStringGrid *grid = gridOf(dayClass);
+    const int row = grid->Row();
+    const int k = entryIndexOfRow(dayClass, row);
+    if (grid->Cells(0, row).isEmpty() || k < 0) {
+        addEntry(dayClass);
+        return;
+    }
+
+    // Times as the row shows them (hours and minutes); interval and fee from
+    // the entry itself, so that they come back exactly whatever the locale's
+    // currency format.
+    const int i = ProvidersCB->currentIndex();
+    const TTariffEntry &shown = Data.Entries(i, dayClass).at(k);
+    TNewEditProvEntryDlg dialog(this);
+    dialog.setWindowTitle(
+        TNewEditProvEntryDlg::EditCaption().replace(QStringLiteral("%s"), dayClassName(dayClass)));
+    dialog.EntryTimeFrom->SetText(grid->Cells(0, row).left(5));
+    dialog.EntryTimeTo->SetText(grid->Cells(1, row).left(5));
+    dialog.Takt->SetValue(shown.Interval);
+    dialog.CurrencyEdit->SetValue(shown.Fee);
+    dialog.exec();
+    if (!dialog.Applied)
+        return;
+
+    Data.Modified = true;
+    TTariffEntryList &entries = Data.Entries(i, dayClass);
+    takeEntryValues(dialog, entries[k]);
+    SortTariffEntries(entries);
+    ShowSelectedProvider();
+}
+
+void TProvidersDlg::deleteEntry(TDayClass dayClass)
+{
+    TStringGrid *grid = gridOf(dayClass);
+    const int row = grid->Row();
+    QString name = ProvidersCB->currentText();
+    if (name.isEmpty())
+        name = QStringLiteral("Unbekannt");
+    const QString caption = QStringLiteral("Löschen eines Eintrags (") + name + QStringLiteral(", ")
+        + deleteCaptionText(dayClass) + QString::number(row) + u')';
+
+    const int k = entryIndexOfRow(dayClass, row);
+    if (grid->Cells(0, row).isEmpty() || k < 0) {
+        ShowMsgBox(
+            QStringLiteral("Sie können diesen Eintrag nicht löschen!"), caption, mkError, {btOK});
+        return;
+    }
+    if (ShowMsgBox(QStringLiteral("Möchten Sie diesen Eintrag wirklich löschen?"), caption,
+            mkConfirmation, {btYesNo})
+        != idYes)
+        return;
+
+    Data.Modified = true;
+    TTariffEntryList &entries = Data.Entries(ProvidersCB->currentIndex(), dayClass);
+    entries.removeAt(k);
+    SortTariffEntries(entries);
+    ShowSelectedProvider();
+}

@@ -9,6 +9,7 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QPushButton;
+class TNewEditProvEntryDlg;
 class TMySpeedButton;
 class TStringGrid;
 class TTheIniFile;
@@ -111,8 +112,17 @@ private:
     void createControls();
     void fitToFont();
     void fillGrid(TStringGrid *grid, const TTariffEntryList &entries);
+    // The entry commands of one day class: its grid and its entry lists.
+    TStringGrid *gridOf(TDayClass dayClass) const;
+    void addEntry(TDayClass dayClass);
+    void editEntry(TDayClass dayClass);
+    void deleteEntry(TDayClass dayClass);
+    // Index in the selected provider's list of the entry that grid row row
+    // shows; -1 if the row shows none.
+    int entryIndexOfRow(TDayClass dayClass, int row) const;
+    // Stores the dialog's confirmed values into entry.
+    static void takeEntryValues(const TNewEditProvEntryDlg &dialog, TTariffEntry &entry);
     void gridKeyUp(TStringGrid *grid, int key);
-    void notYetAvailable();
     void createTakeOverControls();
     // The rules of the provider commands: the number of providers the file
     // may hold (shows the limit's message when `added` more would pass it)

@@ -208,8 +208,7 @@ void TestEditor::layoutAndTexts()
                                      QStringLiteral("Lö&schen"), QStringLiteral("Hin&zufügen..."),
                                      QStringLiteral("Än&dern..."), QStringLiteral("Lö&schen...")}));
     QCOMPARE(HelpContext(dlg.PopupMenuStrGrid2->actions()[2]), 510072);
-    // Tab order: provider list, weekend grid, weekday grid, Speichern,
-    // Abbrechen, then the provider buttons.
+    // Tab order: provider list, weekend grid, weekday grid, Speichern, Abbrechen, provider buttons.
     dlg.show();
     dlg.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&dlg));
@@ -354,9 +353,31 @@ void TestEditor::gridKeysStartCommands()
     QTest::keyClick(dlg.ProvStrGrid1, Qt::Key_A);
     QTest::keyClick(dlg.ProvStrGrid1, Qt::Key_Down);
     QVERIFY(msgs.Messages().isEmpty());
+    // Insert opens the add dialog of its grid's day class, Delete asks about
+    // the selected row of its grid; each key starts its command once, on release.
+    QStringList titles;
+    QTimer answer;
+    answer.setInterval(5);
+    QObject::connect(&answer, &QTimer::timeout, [&titles] {
+        if (auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget()); modal && modal->isVisible()) {
+            titles.append(modal->windowTitle());
+            modal->reject();
+        }
+    });
+    answer.start();
     QTest::keyClick(dlg.ProvStrGrid1, Qt::Key_Insert);
+    QTest::keyClick(dlg.ProvStrGrid2, Qt::Key_Insert);
+    QCOMPARE(titles, (QStringList {QStringLiteral("Neuen Eintrag (Werktag) hinzufügen"),
+                                   QStringLiteral("Neuen Eintrag (Sa/So/Feiertag) hinzufügen")}));
+    msgs.Answer(idNo);
+    msgs.Answer(idNo);
+    QTest::keyClick(dlg.ProvStrGrid1, Qt::Key_Delete);
     QTest::keyClick(dlg.ProvStrGrid2, Qt::Key_Delete, Qt::ShiftModifier);
-    QCOMPARE(msgs.Messages().size(), 2); // each key starts its grid's command once, on release
+    QCOMPARE(msgs.Messages().size(), 2);
+    QCOMPARE(msgs.Messages()[0].Caption, QStringLiteral("Löschen eines Eintrags (Beispiel Tarif, Werktag, Eintrag 2)"));
+    QCOMPARE(msgs.Messages()[1].Caption,
+             QStringLiteral("Löschen eines Eintrags (Beispiel Tarif, Sa./So./Feiertag, Eintrag 1)"));
+    QVERIFY(!dlg.Modified());
     QTest::keyClick(dlg.ProvStrGrid1, Qt::Key_F1);
     QCOMPARE(m_help, QList<int> {510020});
 }
@@ -400,6 +421,17 @@ void TestEditor::gridDoubleClickStartsEditCommand()
     dlg.ProvidersCBChange();
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    // Each double click opens the grid's edit dialog once.
+    int opened = 0;
+    QTimer answer;
+    answer.setInterval(5);
+    QObject::connect(&answer, &QTimer::timeout, [&opened] {
+        if (auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget()); modal && modal->isVisible()) {
+            ++opened;
+            modal->reject();
+        }
+    });
+    answer.start();
     for (TStringGrid *grid : {dlg.ProvStrGrid1, dlg.ProvStrGrid2}) {
         const QPoint cell = grid->visualRect(grid->model()->index(0, 1)).center();
         const QPoint below(grid->viewport()->width() / 2, grid->viewport()->height() - 3);
@@ -407,9 +439,10 @@ void TestEditor::gridDoubleClickStartsEditCommand()
         const std::pair<QWidget *, QPoint> places[] = {
             {grid->viewport(), cell}, {grid->viewport(), below}, {grid->horizontalHeader()->viewport(), {4, 4}}};
         for (const auto &[widget, point] : places) {
-            msgs.Clear();
+            opened = 0;
             QTest::mouseDClick(widget, Qt::LeftButton, {}, point);
-            QCOMPARE(msgs.Messages().size(), 1);
+            QCOMPARE(opened + msgs.Messages().size(), 1);
+            msgs.Clear();
         }
     }
 }

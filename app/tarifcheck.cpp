@@ -36,8 +36,9 @@ QString visible(const QString &text)
         // beyond it (direction overrides) do not.
         const QChar::Category cat = c.category();
         if (cat == QChar::Other_Control || (cat == QChar::Other_Format && c.unicode() >= 0x100))
-            out += c.unicode() < 0x100 ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'))
-                                       : QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QChar(u'0'));
+            out += c.unicode() < 0x100
+                ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'))
+                : QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QChar(u'0'));
         else
             out += c;
     }
@@ -142,8 +143,9 @@ int main(int argc, char *argv[])
             return 2;
         }
         if (const int code = SafeWriteFile(out.absoluteFilePath(), bytes); code != 0) {
-            printLine(QStringLiteral("Fehler: Konnte %1 nicht speichern (%2).").arg(outPath, ErrorCodeText(code)),
-                      stderr);
+            printLine(QStringLiteral("Fehler: Konnte %1 nicht speichern (%2).")
+                          .arg(outPath, ErrorCodeText(code)),
+                stderr);
             return 2;
         }
     }

@@ -149,7 +149,8 @@ void BM_HostileLoadSave(benchmark::State &state)
             QStringList names;
             for (const auto &p : data.ProviderList())
                 names.append(UnderscoreToSpace(p.Name));
-            _exit(SaveProviderFile(ini, data, names, QDate(2026, 12, 8)) == TSaveResult::Saved ? 0 : 1);
+            _exit(SaveProviderFile(ini, data, names, QDate(2026, 12, 8)) == TSaveResult::Saved ? 0
+                                                                                               : 1);
         }
         int status = 0;
         rusage usage {};

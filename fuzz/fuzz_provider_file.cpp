@@ -19,13 +19,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     static const bool ready = [] {
         const char *tmp = std::getenv("TMPDIR");
-        const QString dir = QString::fromLocal8Bit(tmp ? tmp : "/tmp") + QStringLiteral("/tarif-fuzz-%1").arg(getpid());
+        const QString dir = QString::fromLocal8Bit(tmp ? tmp : "/tmp")
+            + QStringLiteral("/tarif-fuzz-%1").arg(getpid());
         QDir().mkpath(dir);
         SetProgramDirOverride(dir);
         return true;
     }();
     (void)ready;
-    const QString fault = SaveRoundTrip::Check(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
+    const QString fault
+        = SaveRoundTrip::Check(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
     if (!fault.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(fault));
         std::abort();

@@ -3,7 +3,6 @@
 #include "ProviderFormat.h"
 #include "support/Cp1252.h"
 #include "support/FileSystem.h"
-#include "support/IniDocument.h"
 #include "support/MsgBox.h"
 #include "support/TextHelpers.h"
 #include "support/TheIniFile.h"
@@ -74,7 +73,8 @@ TTariffEntryList readDayClass(TTheIniFile &ini, const TKeyAndName &provider, TDa
 
 // Reads a provider's options; the free-hours ranges are taken from `ranges`
 // when an earlier provider read the same section already.
-TProviderOptions readOptions(TTheIniFile &ini, const QString &key, const QList<TFreeHoursRange> *ranges)
+TProviderOptions readOptions(TTheIniFile &ini, const QString &key,
+                             const QList<TFreeHoursRange> *ranges)
 {
     TProviderOptions options;
     for (TOption option : LoadOrder) {
@@ -141,6 +141,11 @@ bool LoadProviderFile(TTheIniFile &ini, TProviderData &data, int *faultyLines)
     data.LoadedStamp = FileStampOf(ini.GetFullFileName());
     if (ini.ErrorCode() != 0)
         return false;
+    if (ini.ByteOrderMark() != Cp1252::TByteOrderMark::None)
+        ShowMsgBox(QStringLiteral("Die Datei ") + ini.GetFullFileName()
+                       + QStringLiteral(" ist als Unicode gespeichert. Sie wird beim Speichern im "
+                                        "Windows-Zeichensatz geschrieben."),
+                   QString(), mkInformation, {btOK});
 
     QList<TKeyAndName> providers;
     for (const QString &ident : sectionKeys(ini, SecProvider, MaxProviderLines)) {
@@ -169,10 +174,11 @@ bool LoadProviderFile(TTheIniFile &ini, TProviderData &data, int *faultyLines)
     // providers times the size of the file.
     QHash<QByteArray, QList<TFreeHoursRange>> rangesOfSection;
     for (const auto &provider : providers) {
-        const QByteArray section = TIniDocument::FoldedName(Cp1252::encode(provider.Key + SecFreeHoursRange));
-        const auto known = rangesOfSection.constFind(section);
-        options.append(readOptions(ini, provider.Key, known == rangesOfSection.constEnd() ? nullptr : &*known));
-        if (known == rangesOfSection.constEnd())
+        const QByteArray section = ini.SectionIdentity(provider.Key + SecFreeHoursRange);
+        const auto none = rangesOfSection.constEnd();
+        const auto known = section.isEmpty() ? none : rangesOfSection.constFind(section);
+        options.append(readOptions(ini, provider.Key, known == none ? nullptr : &*known));
+        if (known == none && !section.isEmpty())
             rangesOfSection.insert(section, options.constLast().FreeHoursRanges);
         weekday.append(readDayClass(ini, provider, TDayClass::Weekday, faultyLines));
     }

@@ -92,8 +92,8 @@ QList<bool> shadowedProviders(const TProviderData &data)
     return shadowed;
 }
 
-void writeDayClass(DocumentWriter &w, const TProviderData &data, TDayClass dayClass,
-                   const QList<bool> &shadowed)
+void writeDayClass(
+    DocumentWriter &w, const TProviderData &data, TDayClass dayClass, const QList<bool> &shadowed)
 {
     // The entries are most of the file: their idents and values are formed
     // as bytes directly.

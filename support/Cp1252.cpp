@@ -1,5 +1,7 @@
 #include "Cp1252.h"
 
+#include <QStringDecoder>
+
 #include <array>
 
 namespace {
@@ -11,25 +13,6 @@ constexpr std::array<char16_t, 32> HighTable = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, //
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, //
 };
-
-constexpr std::array<unsigned char, 256> makeFoldTable()
-{
-    std::array<unsigned char, 256> t {};
-    for (int i = 0; i < 256; ++i)
-        t[i] = static_cast<unsigned char>(i);
-    for (int i = 'a'; i <= 'z'; ++i)
-        t[i] = static_cast<unsigned char>(i - 32);
-    for (int i = 0xE0; i <= 0xFE; ++i)
-        if (i != 0xF7)
-            t[i] = static_cast<unsigned char>(i - 32);
-    t[0x9A] = 0x8A;
-    t[0x9C] = 0x8C;
-    t[0x9E] = 0x8E;
-    t[0xFF] = 0x9F;
-    return t;
-}
-
-constexpr std::array<unsigned char, 256> FoldTable = makeFoldTable();
 
 } // namespace
 
@@ -114,9 +97,80 @@ int compare(const QString &a, const QString &b)
     return a.size() < b.size() ? -1 : 1;
 }
 
-unsigned char foldByte(unsigned char b)
+namespace {
+
+// Length of the valid UTF-8 sequence at p (no overlong forms, no surrogates,
+// nothing above U+10FFFF), or 0.
+int utf8SequenceLength(const unsigned char *p, const unsigned char *end)
 {
-    return FoldTable[b];
+    const unsigned char b = p[0];
+    int n = 0;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (b >= 0xC2 && b <= 0xDF) {
+        n = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        n = 3;
+        if (b == 0xE0)
+            lo = 0xA0;
+        else if (b == 0xED)
+            hi = 0x9F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        n = 4;
+        if (b == 0xF0)
+            lo = 0x90;
+        else if (b == 0xF4)
+            hi = 0x8F;
+    } else {
+        return 0;
+    }
+    if (end - p < n || p[1] < lo || p[1] > hi)
+        return 0;
+    for (int i = 2; i < n; ++i)
+        if (p[i] < 0x80 || p[i] > 0xBF)
+            return 0;
+    return n;
+}
+
+} // namespace
+
+TByteOrderMark DecodeMarkedFile(QByteArray &bytes)
+{
+    auto startsWith = [&](std::initializer_list<unsigned char> mark) {
+        if (bytes.size() < qsizetype(mark.size()))
+            return false;
+        qsizetype i = 0;
+        for (unsigned char m : mark)
+            if (static_cast<unsigned char>(bytes[i++]) != m)
+                return false;
+        return true;
+    };
+    if (startsWith({0xEF, 0xBB, 0xBF})) {
+        const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData()) + 3;
+        const auto *end = reinterpret_cast<const unsigned char *>(bytes.constData()) + bytes.size();
+        QByteArray out;
+        out.reserve(bytes.size());
+        while (p < end) {
+            if (*p < 0x80) {
+                out.append(char(*p++));
+            } else if (const int n = utf8SequenceLength(p, end)) {
+                out.append(reinterpret_cast<const char *>(p), n);
+                p += n;
+            } else {
+                out.append(decode(reinterpret_cast<const char *>(p), 1).toUtf8());
+                ++p;
+            }
+        }
+        bytes = std::move(out);
+        return TByteOrderMark::Utf8;
+    }
+    const bool le = startsWith({0xFF, 0xFE});
+    if (!le && !startsWith({0xFE, 0xFF}))
+        return TByteOrderMark::None;
+    QStringDecoder decoder(le ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+        QStringConverter::Flag::Stateless);
+    const QString text = decoder.decode(QByteArrayView(bytes).sliced(2));
+    bytes = text.toUtf8();
+    return le ? TByteOrderMark::Utf16LE : TByteOrderMark::Utf16BE;
 }
 
 } // namespace Cp1252

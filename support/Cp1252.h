@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
+
 // Windows-1252, the code page of the provider files. The table codec keeps
 // every one of the 256 byte values: the five bytes Windows-1252 leaves
 // undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 control characters
@@ -31,9 +33,42 @@ QChar firstUnencodable(const QString &text);
 // every byte, by their UTF-16 code. Returns <0, 0 or >0.
 int compare(const QString &a, const QString &b);
 
+namespace Detail {
+constexpr std::array<unsigned char, 256> makeFoldTable()
+{
+    std::array<unsigned char, 256> t {};
+    for (int i = 0; i < 256; ++i)
+        t[i] = static_cast<unsigned char>(i);
+    for (int i = 'a'; i <= 'z'; ++i)
+        t[i] = static_cast<unsigned char>(i - 32);
+    for (int i = 0xE0; i <= 0xFE; ++i)
+        if (i != 0xF7)
+            t[i] = static_cast<unsigned char>(i - 32);
+    t[0x9A] = 0x8A;
+    t[0x9C] = 0x8C;
+    t[0x9E] = 0x8E;
+    t[0xFF] = 0x9F;
+    return t;
+}
+inline constexpr std::array<unsigned char, 256> FoldTable = makeFoldTable();
+} // namespace Detail
+
 // Upper-case fold of one Windows-1252 byte as the Windows profile services
 // fold names: a-z, and the accented letters 0xE0-0xFE except 0xF7, map to
 // their capitals; 0x9A, 0x9C, 0x9E map to 0x8A, 0x8C, 0x8E; 0xFF to 0x9F.
-unsigned char foldByte(unsigned char b);
+// Inline: names are folded byte by byte on every lookup.
+inline unsigned char foldByte(unsigned char b)
+{
+    return Detail::FoldTable[b];
+}
+
+// A file that starts with a byte order mark is no Windows-1252 file.
+enum class TByteOrderMark { None, Utf8, Utf16LE, Utf16BE };
+
+// Recognises a byte order mark and, when there is one, turns the rest of the
+// file into UTF-8 in place: UTF-16 is decoded (a broken pair becomes U+FFFD);
+// after a UTF-8 mark, valid UTF-8 sequences stay and every other byte is read
+// as Windows-1252. Without a mark the bytes are left as they are.
+TByteOrderMark DecodeMarkedFile(QByteArray &bytes);
 
 } // namespace Cp1252

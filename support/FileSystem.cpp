@@ -83,7 +83,7 @@ bool isTempName(QByteArrayView name, QByteArrayView prefix)
     if (random.isEmpty() || random.size() > 7)
         return false;
     return std::all_of(random.begin(), random.end(),
-                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'); });
+        [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'); });
 }
 
 // A process killed by SIGXFSZ (a file-size limit) would end without a word;
@@ -92,9 +92,13 @@ bool isTempName(QByteArrayView name, QByteArrayView prefix)
 void ignoreFileSizeSignal()
 {
     static const bool done = [] {
-        struct sigaction current {};
+        struct sigaction current
+        {
+        };
         if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
-            struct sigaction ignore {};
+            struct sigaction ignore
+            {
+            };
             ignore.sa_handler = SIG_IGN;
             sigemptyset(&ignore.sa_mask);
             ::sigaction(SIGXFSZ, &ignore, nullptr);
@@ -289,7 +293,8 @@ int TFileSystem::CreateTempFile(const QString &dir, const QString &baseName, QSt
                                 int &handle)
 {
     handle = -1;
-    const QByteArray prefix = native(dir.isEmpty() ? QStringLiteral(".") : dir) + '/' + tempPrefix(baseName);
+    const QByteArray prefix
+        = native(dir.isEmpty() ? QStringLiteral(".") : dir) + '/' + tempPrefix(baseName);
     // Mode 0666 lets the umask decide, as for any new file, when there is no
     // old file to take the bits from.
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -486,28 +491,46 @@ int SafeWriteFile(const QString &path, const QByteArray &bytes, TSafeWriteStep *
 QString ErrorReason(int code)
 {
     switch (code) {
-    case 2: return QStringLiteral("Datei nicht gefunden");
-    case 3: return QStringLiteral("Pfad nicht gefunden");
-    case 4: return QStringLiteral("zu viele offene Dateien");
-    case 5: return QStringLiteral("Zugriff verweigert");
-    case 19: return QStringLiteral("Datenträger schreibgeschützt");
-    case 31: return QStringLiteral("Gerät oder System meldet einen Fehler");
-    case 32: return QStringLiteral("Datei wird von einem anderen Prozess verwendet");
-    case 80: return QStringLiteral("Datei existiert bereits");
-    case 87: return QStringLiteral("Text wäre nicht wieder lesbar");
-    case 112: return QStringLiteral("Datenträger voll");
-    case 161: return QStringLiteral("kein regulärer Pfad");
-    case 206: return QStringLiteral("Name zu lang");
-    case 223: return QStringLiteral("Datei zu groß");
-    case 1113: return QStringLiteral("Zeichen im Windows-Zeichensatz nicht darstellbar");
-    case 1117: return QStringLiteral("Ein-/Ausgabefehler");
-    case 1921: return QStringLiteral("Verknüpfung nicht auflösbar");
-    default: return QString();
+    case 2:
+        return QStringLiteral("Datei nicht gefunden");
+    case 3:
+        return QStringLiteral("Pfad nicht gefunden");
+    case 4:
+        return QStringLiteral("zu viele offene Dateien");
+    case 5:
+        return QStringLiteral("Zugriff verweigert");
+    case 19:
+        return QStringLiteral("Datenträger schreibgeschützt");
+    case 31:
+        return QStringLiteral("Gerät oder System meldet einen Fehler");
+    case 32:
+        return QStringLiteral("Datei wird von einem anderen Prozess verwendet");
+    case 80:
+        return QStringLiteral("Datei existiert bereits");
+    case 87:
+        return QStringLiteral("Text wäre nicht wieder lesbar");
+    case 112:
+        return QStringLiteral("Datenträger voll");
+    case 161:
+        return QStringLiteral("kein regulärer Pfad");
+    case 206:
+        return QStringLiteral("Name zu lang");
+    case 223:
+        return QStringLiteral("Datei zu groß");
+    case 1113:
+        return QStringLiteral("Zeichen im Windows-Zeichensatz nicht darstellbar");
+    case 1117:
+        return QStringLiteral("Ein-/Ausgabefehler");
+    case 1921:
+        return QStringLiteral("Verknüpfung nicht auflösbar");
+    default:
+        return QString();
     }
 }
 
 QString ErrorCodeText(int code)
 {
     const QString reason = ErrorReason(code);
-    return reason.isEmpty() ? QStringLiteral("Fehler %1").arg(code) : QStringLiteral("Fehler %1: %2").arg(code).arg(reason);
+    return reason.isEmpty() ? QStringLiteral("Fehler %1").arg(code)
+                            : QStringLiteral("Fehler %1: %2").arg(code).arg(reason);
 }

@@ -110,6 +110,13 @@ TIniDocument TIniDocument::ParseBytes(QByteArray bytes)
     doc.m_text = std::move(bytes);
     const char *const begin = doc.m_text.constData();
     const char *const end = begin + doc.m_text.size();
+    // Room for a block per line that starts with "[", so that a file of
+    // many sections does not hold the blocks twice while they grow.
+    qsizetype headers = (begin != end && *begin == '[') ? 1 : 0;
+    for (const char *q = begin;
+         (q = static_cast<const char *>(std::memchr(q, '[', size_t(end - q)))); ++q)
+        headers += q != begin && (q[-1] == '\n' || q[-1] == '\r');
+    doc.m_blocks.reserve(headers + 1);
     const char *p = begin;
     // The next CR and the next LF are searched for only once they have been
     // passed, so that a file using just one of them is still read in one pass.
@@ -184,13 +191,12 @@ TIniDocument::Line TIniDocument::storeLine(QByteArray bytes, const Line *replaci
 void TIniDocument::addLine(Line line, bool parsing)
 {
     const QByteArrayView text = lineAt(line);
-    if (const auto name = headerName(text)) {
-        FoldBuffer buffer;
-        m_sections[fold(*name, buffer).toByteArray()].append(m_blocks.size());
+    if (headerName(text)) {
         Block block;
         block.hasHeader = true;
-        block.lines.append(line);
+        block.header = line;
         m_blocks.append(std::move(block));
+        addSection(m_blocks.size() - 1);
         return;
     }
     // The last block still in the document takes the line.
@@ -210,6 +216,69 @@ void TIniDocument::addLine(Line line, bool parsing)
     // While a file is parsed the tables are made at the end, in one go.
     if (!parsing)
         indexKey(block, pos);
+}
+
+QByteArrayView TIniDocument::sectionName(const Block &block) const
+{
+    return headerName(lineAt(block.header)).value_or(QByteArrayView());
+}
+
+qsizetype TIniDocument::findSection(QByteArrayView folded, quint32 hash) const
+{
+    if (m_sectionTable.isEmpty())
+        return -1;
+    const qsizetype mask = m_sectionTable.size() - 1;
+    const KeySlot *table = m_sectionTable.constData();
+    for (qsizetype i = hash & mask;; i = (i + 1) & mask) {
+        const KeySlot &slot = table[i];
+        if (slot.pos == -1)
+            return -1;
+        if (slot.pos >= 0 && slot.hash == hash
+            && equalFolded(sectionName(m_blocks.at(slot.pos)), folded))
+            return slot.pos;
+    }
+}
+
+void TIniDocument::addSection(qsizetype blockIndex)
+{
+    FoldBuffer buffer;
+    const QByteArrayView folded = fold(sectionName(m_blocks.at(blockIndex)), buffer);
+    const quint32 hash = keyHash(folded);
+    const qsizetype first = findSection(folded, hash);
+    if (first >= 0) {
+        // A repeated section: invisible to lookups, chained for erasing.
+        Block &head = m_blocks[first];
+        m_blocks[head.lastSame >= 0 ? head.lastSame : first].nextSame = blockIndex;
+        head.lastSame = blockIndex;
+        return;
+    }
+    if ((m_sectionSlotsUsed + 1) * 2 > m_sectionTable.size()) {
+        // Grows (or only drops the marks of erased sections) and enters the
+        // live sections anew.
+        const QList<KeySlot> old = std::move(m_sectionTable);
+        qsizetype live = 0;
+        for (const KeySlot &slot : old)
+            live += slot.pos >= 0;
+        qsizetype size = 16;
+        while (size < (live + 1) * 4)
+            size *= 2;
+        m_sectionTable = QList<KeySlot>(size);
+        m_sectionSlotsUsed = 0;
+        for (const KeySlot &slot : old)
+            if (slot.pos >= 0) {
+                qsizetype i = slot.hash & (size - 1);
+                while (m_sectionTable[i].pos != -1)
+                    i = (i + 1) & (size - 1);
+                m_sectionTable[i] = slot;
+                ++m_sectionSlotsUsed;
+            }
+    }
+    const qsizetype mask = m_sectionTable.size() - 1;
+    qsizetype i = hash & mask;
+    while (m_sectionTable[i].pos != -1)
+        i = (i + 1) & mask;
+    m_sectionTable[i] = KeySlot {hash, qint32(blockIndex)};
+    ++m_sectionSlotsUsed;
 }
 
 qsizetype TIniDocument::findKey(const Block &block, QByteArrayView folded, quint32 hash) const
@@ -258,7 +327,7 @@ void TIniDocument::insertSlot(Block &block, KeySlot slot)
 bool TIniDocument::IsEmpty() const
 {
     for (const Block &b : m_blocks)
-        if (!b.erased && !b.lines.isEmpty())
+        if (!b.erased && (b.hasHeader || !b.lines.isEmpty()))
             return false;
     return true;
 }
@@ -266,20 +335,27 @@ bool TIniDocument::IsEmpty() const
 QByteArray TIniDocument::Serialize() const
 {
     qsizetype size = 0;
-    for (const Block &b : m_blocks)
+    for (const Block &b : m_blocks) {
+        if (b.hasHeader)
+            size += b.header.size + 2;
         for (const Line &line : b.lines)
             size += line.size + 2;
+    }
     QByteArray out(size, Qt::Uninitialized);
     char *dst = out.data();
+    auto put = [&](const Line &line) {
+        const QByteArrayView text = lineAt(line);
+        if (!text.isEmpty())
+            std::memcpy(dst, text.data(), size_t(text.size()));
+        dst += text.size();
+        *dst++ = '\r';
+        *dst++ = '\n';
+    };
     for (const Block &b : m_blocks) {
-        for (const Line &line : b.lines) {
-            const QByteArrayView text = lineAt(line);
-            if (!text.isEmpty())
-                std::memcpy(dst, text.data(), size_t(text.size()));
-            dst += text.size();
-            *dst++ = '\r';
-            *dst++ = '\n';
-        }
+        if (b.hasHeader)
+            put(b.header);
+        for (const Line &line : b.lines)
+            put(line);
     }
     return out;
 }
@@ -290,13 +366,13 @@ qsizetype TIniDocument::findBlockIndex(QByteArrayView section) const
         return m_lastBlock;
     FoldBuffer buffer;
     const QByteArrayView folded = fold(trimmed(section), buffer);
-    const auto it = m_sections.constFind(QByteArray::fromRawData(folded.data(), folded.size()));
-    if (it == m_sections.constEnd())
+    const qsizetype block = findSection(folded, keyHash(folded));
+    if (block < 0)
         return -1;
     // Reuses the buffer: readers switch sections all the time.
     m_lastSection.resize(section.size());
     std::memcpy(m_lastSection.data(), section.data(), size_t(section.size()));
-    m_lastBlock = it->constFirst();
+    m_lastBlock = block;
     return m_lastBlock;
 }
 
@@ -361,7 +437,8 @@ bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArr
     QByteArray quoted;
     if (!value.isEmpty()
         && (isBlank(value.front()) || isBlank(value.back())
-            || (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()))) {
+            || (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
+                && value.back() == value.front()))) {
         quoted.reserve(value.size() + 2);
         quoted.append('"').append(value.data(), value.size()).append('"');
         value = quoted;
@@ -369,14 +446,12 @@ bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArr
 
     qsizetype blockIndex = findBlockIndex(section);
     if (blockIndex < 0) {
-        const Line header = storeLine('[' + section.toByteArray() + ']');
-        FoldBuffer buffer;
-        blockIndex = m_blocks.size();
-        m_sections[fold(section, buffer).toByteArray()].append(blockIndex);
         Block fresh;
         fresh.hasHeader = true;
-        fresh.lines.append(header);
+        fresh.header = storeLine('[' + section.toByteArray() + ']');
         m_blocks.append(std::move(fresh));
+        blockIndex = m_blocks.size() - 1;
+        addSection(blockIndex);
     }
     Block &block = m_blocks[blockIndex];
 
@@ -402,7 +477,7 @@ bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArr
         line.append(value.data(), value.size());
         block.lines[existing] = storeLine(std::move(line), &block.lines[existing]);
     } else {
-        const qsizetype pos = block.keyLines.isEmpty() ? 1 : block.keyLines.last() + 1;
+        const qsizetype pos = block.keyLines.isEmpty() ? 0 : block.keyLines.last() + 1;
         QByteArray line;
         line.reserve(key.size() + 1 + value.size());
         line.append(key.data(), key.size()).append('=').append(value.data(), value.size());
@@ -418,20 +493,33 @@ void TIniDocument::EraseSection(QByteArrayView section)
 {
     FoldBuffer buffer;
     const QByteArrayView folded = fold(trimmed(section), buffer);
-    const auto it = m_sections.find(QByteArray::fromRawData(folded.data(), folded.size()));
-    if (it == m_sections.end())
+    const quint32 hash = keyHash(folded);
+    qsizetype index = findSection(folded, hash);
+    if (index < 0)
         return;
-    for (qsizetype index : std::as_const(*it)) {
+    // The slot is marked erased; the table drops the mark when it grows.
+    const qsizetype mask = m_sectionTable.size() - 1;
+    for (qsizetype i = hash & mask;; i = (i + 1) & mask)
+        if (m_sectionTable[i].pos == index) {
+            m_sectionTable[i].pos = -2;
+            break;
+        }
+    auto release = [&](const Line &line) {
+        if (line.offset < 0) {
+            m_extra[-line.offset - 1] = QByteArray();
+            m_freeExtra.append(-line.offset - 1);
+        }
+    };
+    while (index >= 0) {
         Block &block = m_blocks[index];
+        const qsizetype next = block.nextSame;
+        release(block.header);
         for (const Line &line : std::as_const(block.lines))
-            if (line.offset < 0) {
-                m_extra[-line.offset - 1] = QByteArray();
-                m_freeExtra.append(-line.offset - 1);
-            }
+            release(line);
         block = Block();
         block.erased = true;
+        index = next;
     }
-    m_sections.erase(it);
     m_lastBlock = -1;
     m_modified = true;
 }

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QHash>
 #include <QList>
 
 #include <optional>
@@ -59,8 +58,7 @@ public:
     // Calls visit(name) for each key name of a section in file order, as
     // KeyViews lists them, without making the list; stops early when visit
     // returns false.
-    template<typename Visit>
-    void ForEachKey(QByteArrayView section, Visit visit) const
+    template<typename Visit> void ForEachKey(QByteArrayView section, Visit visit) const
     {
         const qsizetype block = findBlockIndex(section);
         if (block < 0)
@@ -104,16 +102,21 @@ private:
         quint32 hash = 0;
         qint32 pos = -1; // -1: free
     };
-    // The lines of one section, header first, or the lines before the first
-    // section (no header). Each section has its own key table (open
-    // addressing, linear probing), so that the keys of one section lie close
-    // together in memory.
+    // One section: its header line and the lines after it; or the lines
+    // before the first section (no header). A section without lines costs no
+    // allocation. Each section has its own key table (open addressing, linear
+    // probing), so that the keys of one section lie close together in memory.
     struct Block
     {
-        QList<Line> lines;
-        QList<qsizetype> keyLines; // positions of the key lines, in file order
+        Line header {0, 0};
+        QList<Line> lines; // the lines after the header
+        QList<qsizetype> keyLines; // positions of the key lines in `lines`, in file order
         QList<KeySlot> keyTable;   // a power of two in size, at most half full
         qsizetype keyCount = 0;
+        // The next block of the same name in file order, and (kept in the
+        // first of them only) the last one; -1 for none.
+        qsizetype nextSame = -1;
+        qsizetype lastSame = -1;
         bool hasHeader = false;
         bool erased = false;
     };
@@ -123,6 +126,11 @@ private:
     QByteArrayView lineAt(const Block &block, qsizetype pos) const { return lineAt(block.lines.at(pos)); }
     void addLine(Line line, bool parsing = false);
     qsizetype findBlockIndex(QByteArrayView section) const;
+    // The first block of a section, by its folded name, or -1.
+    qsizetype findSection(QByteArrayView folded, quint32 hash) const;
+    // Enters a new block with a header under its name.
+    void addSection(qsizetype blockIndex);
+    QByteArrayView sectionName(const Block &block) const;
     // The position of a key in a block, or -1; `folded` is the folded name.
     qsizetype findKey(const Block &block, QByteArrayView folded, quint32 hash) const;
     // Enters the key line at `pos` unless its name is there already.
@@ -134,8 +142,10 @@ private:
     QList<QByteArray> m_extra; // lines written since
     QList<qsizetype> m_freeExtra; // slots of m_extra whose lines were erased
     QList<Block> m_blocks;
-    // Folded section name -> indices of its blocks in file order.
-    QHash<QByteArray, QList<qsizetype>> m_sections;
+    // The sections by folded name: slots point at the first block of a name
+    // (pos -2 marks a section erased). Open addressing, as for the keys.
+    QList<KeySlot> m_sectionTable;
+    qsizetype m_sectionSlotsUsed = 0;
     // The section found last, as given: writers set many keys of one section in a row.
     mutable QByteArray m_lastSection;
     mutable qsizetype m_lastBlock = -1;

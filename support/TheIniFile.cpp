@@ -17,9 +17,16 @@ constexpr int ErrorInvalidParameter = 87;
 
 using ByteBuffer = QVarLengthArray<char, 128>;
 
-// Windows-1252 bytes of a text into a stack buffer; false when a character has none.
-bool toBytes(const QString &text, ByteBuffer &out)
+// Windows-1252 bytes of a text into a stack buffer (UTF-8 for a document read
+// from a Unicode file); false when a character has none.
+bool toBytes(const QString &text, ByteBuffer &out, bool utf8 = false)
 {
+    if (utf8) {
+        const QByteArray bytes = text.toUtf8();
+        out.resize(bytes.size());
+        std::copy(bytes.begin(), bytes.end(), out.begin());
+        return true;
+    }
     out.resize(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const int b = Cp1252::byteOf(text.at(i));
@@ -64,11 +71,18 @@ struct TTheIniFile::Private
     bool open = false;
     bool readOnly = false;
 
-    // The open document, read from fullFileName.
+    // The open document, read from fullFileName; its names and values are
+    // UTF-8 when the file had a byte order mark.
     std::optional<TIniDocument> doc;
+    Cp1252::TByteOrderMark mark = Cp1252::TByteOrderMark::None;
+    bool utf8() const { return mark != Cp1252::TByteOrderMark::None; }
+    QString decode(QByteArrayView v) const
+    {
+        return utf8() ? QString::fromUtf8(v) : Cp1252::decode(v.data(), v.size());
+    }
     // A document whose write failed when it was released, with its changes,
     // until a later Release() writes it or DiscardChanges() drops it.
-    std::optional<TIniDocument> unsaved;
+    std::optional<QByteArray> unsaved;
     QString unsavedPath;
 };
 
@@ -100,8 +114,20 @@ void TTheIniFile::SetSection(const QString &section)
 {
     d->section = section;
     bool ok = true;
-    d->sectionBytes = Cp1252::encode(section, &ok);
+    d->sectionBytes = d->utf8() ? section.toUtf8() : Cp1252::encode(section, &ok);
     d->sectionEncodable = ok;
+}
+
+Cp1252::TByteOrderMark TTheIniFile::ByteOrderMark() const
+{
+    return d->mark;
+}
+
+QByteArray TTheIniFile::SectionIdentity(const QString &section) const
+{
+    bool ok = true;
+    const QByteArray bytes = d->utf8() ? section.toUtf8() : Cp1252::encode(section, &ok);
+    return ok ? TIniDocument::FoldedName(bytes) : QByteArray();
 }
 
 TIniLocation TTheIniFile::IniLocation() const { return d->location; }
@@ -111,8 +137,14 @@ void TTheIniFile::SetErrorCode(int code) { d->errorCode = code; }
 QString TTheIniFile::DefFilePath() const { return d->defFilePath; }
 void TTheIniFile::SetDefFilePath(const QString &path) { d->defFilePath = withSlash(path); }
 bool TTheIniFile::Open() const { return d->open; }
-bool TTheIniFile::ReadOnly() const { return d->readOnly; }
-void TTheIniFile::SetReadOnly(bool readOnly) { d->readOnly = readOnly; }
+bool TTheIniFile::ReadOnly() const
+{
+    return d->readOnly;
+}
+void TTheIniFile::SetReadOnly(bool readOnly)
+{
+    d->readOnly = readOnly;
+}
 QString TTheIniFile::WindowsDir() const { return d->windowsDir; }
 QString TTheIniFile::ProgDir() const { return d->progDir; }
 bool TTheIniFile::IsDocumentOpen() const { return d->doc.has_value(); }
@@ -143,7 +175,7 @@ QString TTheIniFile::ReadString(const QString &ident, const QString &def)
         return QString();
     ByteBuffer key;
     std::optional<QByteArrayView> value;
-    if (d->sectionEncodable && toBytes(ident, key))
+    if (d->sectionEncodable && toBytes(ident, key, d->utf8()))
         value = d->doc->ValueView(d->sectionBytes, view(key));
     // A missing key and a key holding the sentinel itself look alike, as they
     // do to the Windows call that reads with the sentinel as default.
@@ -151,7 +183,7 @@ QString TTheIniFile::ReadString(const QString &ident, const QString &def)
         d->errorCode = -1;
         return def;
     }
-    return Cp1252::decode(value->data(), value->size());
+    return d->decode(*value);
 }
 
 void TTheIniFile::ReadSection(QStringList &strings)
@@ -171,7 +203,7 @@ void TTheIniFile::ReadSection(QStringList &strings, qsizetype limit)
         d->doc->ForEachKey(d->sectionBytes, [&](QByteArrayView k) {
             if (limit >= 0 && strings.size() >= limit)
                 return false;
-            strings.append(Cp1252::decode(k.data(), k.size()));
+            strings.append(d->decode(k));
             return true;
         });
     if (strings.isEmpty())
@@ -192,7 +224,7 @@ void TTheIniFile::ForEachIdent(const std::function<void(const QString &)> &visit
         const QByteArray section = d->sectionBytes;
         d->doc->ForEachKey(section, [&](QByteArrayView k) {
             any = true;
-            visit(Cp1252::decode(k.data(), k.size()));
+            visit(d->decode(k));
             return true;
         });
     }
@@ -213,7 +245,8 @@ void TTheIniFile::WriteString(const QString &ident, const QString &value)
         return;
     }
     ByteBuffer key, bytes;
-    if (!d->sectionEncodable || !toBytes(ident, key) || !toBytes(value, bytes)) {
+    if (!d->sectionEncodable || !toBytes(ident, key, d->utf8())
+        || !toBytes(value, bytes, d->utf8())) {
         d->errorCode = ErrorNoMapping;
         return;
     }
@@ -316,6 +349,8 @@ int TTheIniFile::OpenIniFile()
         }
     }
     d->fullFileName = path;
+    d->mark = Cp1252::DecodeMarkedFile(bytes);
+    SetSection(d->section); // in the document's own encoding
     d->doc = TIniDocument::ParseBytes(std::move(bytes));
     return 0;
 }
@@ -375,7 +410,7 @@ QString TTheIniFile::GetFullFileName() const
 bool TTheIniFile::Release()
 {
     if (d->unsaved) {
-        const int rc = SafeWriteFile(d->unsavedPath, d->unsaved->Serialize());
+        const int rc = SafeWriteFile(d->unsavedPath, *d->unsaved);
         if (rc != 0) {
             d->errorCode = rc;
             return false;
@@ -386,12 +421,25 @@ bool TTheIniFile::Release()
         return true;
     TIniDocument doc = std::move(*d->doc);
     d->doc.reset();
+    const bool utf8 = d->utf8();
+    d->mark = Cp1252::TByteOrderMark::None;
+    SetSection(d->section);
     if (!doc.IsModified())
         return true;
-    const int rc = SafeWriteFile(d->fullFileName, doc.Serialize());
+    QByteArray bytes = doc.Serialize();
+    if (utf8) {
+        // Written back in the format's own code page.
+        bool ok = true;
+        bytes = Cp1252::encode(QString::fromUtf8(bytes), &ok);
+        if (!ok) {
+            d->errorCode = ErrorNoMapping;
+            return false;
+        }
+    }
+    const int rc = SafeWriteFile(d->fullFileName, bytes);
     if (rc != 0) {
         d->errorCode = rc;
-        d->unsaved = std::move(doc);
+        d->unsaved = std::move(bytes);
         d->unsavedPath = d->fullFileName;
         return false;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Cp1252.h"
 #include "IniDocument.h"
 
 #include <QString>
@@ -112,6 +113,16 @@ public:
     // Drops the open document and any changes kept after a failed write,
     // without writing anything.
     void DiscardChanges();
+    // The byte order mark of the file last opened (None for a Windows-1252
+    // file). A file with one is read as the Unicode text it is; names and
+    // values are then compared and returned as that text. Changes to such a
+    // file are written in Windows-1252; when a character has no byte there,
+    // Release() fails with 1113 and the changes are dropped.
+    Cp1252::TByteOrderMark ByteOrderMark() const;
+    // A section name as the open document matches it (letter case folded,
+    // blanks and tabs at the ends dropped); empty when it cannot occur in the
+    // document. Two names name one section when these are equal.
+    QByteArray SectionIdentity(const QString &section) const;
     // True while a document is open (after a successful opening, until released).
     bool IsDocumentOpen() const;
 

@@ -5,12 +5,12 @@
 #include <QFile>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <fcntl.h>
-#include <utime.h>
 #include <unistd.h>
+#include <utime.h>
 
 namespace {
 
@@ -198,11 +198,13 @@ void TestFileSystem::refusesTargetsThatAreNoRegularFile()
     else if (kind == u"dir")
         QCOMPARE(::mkdir(p.constData(), 0755), 0);
     else if (kind == u"link-fifo")
-        QVERIFY(::mkfifo(other.constData(), 0644) == 0 && ::symlink(other.constData(), p.constData()) == 0);
+        QVERIFY(::mkfifo(other.constData(), 0644) == 0
+            && ::symlink(other.constData(), p.constData()) == 0);
     else if (kind == u"dangling")
         QCOMPARE(::symlink(other.constData(), p.constData()), 0);
     else
-        QVERIFY(::symlink(other.constData(), p.constData()) == 0 && ::symlink(p.constData(), other.constData()) == 0);
+        QVERIFY(::symlink(other.constData(), p.constData()) == 0
+            && ::symlink(p.constData(), other.constData()) == 0);
     struct stat before, after;
     QCOMPARE(::lstat(p.constData(), &before), 0);
     QCOMPARE(SafeWriteFile(path, "[A]\r\n"), code);
@@ -216,7 +218,8 @@ void TestFileSystem::longNamesAndFileSizeLimit()
 {
     TempProgramDir dir;
     // 255 bytes is the longest name; the temporary name must fit as well.
-    for (const QString &name : {QString(255, u'n'), QString(120, u'ä') + QStringLiteral("abcdefghijklmno")}) {
+    for (const QString &name :
+        {QString(255, u'n'), QString(120, u'ä') + QStringLiteral("abcdefghijklmno")}) {
         QCOMPARE(QFile::encodeName(name).size(), 255);
         QCOMPARE(SafeWriteFile(dir.FilePath(name), "[A]\r\n"), 0);
         QCOMPARE(dir.Read(name), QByteArray("[A]\r\n"));
@@ -245,19 +248,21 @@ void TestFileSystem::leftoversOfKilledWritesGo()
         const utimbuf times {t, t};
         ::utime(QFile::encodeName(dir.FilePath(name)).constData(), &times);
     };
-    make(QStringLiteral(".a.ini.k3x9.tmp"), 3600);     // left by a killed write
-    make(QStringLiteral(".a.ini.zz.tmp"), 60);         // the same
-    make(QStringLiteral(".a.ini.held.tmp"), 3600);     // a running write holds it
-    make(QStringLiteral(".a.ini.new1.tmp"), 0);        // just made
-    make(QStringLiteral(".b.ini.k3x9.tmp"), 3600);     // another file's
+    make(QStringLiteral(".a.ini.k3x9.tmp"), 3600); // left by a killed write
+    make(QStringLiteral(".a.ini.zz.tmp"), 60); // the same
+    make(QStringLiteral(".a.ini.held.tmp"), 3600); // a running write holds it
+    make(QStringLiteral(".a.ini.new1.tmp"), 0); // just made
+    make(QStringLiteral(".b.ini.k3x9.tmp"), 3600); // another file's
     make(QStringLiteral(".a.ini.k3x9.tmp.keep"), 3600); // not the pattern
-    const int held = ::open(QFile::encodeName(dir.FilePath(QStringLiteral(".a.ini.held.tmp"))).constData(), O_RDONLY);
+    const int held = ::open(
+        QFile::encodeName(dir.FilePath(QStringLiteral(".a.ini.held.tmp"))).constData(), O_RDONLY);
     QVERIFY(held >= 0 && ::flock(held, LOCK_EX) == 0);
     QCOMPARE(SafeWriteFile(dir.FilePath(QStringLiteral("a.ini")), "new"), 0);
     ::close(held);
-    QCOMPARE(dir.Entries(), (QStringList {QStringLiteral(".a.ini.held.tmp"), QStringLiteral(".a.ini.k3x9.tmp.keep"),
-                                          QStringLiteral(".a.ini.new1.tmp"), QStringLiteral(".b.ini.k3x9.tmp"),
-                                          QStringLiteral("a.ini")}));
+    QCOMPARE(dir.Entries(),
+        (QStringList {QStringLiteral(".a.ini.held.tmp"), QStringLiteral(".a.ini.k3x9.tmp.keep"),
+            QStringLiteral(".a.ini.new1.tmp"), QStringLiteral(".b.ini.k3x9.tmp"),
+            QStringLiteral("a.ini")}));
 }
 
 QTEST_GUILESS_MAIN(TestFileSystem)

@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QRandomGenerator>
+#include <QStringEncoder>
 #include <QTest>
 
 #include <unistd.h>
@@ -191,6 +192,8 @@ private slots:
     void saveIsFaithful();
     void saveIsFaithfulOverFuzzCorpus();
     void sharedKeyStaysLinear();
+    void filesWithByteOrderMark_data();
+    void filesWithByteOrderMark();
 };
 
 void TestProviderFile::workedExampleByteForByte()
@@ -624,28 +627,31 @@ void TestProviderFile::saveIsFaithful_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("message"); // the first message of the first load
     const QString noMessage;
-    QTest::newRow("value in a pair of quotes")
-        << CrLf({"[PROVIDER]", "P0=\"\"Quote,QKEY\"\"", "[QKEY\"WERKTAG]", "QKEY\"0=08:00-17:59/60/0.03"}) << noMessage;
+    QTest::newRow("value in a pair of quotes") << CrLf(
+        {"[PROVIDER]", "P0=\"\"Quote,QKEY\"\"", "[QKEY\"WERKTAG]", "QKEY\"0=08:00-17:59/60/0.03"})
+                                               << noMessage;
     QTest::newRow("name starting with a tab")
-        << CrLf({"[PROVIDER]", "P0=\"\tTab,TKEY\"", "[TKEYSASO]", "TKEY0=08:00-17:59/60/0.03"}) << noMessage;
+        << CrLf({"[PROVIDER]", "P0=\"\tTab,TKEY\"", "[TKEYSASO]", "TKEY0=08:00-17:59/60/0.03"})
+        << noMessage;
     QTest::newRow("key ending in a tab")
-        << CrLf({"[PROVIDER]", "P1=Tab,TKEY\t;c", "P2=Gut,GKEY", "[TKEY]", "[TIMING]", "TKEY=5", "GKEY=7"})
-        << QStringLiteral("Der Providereintrag für Schlüssel TKEY\t ist fehlerhaft! Providereintrag wird nicht gelesen!");
+        << CrLf({"[PROVIDER]", "P1=Tab,TKEY\t;c", "P2=Gut,GKEY", "[TKEY]", "[TIMING]", "TKEY=5",
+               "GKEY=7"})
+        << QStringLiteral("Der Providereintrag für Schlüssel TKEY\t ist fehlerhaft! "
+                          "Providereintrag wird nicht gelesen!");
     QTest::newRow("key with =, [ or ;")
         << CrLf({"[PROVIDER]", "P0=A,K=1", "P1=B,[K", "P2=C,\";K\""})
-        << QStringLiteral("Der Providereintrag für Schlüssel K=1 ist fehlerhaft! Providereintrag wird nicht gelesen!");
-    QTest::newRow("numbers finer than four decimals")
-        << CrLf({"[PROVIDER]", "P0=F,FEIN", "[FEINWERKTAG]", "FEIN0=08:00-17:59/0.00001/1e-7", "[FEINFREEHOURSRANGE]",
-                 "FEIN0=1|00:00-01:00/0.00002/", "[TIMING]", "FEIN=0.00001", "[BASECONNECTPRICE]", "FEIN=-0.00001"})
-        << noMessage;
-    QTest::newRow("whole numbers and costs not written")
-        << CrLf({"[PROVIDER]", "P0=W,WHOL", "[NOCOSTS]", "WHOL=2500.4", "[COSTSPERDAY]", "WHOL=0.4",
-                 "[FreeHoursCosts]", "WHOL=-5"})
-        << noMessage;
-    QTest::newRow("equal names, equal times")
-        << CrLf({"[PROVIDER]", "P0=Gleich,K2", "P1=Gleich,K1", "[K1WERKTAG]", "K10=08:00-17:59/60/2",
-                 "K11=08:00-17:59/60/1", "K12=08:00-17:59/60/3"})
-        << noMessage;
+        << QStringLiteral("Der Providereintrag für Schlüssel K=1 ist fehlerhaft! Providereintrag "
+                          "wird nicht gelesen!");
+    QTest::newRow("numbers finer than four decimals") << CrLf(
+        {"[PROVIDER]", "P0=F,FEIN", "[FEINWERKTAG]", "FEIN0=08:00-17:59/0.00001/1e-7",
+            "[FEINFREEHOURSRANGE]", "FEIN0=1|00:00-01:00/0.00002/", "[TIMING]", "FEIN=0.00001",
+            "[BASECONNECTPRICE]", "FEIN=-0.00001"}) << noMessage;
+    QTest::newRow("whole numbers and costs not written") << CrLf({"[PROVIDER]", "P0=W,WHOL",
+        "[NOCOSTS]", "WHOL=2500.4", "[COSTSPERDAY]", "WHOL=0.4", "[FreeHoursCosts]", "WHOL=-5"})
+                                                         << noMessage;
+    QTest::newRow("equal names, equal times") << CrLf({"[PROVIDER]", "P0=Gleich,K2", "P1=Gleich,K1",
+        "[K1WERKTAG]", "K10=08:00-17:59/60/2", "K11=08:00-17:59/60/1", "K12=08:00-17:59/60/3"})
+                                              << noMessage;
 }
 
 void TestProviderFile::saveIsFaithful()
@@ -683,7 +689,8 @@ void TestProviderFile::sharedKeyStaysLinear()
     // section: the section is read once and written once.
     QByteArray file = "[PROVIDER]\r\n";
     for (int i = 0; i < 1025; ++i)
-        file += "P" + QByteArray::number(i) + "=N" + QByteArray::number(i) + (i % 2 ? ",SAME\r\n" : ",same\r\n");
+        file += "P" + QByteArray::number(i) + "=N" + QByteArray::number(i)
+            + (i % 2 ? ",SAME\r\n" : ",same\r\n");
     file += "[SAMEFREEHOURSRANGE]\r\n";
     for (int j = 0; j < 2000; ++j)
         file += "SAME" + QByteArray::number(j) + "=1|00:00-01:00/60/\r\n";
@@ -694,11 +701,67 @@ void TestProviderFile::sharedKeyStaysLinear()
     QCOMPARE(data.Count(), 1025);
     for (int i = 0; i < data.Count(); ++i) {
         QCOMPARE(data.Options(i).FreeHoursRanges.size(), 2000);
-        QCOMPARE(data.Options(i).FreeHoursRanges.constData(), data.Options(0).FreeHoursRanges.constData());
+        QCOMPARE(data.Options(i).FreeHoursRanges.constData(),
+            data.Options(0).FreeHoursRanges.constData());
     }
     const QByteArray saved = build(data);
     QCOMPARE(saved.count("FREEHOURSRANGE]"), 1);
     QCOMPARE(saved.count("|00:00-01:00/60.0000/"), 2000);
+}
+
+void TestProviderFile::filesWithByteOrderMark_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("name"); // of the one provider read
+    const QString text
+        = QStringLiteral("[PROVIDER]\r\nP0=Müller_Net,MULL0001\r\n[MULL0001WERKTAG]\r\n"
+                         "MULL00010=00:00-23:59/60/0.01\r\n");
+    auto utf16 = [](const QString &t, QStringConverter::Encoding e) {
+        QStringEncoder encoder(e, QStringEncoder::Flag::WriteBom);
+        return QByteArray(encoder.encode(t));
+    };
+    QTest::newRow("UTF-16 LE") << utf16(text, QStringConverter::Utf16LE)
+                               << QStringLiteral("Müller_Net");
+    QTest::newRow("UTF-16 BE") << utf16(text, QStringConverter::Utf16BE)
+                               << QStringLiteral("Müller_Net");
+    QTest::newRow("UTF-8") << "\xEF\xBB\xBF" + text.toUtf8() << QStringLiteral("Müller_Net");
+    // A byte that is no UTF-8 is read as Windows-1252.
+    QTest::newRow("UTF-8 with a Windows-1252 byte")
+        << "\xEF\xBB\xBF" + text.toUtf8().replace("\xC3\xBC", "\xFC\xE4")
+        << QStringLiteral("Mü\u00E4ller_Net");
+    QTest::newRow("UTF-16 with a character beyond Windows-1252")
+        << utf16(QString(text).replace(u'ü', u'Ω'), QStringConverter::Utf16LE)
+        << QStringLiteral("MΩller_Net");
+}
+
+void TestProviderFile::filesWithByteOrderMark()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, name);
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, file);
+    TProviderData data = load(User);
+    QCOMPARE(msgs.Texts(),
+        QStringList {QStringLiteral("Die Datei ") + dir.FilePath(User)
+            + QStringLiteral(" ist als Unicode gespeichert. Sie wird beim Speichern im "
+                             "Windows-Zeichensatz geschrieben.")});
+    QCOMPARE(data.Count(), 1);
+    QCOMPARE(data.Provider(0).Name, name);
+    QCOMPARE(data.Entries(0, TDayClass::Weekday).size(), 1);
+
+    // Saved in Windows-1252, or refused when a character has no byte there.
+    msgs.Clear();
+    const bool encodable = Cp1252::canEncode(name);
+    TTheIniFile ini;
+    QCOMPARE(SaveProviderFile(ini, data, displayNames(data), QDate(2026, 12, 7)),
+        encodable ? TSaveResult::Saved : TSaveResult::WriteFailed);
+    if (encodable) {
+        QVERIFY(dir.Read(User).contains("P0=" + Cp1252::encode(name) + ",MULL0001\r\n"));
+        QCOMPARE(load(User).Entries(0, TDayClass::Weekday), data.Entries(0, TDayClass::Weekday));
+    } else {
+        QCOMPARE(dir.Read(User), file);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestProviderFile)

@@ -33,14 +33,16 @@ private:
     {
         QProcess p;
         if (asUser && ::geteuid() == 0)
-            p.start(QStringLiteral("setpriv"), QStringList {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                                                            QStringLiteral("--clear-groups"), QStringLiteral(TARIFCHECK)}
-                                                   + args);
+            p.start(QStringLiteral("setpriv"),
+                QStringList {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                    QStringLiteral("--clear-groups"), QStringLiteral(TARIFCHECK)}
+                    + args);
         else
             p.start(QStringLiteral(TARIFCHECK), args);
         if (!p.waitForFinished(30000))
             return {};
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
     }
     static mode_t modeOf(const QString &path)
     {
@@ -50,7 +52,8 @@ private:
 };
 
 namespace {
-const QByteArray OneProvider = CrLf({"[PROVIDER]", "P0=Eins,EINS0001", "[EINS0001WERKTAG]", "EINS00010=00:00-23:59/60/0.01"});
+const QByteArray OneProvider = CrLf(
+    {"[PROVIDER]", "P0=Eins,EINS0001", "[EINS0001WERKTAG]", "EINS00010=00:00-23:59/60/0.01"});
 }
 
 void TestTarifcheck::cleanFile()
@@ -132,7 +135,8 @@ void TestTarifcheck::protectedAndUnreadableFilesOfOthers()
     ::chmod(QFile::encodeName(dir.FilePath(QStringLiteral("secret.ini"))).constData(), 0600);
 
     const QString out = dir.FilePath(QStringLiteral("out.ini"));
-    Result r = run({QStringLiteral("--write"), out, dir.FilePath(QStringLiteral("protected.ini"))}, true);
+    Result r = run(
+        {QStringLiteral("--write"), out, dir.FilePath(QStringLiteral("protected.ini"))}, true);
     QCOMPARE(r.Exit, 0);
     QVERIFY(dir.Read(QStringLiteral("out.ini")).contains("EINS00010=00:00-23:59/60.0000/0.0100"));
 
@@ -153,22 +157,26 @@ void TestTarifcheck::writeRefusesFifo()
     const Result r = run({QStringLiteral("--write"), fifo, dir.FilePath(QStringLiteral("in.ini"))});
     QCOMPARE(r.Exit, 2);
     QVERIFY(S_ISFIFO(modeOf(fifo)));
-    QCOMPARE(r.Err, QStringLiteral("Fehler: Konnte %1 nicht speichern (Fehler 161: kein regulärer Pfad).\n").arg(fifo));
+    QCOMPARE(r.Err,
+        QStringLiteral("Fehler: Konnte %1 nicht speichern (Fehler 161: kein regulärer Pfad).\n")
+            .arg(fifo));
 }
 
 void TestTarifcheck::controlCharactersPrintedVisibly()
 {
     TempProgramDir dir;
     // "@" stands for NUL.
-    QByteArray file = CrLf({"[PROVIDER]", "P0=N\x1b[2J,K\x1b[31m", "P1=Nul@Name,KEY2", "[K\x1b[31mWERKTAG]",
-                            "K0=08:00-25:00/60/0.03", "[KEY2WERKTAG]", "K0=08:00-25:00/60/0.03"});
+    QByteArray file = CrLf({"[PROVIDER]", "P0=N\x1b[2J,K\x1b[31m", "P1=Nul@Name,KEY2",
+        "[K\x1b[31mWERKTAG]", "K0=08:00-25:00/60/0.03", "[KEY2WERKTAG]", "K0=08:00-25:00/60/0.03"});
     dir.Write(QStringLiteral("x.ini"), file.replace('@', '\0'));
     const Result r = run({dir.FilePath(QStringLiteral("x.ini"))});
     QCOMPARE(r.Exit, 1);
     QVERIFY(!r.Out.contains(QChar(0x1b)));
-    QVERIFY2(r.Out.contains(QStringLiteral("Eintrag für Provider N\\x1b[2J ( K\\x1b[31mWERKTAG ) ist nicht korrekt.")),
-             qPrintable(r.Out));
-    QVERIFY(r.Out.contains(QStringLiteral("Eintrag für Provider Nul\\x00Name ( KEY2WERKTAG ) ist nicht korrekt.")));
+    QVERIFY2(r.Out.contains(QStringLiteral(
+                 "Eintrag für Provider N\\x1b[2J ( K\\x1b[31mWERKTAG ) ist nicht korrekt.")),
+        qPrintable(r.Out));
+    QVERIFY(r.Out.contains(
+        QStringLiteral("Eintrag für Provider Nul\\x00Name ( KEY2WERKTAG ) ist nicht korrekt.")));
 }
 
 QTEST_GUILESS_MAIN(TestTarifcheck)

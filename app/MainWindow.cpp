@@ -199,7 +199,8 @@ void TMain::OKBtnClick()
             wait->hide();
     });
     try {
-        Editor = new TProvidersDlg(this, name);
+        Editor = new TProvidersDlg(this, TelIniFile, name);
+        connect(Editor, &TProvidersDlg::Saved, this, [this] { RestartNeeded = true; });
     } catch (const std::exception &e) {
         Editor = nullptr;
         if (wait)

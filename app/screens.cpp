@@ -1,13 +1,16 @@
 // tarifscreens DIR: renders every window of the program to PNG files in DIR
 // (start window, editor on the sample user file and, when a Provider.ini lies
-// next to it, on that main file, wait window, a message box, the help window),
+// next to it, on that main file, the take-over dialog on that main file, wait
+// window, a message box, the help window),
 // so that the screens can be looked at without a display.
 // The scale comes from QT_SCALE_FACTOR; the file names carry it.
 
 #include "app/MainWindow.h"
 #include "controls/ContextHelp.h"
 #include "controls/HelpWindow.h"
+#include "dialogs/TakeOverProvDlg.h"
 #include "editor/ProvidersDlg.h"
+#include "model/ProviderLoader.h"
 #include "support/MsgBoxDialog.h"
 #include "support/TextHelpers.h"
 #include "support/WaitForm.h"
@@ -17,6 +20,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QLabel>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -63,7 +68,7 @@ int main(int argc, char *argv[])
     ok &= save(&main, out, QStringLiteral("start"));
 
     {
-        TProvidersDlg editor(&main, QStringLiteral("UserProv.ini"));
+        TProvidersDlg editor(&main, main.TelIniFile, QStringLiteral("UserProv.ini"));
         ok &= save(&editor, out, QStringLiteral("editor"));
         if (editor.ProvidersCB->count() > 1) {
             editor.ProvidersCB->setCurrentIndex(1);
@@ -72,8 +77,25 @@ int main(int argc, char *argv[])
         }
     }
     if (haveMain) {
-        TProvidersDlg editor(&main, QStringLiteral("Provider.ini"));
+        TProvidersDlg editor(&main, main.TelIniFile, QStringLiteral("Provider.ini"));
         ok &= save(&editor, out, QStringLiteral("editor-main"));
+    }
+
+    {
+        TTheIniFile mainIni;
+        mainIni.SetReadOnly(true);
+        TProviderData mainFile;
+        mainFile.FileName = QStringLiteral("Provider.ini");
+        int faulty = 0;
+        LoadProviderFile(mainIni, mainFile, &faulty);
+        TTakeOverProvDlg takeOver(&main, mainFile, faulty);
+        if (takeOver.ProvidersLB->count() > 2)
+            takeOver.ProvidersLB->item(2)->setSelected(true);
+        ok &= save(&takeOver, out, QStringLiteral("takeover"));
+        takeOver.FilterEdit->setText(QStringLiteral("s"));
+        ok &= save(&takeOver, out, QStringLiteral("takeover-filter"));
+        TTakeOverProvDlg faults(&main, mainFile, 3);
+        ok &= save(&faults, out, QStringLiteral("takeover-faulty"));
     }
 
     TWaitForm wait(&main);

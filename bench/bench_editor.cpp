@@ -25,7 +25,7 @@ void BM_OpenEditorOnLargestFile(benchmark::State &state)
 {
     TMain main;
     for (auto _ : state) {
-        TProvidersDlg dlg(&main, QStringLiteral("Provider.ini"));
+        TProvidersDlg dlg(&main, main.TelIniFile, QStringLiteral("Provider.ini"));
         if (dlg.ProvidersCB->count() != 1025) {
             state.SkipWithError("wrong provider count");
             break;
@@ -37,7 +37,7 @@ BENCHMARK(BM_OpenEditorOnLargestFile)->Unit(benchmark::kMillisecond);
 void BM_SwitchProvider(benchmark::State &state)
 {
     TMain main;
-    TProvidersDlg dlg(&main, QStringLiteral("Provider.ini"));
+    TProvidersDlg dlg(&main, main.TelIniFile, QStringLiteral("Provider.ini"));
     dlg.show();
     QCoreApplication::processEvents();
     int i = 0;

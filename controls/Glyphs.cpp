@@ -41,3 +41,8 @@ QIcon TGlyphs::Sort()
 {
     return glyph(QStringLiteral("sort.svg"));
 }
+
+QIcon TGlyphs::TakeOver()
+{
+    return glyph(QStringLiteral("takeover.svg"));
+}

@@ -2,7 +2,7 @@
 
 #include <QIcon>
 
-// The toolbar glyphs (SVG, resource prefix "/icons"): add, edit, delete, sort.
+// The toolbar glyphs (SVG, resource prefix "/icons"): add, edit, delete, sort, take over.
 class TGlyphs
 {
 public:
@@ -14,4 +14,5 @@ public:
     static QIcon Edit();
     static QIcon Delete();
     static QIcon Sort();
+    static QIcon TakeOver();
 };

@@ -31,6 +31,7 @@ namespace {
 
 const QString StartWindow = QStringLiteral("Startfenster");
 const QString EditorWindow = QStringLiteral("Provider bearbeiten");
+const QString TakeOverWindow = QStringLiteral("Provider übernehmen");
 
 const QString IndexUrl = QStringLiteral("qrc:/help/index.html");
 // Where index.html wants the list of all topics.
@@ -62,6 +63,7 @@ QList<THelpTopic> topicTable()
         {510040, EditorWindow, QStringLiteral("Provider hinzufügen")},
         {510041, EditorWindow, QStringLiteral("Provider ändern")},
         {510042, EditorWindow, QStringLiteral("Provider löschen")},
+        {510043, EditorWindow, QStringLiteral("Provider aus der Hauptproviderdatei übernehmen")},
         {510050, EditorWindow, QStringLiteral("Werktag: Eintrag hinzufügen")},
         {510051, EditorWindow, QStringLiteral("Werktag: Eintrag ändern")},
         {510052, EditorWindow, QStringLiteral("Werktag: Eintrag löschen")},
@@ -70,6 +72,10 @@ QList<THelpTopic> topicTable()
         {510071, EditorWindow, QStringLiteral("Samstag/Sonntag/Feiertag: Eintrag ändern")},
         {510072, EditorWindow, QStringLiteral("Samstag/Sonntag/Feiertag: Eintrag löschen")},
         {510080, EditorWindow, QStringLiteral("Speichern")},
+
+        {51004310, TakeOverWindow, QStringLiteral("Feld „Suchen“")},
+        {51004311, TakeOverWindow, QStringLiteral("Liste der Provider der Hauptproviderdatei")},
+        {51004312, TakeOverWindow, QStringLiteral("Schaltfläche „Übernehmen“")},
     };
 }
 

@@ -1,31 +1,41 @@
 #include "ProvidersDlg.h"
 
-#include "app/MainWindow.h"
 #include "controls/ButtonKeys.h"
 #include "controls/ContextHelp.h"
 #include "controls/CoverageStrip.h"
+#include "controls/CurrencyEdit.h"
 #include "controls/Glyphs.h"
+#include "controls/MaskEdit.h"
 #include "controls/MySpeedButton.h"
 #include "controls/StringGrid.h"
+#include "dialogs/NewEditProvEntryDlg.h"
+#include "dialogs/NewEditProviderDlg.h"
+#include "model/ProviderFormat.h"
 #include "model/ProviderLoader.h"
 #include "model/ProviderSaver.h"
 #include "support/LocaleSettings.h"
 #include "support/MsgBox.h"
 #include "support/TextHelpers.h"
+#include "support/TheIniFile.h"
 #include "support/WaitForm.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
+
+#include <cmath>
+#include <memory>
 
 namespace {
 
@@ -102,9 +112,9 @@ QStringList TariffEntryCells(const TTariffEntry &entry)
             FeeToText(entry.Fee)};
 }
 
-TProvidersDlg::TProvidersDlg(TMain *owner, const QString &fileName)
+TProvidersDlg::TProvidersDlg(QWidget *owner, TTheIniFile &iniFile, const QString &fileName)
     : QDialog(owner)
-    , m_owner(owner)
+    , m_iniFile(iniFile)
 {
     // The file name must be known before the window's creation handler loads it.
     Data.FileName = fileName;
@@ -239,6 +249,14 @@ void TProvidersDlg::createControls()
     setTabOrder(ProvStrGrid2, ProvStrGrid1);
     setTabOrder(ProvStrGrid1, SaveBtn);
     setTabOrder(SaveBtn, CancelBtn);
+    // After "Abbrechen" Tab reaches the provider buttons, where Space presses
+    // them: the provider commands have no other keys.
+    for (TMySpeedButton *b : {AddProv, EditProv, DelProv})
+        b->setFocusPolicy(Qt::TabFocus);
+    setTabOrder(CancelBtn, AddProv);
+    setTabOrder(AddProv, EditProv);
+    setTabOrder(EditProv, DelProv);
+    createTakeOverControls();
     fitToFont();
 }
 
@@ -292,7 +310,7 @@ void TProvidersDlg::FormCreate()
         grid->SetDefaultRowHeight(rowHeight);
         grid->SetRowCount(2);
     }
-    LoadProviderFile(m_owner->TelIniFile, Data);
+    LoadProviderFile(m_iniFile, Data);
     Data.Modified = false;
 
     QStringList names;
@@ -410,7 +428,7 @@ TProvidersDlg::TSaveOutcome TProvidersDlg::save()
         return TSaveOutcome::Declined;
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    QPointer<TWaitForm> wait = new TWaitForm(m_owner);
+    QPointer<TWaitForm> wait = new TWaitForm(parentWidget());
     wait->Label1->setText(QStringLiteral("Bitte warten Sie bis die Providerinformationen geschrieben wurden."));
     wait->ShowAndPaint();
     // A message must not disappear behind the always-on-top wait window, and
@@ -427,7 +445,7 @@ TProvidersDlg::TSaveOutcome TProvidersDlg::save()
     names.reserve(ProvidersCB->count());
     for (int i = 0; i < ProvidersCB->count(); ++i)
         names.append(ProvidersCB->itemText(i));
-    const TSaveResult result = SaveProviderFile(m_owner->TelIniFile, Data, names, QDate::currentDate(), [] {
+    const TSaveResult result = SaveProviderFile(m_iniFile, Data, names, QDate::currentDate(), [] {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     });
 
@@ -436,7 +454,7 @@ TProvidersDlg::TSaveOutcome TProvidersDlg::save()
     QApplication::restoreOverrideCursor();
     if (result != TSaveResult::Saved)
         return TSaveOutcome::Failed;
-    m_owner->RestartNeeded = true;
+    emit Saved();
     ShowSelectedProvider();
     QMetaObject::invokeMethod(this, &QDialog::close, Qt::QueuedConnection);
     return TSaveOutcome::Saved;
@@ -537,20 +555,324 @@ void TProvidersDlg::gridKeyUp(TStringGrid *grid, int key)
         weekday ? AddEntry1BtnClick() : AddEntry2BtnClick();
 }
 
-// The provider and entry commands arrive with their dialogs; until then the
-// buttons say so instead of doing nothing.
-void TProvidersDlg::notYetAvailable()
+namespace {
+
+// The options dialog shows amounts in the currency unit, the record holds
+// cents. A timing box that is checked, or a timing value that is not above 0,
+// means that the provider bills in the interval of each tariff entry (-1).
+void OptionsToDialog(const TProviderOptions &o, TNewEditProviderDlg &dlg)
 {
-    ShowMsgBox(QStringLiteral("Diese Funktion steht in dieser Version noch nicht zur Verfügung."), QString(),
-               mkInformation, {btOK});
+    dlg.FreeHoursEdit->SetText(TNewEditProviderDlg::FreeHoursText(o.FreeHours));
+    dlg.FreeHourCostEdit->SetValue(o.FreeHoursCosts / 100);
+    dlg.ChkBox2431->setChecked(o.Holidays2431);
+    dlg.BaseValueEdit->SetValue(o.BaseAmount / 100.0);
+    dlg.BaseConnectPriceEdit->SetValue(o.BaseConnectPrice / 100);
+    dlg.FreeHoursPerDayChkBox->setChecked(o.FreeHoursPerDay);
+    dlg.ISDNDoubleCostsChkBox->setChecked(o.ISDNDoubleCosts);
+    dlg.NoCostValueEdit->SetValue(o.NoCostsFrom > 0 ? o.NoCostsFrom / 100 : 0);
+    if (o.CostsPerDay > 0)
+        dlg.CostsPerDay->SetValue(o.CostsPerDay / 100);
+    if (o.Timing > 0 && o.MinConnectTime > 0) {
+        // Unchecking first: checking the box would clear both fields.
+        dlg.TimingChkBox->setChecked(false);
+        dlg.CalcTaktEdit->SetValue(o.Timing);
+        dlg.FirstSecondEdit->SetValue(o.MinConnectTime);
+    } else {
+        dlg.TimingChkBox->setChecked(true);
+    }
+    dlg.FreeHoursRanges = o.FreeHoursRanges;
 }
 
-void TProvidersDlg::AddProvClick() { notYetAvailable(); }
-void TProvidersDlg::EditProvClick() { notYetAvailable(); }
-void TProvidersDlg::DelProvClick() { notYetAvailable(); }
-void TProvidersDlg::AddEntry1BtnClick() { notYetAvailable(); }
-void TProvidersDlg::EditEntry1BtnClick() { notYetAvailable(); }
-void TProvidersDlg::DeleteEntry1BtnClick() { notYetAvailable(); }
-void TProvidersDlg::AddEntry2BtnClick() { notYetAvailable(); }
-void TProvidersDlg::EditEntry2BtnClick() { notYetAvailable(); }
-void TProvidersDlg::DeleteEntry2BtnClick() { notYetAvailable(); }
+void DialogToOptions(TNewEditProviderDlg &dlg, TProviderOptions &o)
+{
+    o.FreeHours = TimeTextToSeconds(dlg.FreeHoursEdit->Text());
+    o.FreeHoursCosts = dlg.FreeHourCostEdit->Value() * 100;
+    o.Holidays2431 = dlg.ChkBox2431->isChecked();
+    // Rounded, never cut: 4.95 is 494.999... cents in floating point. An
+    // exact half goes to the even neighbour.
+    o.BaseAmount = static_cast<std::int32_t>(
+        std::clamp(std::nearbyint(dlg.BaseValueEdit->Value() * 100), double(INT32_MIN), double(INT32_MAX)));
+    o.BaseConnectPrice = dlg.BaseConnectPriceEdit->Value() * 100;
+    o.FreeHoursPerDay = dlg.FreeHoursPerDayChkBox->isChecked();
+    o.ISDNDoubleCosts = dlg.ISDNDoubleCostsChkBox->isChecked();
+    o.NoCostsFrom = dlg.NoCostValueEdit->Value() * 100;
+    if (!(o.NoCostsFrom > 0))
+        o.NoCostsFrom = -1;
+    o.CostsPerDay = dlg.CostsPerDay->Value() * 100;
+    if (!(dlg.CalcTaktEdit->Value() > 0) || !(dlg.FirstSecondEdit->Value() > 0))
+        dlg.TimingChkBox->setChecked(true);
+    if (dlg.TimingChkBox->isChecked()) {
+        o.Timing = -1;
+        o.MinConnectTime = -1;
+    } else {
+        o.Timing = dlg.CalcTaktEdit->Value();
+        o.MinConnectTime = dlg.FirstSecondEdit->Value();
+    }
+    o.FreeHoursRanges = dlg.FreeHoursRanges;
+}
+
+} // namespace
+
+bool TProvidersDlg::providerLimitAllows(int added)
+{
+    // As many providers as the loader reads back, so that every saved file opens again.
+    if (ProvidersCB->count() + added <= ProviderFormat::MaxProviderLines)
+        return true;
+    ShowMsgBox(QStringLiteral("Es kann kein Provider aufgenommen werden, da das Maximum von %1 Providern "
+                              "damit überschritten würde!")
+                   .arg(ProviderFormat::MaxProviderLines),
+               QString(), mkError, {btOK});
+    return false;
+}
+
+bool TProvidersDlg::hasProviderNamed(const QString &displayName) const
+{
+    for (int i = 0; i < ProvidersCB->count(); ++i)
+        if (ProvidersCB->itemText(i).compare(displayName, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+void TProvidersDlg::AddProvClick()
+{
+    if (!providerLimitAllows(1))
+        return;
+    auto dlg = std::make_unique<TNewEditProviderDlg>(this);
+    dlg->FreeHoursRanges.clear();
+    if (dlg->exec() != QDialog::Accepted)
+        return;
+    const QString typed = dlg->ProvNameEdit->text();
+    if (hasProviderNamed(typed)) {
+        ShowMsgBox(QStringLiteral("Es existiert bereits ein Provider mit diesem Namen!"), QString(), mkError, {btOK});
+        return;
+    }
+    const QString name = RemoveAmpersand(typed);
+    ProvidersCB->addItem(name);
+    ProvidersCB->setCurrentIndex(ProvidersCB->count() - 1);
+    TProviderOptions options;
+    DialogToOptions(*dlg, options);
+    Data.AppendProvider(NewProviderKey(name, Data.ProviderList()), options);
+    Data.Modified = true;
+    ProvidersCBChange();
+}
+
+void TProvidersDlg::EditProvClick()
+{
+    if (ProvidersCB->count() == 0) {
+        AddProvClick();
+        return;
+    }
+    const int i = ProvidersCB->currentIndex();
+    if (i < 0 || i >= Data.Count())
+        return;
+    auto dlg = std::make_unique<TNewEditProviderDlg>(this);
+    dlg->ProvNameEdit->setText(ProvidersCB->currentText());
+    dlg->setWindowTitle(QStringLiteral("Optionen des Providers ändern"));
+    OptionsToDialog(Data.Options(i), *dlg);
+    if (dlg->exec() != QDialog::Accepted)
+        return;
+    // The key, and with it the provider's sections in the file, stay.
+    const QString name = RemoveAmpersand(dlg->ProvNameEdit->text());
+    ProvidersCB->setItemText(i, name);
+    ProvidersCB->setCurrentIndex(i);
+    DialogToOptions(*dlg, Data.Options(i));
+    Data.Modified = true;
+    ProvidersCBChange();
+}
+
+void TProvidersDlg::DelProvClick()
+{
+    if (ProvidersCB->count() == 0) {
+        ShowMsgBox(QStringLiteral("Sie können keinen Provider löschen. Es existiert keiner."), QString(), mkError,
+                   {btOK});
+        return;
+    }
+    const int i = ProvidersCB->currentIndex();
+    if (i < 0)
+        return;
+    if (ShowMsgBox(QStringLiteral("Möchten Sie den Provider \"%1\" wirklich löschen?").arg(ProvidersCB->currentText()),
+                   QString(), mkConfirmation, {btYesNo})
+        != idYes)
+        return;
+    Data.Modified = true;
+    ProvidersCB->removeItem(i);
+    Data.RemoveProvider(i);
+    ProvidersCB->setCurrentIndex(ProvidersCB->count() > 0 ? 0 : -1);
+    ProvidersCBChange();
+}
+void TProvidersDlg::AddEntry1BtnClick()
+{
+    addEntry(TDayClass::Weekday);
+}
+void TProvidersDlg::EditEntry1BtnClick()
+{
+    editEntry(TDayClass::Weekday);
+}
+void TProvidersDlg::DeleteEntry1BtnClick()
+{
+    deleteEntry(TDayClass::Weekday);
+}
+void TProvidersDlg::AddEntry2BtnClick()
+{
+    addEntry(TDayClass::Weekend);
+}
+void TProvidersDlg::EditEntry2BtnClick()
+{
+    editEntry(TDayClass::Weekend);
+}
+void TProvidersDlg::DeleteEntry2BtnClick()
+{
+    deleteEntry(TDayClass::Weekend);
+}
+
+// ---- tariff entry commands --------------------------------------------------
+
+namespace {
+
+// A list of one day class takes new entries only while it holds fewer.
+constexpr int MaxEntries = 20;
+
+// The day class as the dialog captions name it.
+QString dayClassName(TDayClass c)
+{
+    return c == TDayClass::Weekday ? QStringLiteral("Werktag") : QStringLiteral("Sa/So/Feiertag");
+}
+
+// The day class as the delete caption names it, before the row number.
+QString deleteCaptionText(TDayClass c)
+{
+    return c == TDayClass::Weekday ? QStringLiteral("Werktag, Eintrag ")
+                                   : QStringLiteral("Sa./So./Feiertag, Eintrag ");
+}
+
+} // namespace
+
+TStringGrid *TProvidersDlg::gridOf(TDayClass dayClass) const
+{
+    return dayClass == TDayClass::Weekday ? ProvStrGrid1 : ProvStrGrid2;
+}
+
+int TProvidersDlg::entryIndexOfRow(TDayClass dayClass, int row) const
+{
+    const int i = ProvidersCB->currentIndex();
+    if (i < 0 || i >= Data.Count() || row < 1)
+        return -1;
+    // The grid leaves out entries with interval 0, as fillGrid does.
+    const TTariffEntryList &entries = Data.Entries(i, dayClass);
+    int shown = 0;
+    for (int k = 0; k < entries.size(); ++k)
+        if (entries.at(k).Interval != 0 && ++shown == row)
+            return k;
+    return -1;
+}
+
+void TProvidersDlg::takeEntryValues(const TNewEditProvEntryDlg &dialog, TTariffEntry &entry)
+{
+    // The dialog works in minutes: a start is the start of its minute, an end
+    // the last second of its minute.
+    const QChar separator = TLocaleSettings::Current().TimeSeparator;
+    entry.TimeFrom
+        = TimeTextToSeconds(dialog.EntryTimeFrom->Text() + separator + QStringLiteral("00"));
+    entry.TimeTo = TimeTextToSeconds(dialog.EntryTimeTo->Text() + separator + QStringLiteral("59"));
+    entry.Interval = dialog.Takt->Value();
+    entry.Fee = dialog.CurrencyEdit->Value();
+}
+
+void TProvidersDlg::addEntry(TDayClass dayClass)
+{
+    if (ProvidersCB->count() == 0) {
+        ShowMsgBox(
+            QStringLiteral("Fügen Sie zuerst einen Provider hinzu!"), QString(), mkError, {btOK});
+        return;
+    }
+    const int i = ProvidersCB->currentIndex();
+    if (i < 0 || i >= Data.Count())
+        return;
+    if (Data.Entries(i, dayClass).size() >= MaxEntries) {
+        ShowMsgBox(
+            QStringLiteral(
+                "Es kann kein Providertarif hinzugefügt werden, damit würde das Maximum von 20 "
+                "Tarifen überschritten!"),
+            QString(), mkError, {btOK});
+        return;
+    }
+
+    TNewEditProvEntryDlg dialog(this);
+    dialog.setWindowTitle(
+        TNewEditProvEntryDlg::NewCaption().replace(QStringLiteral("%s"), dayClassName(dayClass)));
+    dialog.EntryTimeFrom->SetText(TEntryChecks::BlankTimeText());
+    dialog.EntryTimeTo->SetText(TEntryChecks::BlankTimeText());
+    dialog.Takt->SetValue(60);
+    dialog.exec();
+    if (!dialog.Applied)
+        return;
+
+    Data.Modified = true;
+    TTariffEntry entry;
+    takeEntryValues(dialog, entry);
+    TTariffEntryList &entries = Data.Entries(i, dayClass);
+    entries.append(entry);
+    SortTariffEntries(entries);
+    ShowSelectedProvider();
+}
+
+void TProvidersDlg::editEntry(TDayClass dayClass)
+{
+    TStringGrid *grid = gridOf(dayClass);
+    const int row = grid->Row();
+    const int k = entryIndexOfRow(dayClass, row);
+    if (grid->Cells(0, row).isEmpty() || k < 0) {
+        addEntry(dayClass);
+        return;
+    }
+
+    // Times as the row shows them (hours and minutes); interval and fee from
+    // the entry itself, so that they come back exactly whatever the locale's
+    // currency format.
+    const int i = ProvidersCB->currentIndex();
+    const TTariffEntry &shown = Data.Entries(i, dayClass).at(k);
+    TNewEditProvEntryDlg dialog(this);
+    dialog.setWindowTitle(
+        TNewEditProvEntryDlg::EditCaption().replace(QStringLiteral("%s"), dayClassName(dayClass)));
+    dialog.EntryTimeFrom->SetText(grid->Cells(0, row).left(5));
+    dialog.EntryTimeTo->SetText(grid->Cells(1, row).left(5));
+    dialog.Takt->SetValue(shown.Interval);
+    dialog.CurrencyEdit->SetValue(shown.Fee);
+    dialog.exec();
+    if (!dialog.Applied)
+        return;
+
+    Data.Modified = true;
+    TTariffEntryList &entries = Data.Entries(i, dayClass);
+    takeEntryValues(dialog, entries[k]);
+    SortTariffEntries(entries);
+    ShowSelectedProvider();
+}
+
+void TProvidersDlg::deleteEntry(TDayClass dayClass)
+{
+    TStringGrid *grid = gridOf(dayClass);
+    const int row = grid->Row();
+    QString name = ProvidersCB->currentText();
+    if (name.isEmpty())
+        name = QStringLiteral("Unbekannt");
+    const QString caption = QStringLiteral("Löschen eines Eintrags (") + name + QStringLiteral(", ")
+        + deleteCaptionText(dayClass) + QString::number(row) + u')';
+
+    const int k = entryIndexOfRow(dayClass, row);
+    if (grid->Cells(0, row).isEmpty() || k < 0) {
+        ShowMsgBox(
+            QStringLiteral("Sie können diesen Eintrag nicht löschen!"), caption, mkError, {btOK});
+        return;
+    }
+    if (ShowMsgBox(QStringLiteral("Möchten Sie diesen Eintrag wirklich löschen?"), caption,
+            mkConfirmation, {btYesNo})
+        != idYes)
+        return;
+
+    Data.Modified = true;
+    TTariffEntryList &entries = Data.Entries(ProvidersCB->currentIndex(), dayClass);
+    entries.removeAt(k);
+    SortTariffEntries(entries);
+    ShowSelectedProvider();
+}

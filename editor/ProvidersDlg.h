@@ -10,10 +10,11 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QPushButton;
-class TMain;
+class TNewEditProvEntryDlg;
 class TMySpeedButton;
 class TCoverageStrip;
 class TStringGrid;
+class TTheIniFile;
 
 // The provider editor: one provider at a time, chosen in ProvidersCB, with its
 // free hours, monthly base amount and the two grids of tariff entries for
@@ -27,9 +28,10 @@ public:
     // Help context of the window itself, for controls without their own.
     static constexpr int WindowHelpContext = 510009;
 
-    // Loads fileName (a bare name in the program directory) through the start
-    // window's INI component before returning.
-    TProvidersDlg(TMain *owner, const QString &fileName);
+    // Loads fileName (a bare name in the program directory) through iniFile
+    // before returning; later saves go through the same component, which must
+    // outlive the window. owner is the window the editor belongs to.
+    TProvidersDlg(QWidget *owner, TTheIniFile &iniFile, const QString &fileName);
     ~TProvidersDlg() override;
 
     // The tariff model: four parallel lists, Modified and FileName. Item i of
@@ -48,6 +50,10 @@ public:
     void AddProvClick();
     void EditProvClick();
     void DelProvClick();
+    // Copies providers chosen from the main file into this file under fresh
+    // keys; offered only when the window is not opened on the main file.
+    void TakeOverProvClick();
+    bool TakeOverOffered() const;
     void AddEntry1BtnClick();
     void EditEntry1BtnClick();
     void DeleteEntry1BtnClick();
@@ -63,6 +69,7 @@ public:
     TMySpeedButton *AddProv;
     TMySpeedButton *EditProv;
     TMySpeedButton *DelProv;
+    TMySpeedButton *TakeOverProv;
     QLabel *Label4;
     QLabel *FreeHours;
     QLabel *Label5;
@@ -91,6 +98,12 @@ public:
     QPushButton *CancelBtn;
     QMenu *PopupMenuStrGrid1;
     QMenu *PopupMenuStrGrid2;
+    // The provider area's menu (the provider list and its buttons).
+    QMenu *PopupMenuProvider;
+
+signals:
+    // A save put a new provider file in place.
+    void Saved();
 
 public slots:
     void done(int result) override;
@@ -107,10 +120,25 @@ private:
     void fitToFont();
     void fillGrid(TStringGrid *grid, const TTariffEntryList &entries);
     void showCoverage(int provider);
+    // The entry commands of one day class: its grid and its entry lists.
+    TStringGrid *gridOf(TDayClass dayClass) const;
+    void addEntry(TDayClass dayClass);
+    void editEntry(TDayClass dayClass);
+    void deleteEntry(TDayClass dayClass);
+    // Index in the selected provider's list of the entry that grid row row
+    // shows; -1 if the row shows none.
+    int entryIndexOfRow(TDayClass dayClass, int row) const;
+    // Stores the dialog's confirmed values into entry.
+    static void takeEntryValues(const TNewEditProvEntryDlg &dialog, TTariffEntry &entry);
     void gridKeyUp(TStringGrid *grid, int key);
-    void notYetAvailable();
+    void createTakeOverControls();
+    // The rules of the provider commands: the number of providers the file
+    // may hold (shows the limit's message when `added` more would pass it)
+    // and names that differ in letter case only count as the same.
+    bool providerLimitAllows(int added);
+    bool hasProviderNamed(const QString &displayName) const;
 
-    TMain *m_owner;
+    TTheIniFile &m_iniFile;
     bool m_closing = false;
     TPriceRange m_prices;
     bool m_pricesKnown = false;

@@ -26,15 +26,24 @@ QStringList sectionKeys(TTheIniFile &ini, const QString &section, int limit)
     return keys;
 }
 
-void showSyntaxError(const QString &key)
+// A faulty line is shown at once, or only counted when the caller wants a count.
+void reportFaulty(int *faultyLines, const QString &text, const QString &caption)
 {
-    ShowMsgBox(QStringLiteral("Der Providereintrag für Schlüssel ") + key
-                   + QStringLiteral(" ist fehlerhaft! ")
-                   + QStringLiteral("Providereintrag wird nicht gelesen!"),
-               QStringLiteral("Syntax Fehler"), mkError, {btOK});
+    if (faultyLines)
+        ++*faultyLines;
+    else
+        ShowMsgBox(text, caption, mkError, {btOK});
 }
 
-TTariffEntryList readDayClass(TTheIniFile &ini, const TKeyAndName &provider, TDayClass dayClass)
+void showSyntaxError(const QString &key, int *faultyLines)
+{
+    reportFaulty(faultyLines,
+                 QStringLiteral("Der Providereintrag für Schlüssel ") + key + QStringLiteral(" ist fehlerhaft! ")
+                     + QStringLiteral("Providereintrag wird nicht gelesen!"),
+                 QStringLiteral("Syntax Fehler"));
+}
+
+TTariffEntryList readDayClass(TTheIniFile &ini, const TKeyAndName &provider, TDayClass dayClass, int *faultyLines)
 {
     const QString word = DayClassWord(dayClass);
     const QStringList idents = sectionKeys(ini, provider.Key + word, MaxEntryLines);
@@ -46,12 +55,13 @@ TTariffEntryList readDayClass(TTheIniFile &ini, const TKeyAndName &provider, TDa
         case TEntryParse::Empty:
             continue;
         case TEntryParse::SyntaxError:
-            showSyntaxError(provider.Key);
+            showSyntaxError(provider.Key, faultyLines);
             continue;
         case TEntryParse::Faulty:
-            ShowMsgBox(QStringLiteral("Eintrag für Provider ") + provider.Name + QStringLiteral(" ( ")
-                           + provider.Key + word + QStringLiteral(" ) ist nicht korrekt."),
-                       QString(), mkError, {btOK});
+            reportFaulty(faultyLines,
+                         QStringLiteral("Eintrag für Provider ") + provider.Name + QStringLiteral(" ( ")
+                             + provider.Key + word + QStringLiteral(" ) ist nicht korrekt."),
+                         QString());
             break;
         case TEntryParse::Valid:
             break;
@@ -122,7 +132,7 @@ TFileStamp FileStampOf(const QString &path)
     return stamp;
 }
 
-bool LoadProviderFile(TTheIniFile &ini, TProviderData &data)
+bool LoadProviderFile(TTheIniFile &ini, TProviderData &data, int *faultyLines)
 {
     ini.SetIniLocation(loProgDir);
     ini.SetIniFileName(data.FileName);
@@ -145,7 +155,7 @@ bool LoadProviderFile(TTheIniFile &ini, TProviderData &data)
         // A key that cannot stand as an ident would come back as another key
         // after saving, and the provider would lose its sections.
         if (!IsWritableKey(provider->Key)) {
-            showSyntaxError(provider->Key);
+            showSyntaxError(provider->Key, faultyLines);
             continue;
         }
         providers.append(std::move(*provider));
@@ -170,11 +180,11 @@ bool LoadProviderFile(TTheIniFile &ini, TProviderData &data)
         options.append(readOptions(ini, provider.Key, known == none ? nullptr : &*known));
         if (known == none && !section.isEmpty())
             rangesOfSection.insert(section, options.constLast().FreeHoursRanges);
-        weekday.append(readDayClass(ini, provider, TDayClass::Weekday));
+        weekday.append(readDayClass(ini, provider, TDayClass::Weekday, faultyLines));
     }
     data.Reserve(static_cast<int>(providers.size()));
     for (qsizetype i = 0; i < providers.size(); ++i) {
-        TTariffEntryList weekend = readDayClass(ini, providers[i], TDayClass::Weekend);
+        TTariffEntryList weekend = readDayClass(ini, providers[i], TDayClass::Weekend, faultyLines);
         SortTariffEntries(weekday[i]);
         SortTariffEntries(weekend);
         data.AppendProvider(std::move(providers[i]), std::move(options[i]), std::move(weekday[i]),

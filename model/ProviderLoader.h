@@ -6,11 +6,12 @@ class TTheIniFile;
 
 // Reads the provider file data.FileName from the program directory through the
 // INI component into data, replacing what it held. Faulty tariff lines are
-// reported one by one through ShowMsgBox as they are met; nothing is returned.
-// A file that cannot be opened leaves data empty and gives false (the
-// component's ErrorCode tells why). After a load the component is closed by
-// naming it "Rates.ini".
-bool LoadProviderFile(TTheIniFile &ini, TProviderData &data);
+// reported one by one through ShowMsgBox as they are met; with faultyLines
+// given they are only counted there instead (added to its value), and the
+// model comes out the same. A file that cannot be opened leaves data empty and
+// gives false (the component's ErrorCode tells why). After a load the
+// component is closed by naming it "Rates.ini".
+bool LoadProviderFile(TTheIniFile &ini, TProviderData &data, int *faultyLines = nullptr);
 
 // Sorts providers by Name, comparing Windows-1252 bytes, with the editor's quicksort.
 void SortProviderList(QList<TKeyAndName> &providers);

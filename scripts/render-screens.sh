@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Renders every window of the program to PNG at 100% and 200% scaling (the
-# editor with its coverage strips on both sample files):
+# editor with its coverage strips on both sample files; the take-over dialog
+# lists samples/Provider.ini, which lies next to the user file):
 #   bash scripts/render-screens.sh OUTPUT_FOLDER
 set -euo pipefail
 out=${1:?usage: render-screens.sh OUTPUT_FOLDER}

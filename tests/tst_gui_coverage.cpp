@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "app/MainWindow.h"
+#include "support/TheIniFile.h"
 #include "controls/CoverageStrip.h"
 #include "controls/StringGrid.h"
 #include "editor/ProvidersDlg.h"
@@ -35,13 +35,13 @@ struct EditorOnCoverageFile
     TScopedLocaleSettings german {TLocaleSettings::German()};
     TempProgramDir dir;
     MsgRecorder msgs;
-    TMain main;
+    TTheIniFile ini;
     std::unique_ptr<TProvidersDlg> dlg;
 
     EditorOnCoverageFile()
     {
         dir.Write(User, coverageFile());
-        dlg = std::make_unique<TProvidersDlg>(&main, User);
+        dlg = std::make_unique<TProvidersDlg>(nullptr, ini, User);
         dlg->show();
     }
 };

@@ -7,6 +7,7 @@
 #include "editor/ProvidersDlg.h"
 #include "model/ProviderFormat.h"
 #include "support/FileSystem.h"
+#include "support/TheIniFile.h"
 #include "support/WaitForm.h"
 
 #include <QApplication>
@@ -66,15 +67,17 @@ struct EditorOnSample
 {
     TempProgramDir dir;
     MsgRecorder msgs;
-    TMain main;
+    TTheIniFile ini;
     std::unique_ptr<TProvidersDlg> dlg;
+    std::unique_ptr<QSignalSpy> saved;
 
     EditorOnSample()
     {
         dir.Write(User, sampleFile());
-        dlg = std::make_unique<TProvidersDlg>(&main, User);
+        dlg = std::make_unique<TProvidersDlg>(nullptr, ini, User);
+        saved = std::make_unique<QSignalSpy>(dlg.get(), &TProvidersDlg::Saved);
     }
-    std::tuple<TempProgramDir &, MsgRecorder &, TMain &> Parts() { return {dir, msgs, main}; }
+    std::tuple<TempProgramDir &, MsgRecorder &, QSignalSpy &> Parts() { return {dir, msgs, *saved}; }
 };
 
 QStringList row(const TStringGrid *grid, int r)
@@ -162,8 +165,8 @@ void TestEditor::layoutAndTexts()
 {
     TempProgramDir dir;
     MsgRecorder msgs;
-    TMain main;
-    TProvidersDlg dlg(&main, User);
+    TTheIniFile ini;
+    TProvidersDlg dlg(nullptr, ini, User);
     QCOMPARE(dlg.windowTitle(), QStringLiteral("Provider bearbeiten"));
     QCOMPARE(dlg.ProvStrGrid1->ColCount(), 4);
     QCOMPARE(row(dlg.ProvStrGrid1, 0), (QStringList {"von", "bis", "Zeittakt", QStringLiteral("Gebühr")}));
@@ -205,13 +208,14 @@ void TestEditor::layoutAndTexts()
                                      QStringLiteral("Lö&schen"), QStringLiteral("Hin&zufügen..."),
                                      QStringLiteral("Än&dern..."), QStringLiteral("Lö&schen...")}));
     QCOMPARE(HelpContext(dlg.PopupMenuStrGrid2->actions()[2]), 510072);
-    // Tab order: provider list, weekend grid, weekday grid, Speichern, Abbrechen.
+    // Tab order: provider list, weekend grid, weekday grid, Speichern, Abbrechen, provider buttons.
     dlg.show();
     dlg.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&dlg));
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg.ProvidersCB));
     for (QWidget *next : std::initializer_list<QWidget *> {dlg.ProvStrGrid2, dlg.ProvStrGrid1, dlg.SaveBtn,
-                                                           dlg.CancelBtn, dlg.ProvidersCB}) {
+                                                           dlg.CancelBtn, dlg.AddProv, dlg.EditProv, dlg.DelProv,
+                                                           dlg.TakeOverProv, dlg.ProvidersCB}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
     }
@@ -229,7 +233,7 @@ void TestEditor::displayGerman()
 {
     TScopedLocaleSettings german(TLocaleSettings::German());
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     QVERIFY(msgs.Messages().isEmpty());
@@ -272,7 +276,7 @@ void TestEditor::displayPointDecimal()
 {
     TScopedLocaleSettings dollar(DollarLocale());
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     QCOMPARE(dlg.Grundbetrag->text(), QStringLiteral("$0.00"));
     QCOMPARE(row(dlg.ProvStrGrid1, 2), (QStringList {"08:00:00 Uhr", "17:59:59 Uhr", "0.5000 Sekunde(n)", "$0.0300"}));
@@ -285,8 +289,8 @@ void TestEditor::emptyFile()
 {
     TempProgramDir dir;
     MsgRecorder msgs;
-    TMain main;
-    TProvidersDlg dlg(&main, User); // no such file
+    TTheIniFile ini;
+    TProvidersDlg dlg(nullptr, ini, User); // no such file
     QVERIFY(msgs.Messages().isEmpty());
     QCOMPARE(dlg.ProvidersCB->count(), 0);
     QCOMPARE(dlg.FreeHours->text(), QStringLiteral("00:00:00 Stunde(n)"));
@@ -301,7 +305,7 @@ void TestEditor::emptyFile()
 void TestEditor::keysInProviderListAreDiscarded()
 {
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
@@ -341,7 +345,7 @@ void TestEditor::keysInProviderListAreDiscarded()
 void TestEditor::gridKeysStartCommands()
 {
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
@@ -349,9 +353,31 @@ void TestEditor::gridKeysStartCommands()
     QTest::keyClick(dlg.ProvStrGrid1, Qt::Key_A);
     QTest::keyClick(dlg.ProvStrGrid1, Qt::Key_Down);
     QVERIFY(msgs.Messages().isEmpty());
+    // Insert opens the add dialog of its grid's day class, Delete asks about
+    // the selected row of its grid; each key starts its command once, on release.
+    QStringList titles;
+    QTimer answer;
+    answer.setInterval(5);
+    QObject::connect(&answer, &QTimer::timeout, [&titles] {
+        if (auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget()); modal && modal->isVisible()) {
+            titles.append(modal->windowTitle());
+            modal->reject();
+        }
+    });
+    answer.start();
     QTest::keyClick(dlg.ProvStrGrid1, Qt::Key_Insert);
+    QTest::keyClick(dlg.ProvStrGrid2, Qt::Key_Insert);
+    QCOMPARE(titles, (QStringList {QStringLiteral("Neuen Eintrag (Werktag) hinzufügen"),
+                                   QStringLiteral("Neuen Eintrag (Sa/So/Feiertag) hinzufügen")}));
+    msgs.Answer(idNo);
+    msgs.Answer(idNo);
+    QTest::keyClick(dlg.ProvStrGrid1, Qt::Key_Delete);
     QTest::keyClick(dlg.ProvStrGrid2, Qt::Key_Delete, Qt::ShiftModifier);
-    QCOMPARE(msgs.Messages().size(), 2); // each key starts its grid's command once, on release
+    QCOMPARE(msgs.Messages().size(), 2);
+    QCOMPARE(msgs.Messages()[0].Caption, QStringLiteral("Löschen eines Eintrags (Beispiel Tarif, Werktag, Eintrag 2)"));
+    QCOMPARE(msgs.Messages()[1].Caption,
+             QStringLiteral("Löschen eines Eintrags (Beispiel Tarif, Sa./So./Feiertag, Eintrag 1)"));
+    QVERIFY(!dlg.Modified());
     QTest::keyClick(dlg.ProvStrGrid1, Qt::Key_F1);
     QCOMPARE(m_help, QList<int> {510020});
 }
@@ -373,7 +399,7 @@ void TestEditor::enterOnFocusedButton()
     QFETCH(QStringList, asked);
     QFETCH(bool, closes);
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     dlg.activateWindow();
@@ -389,12 +415,23 @@ void TestEditor::enterOnFocusedButton()
 void TestEditor::gridDoubleClickStartsEditCommand()
 {
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.ProvidersCB->setCurrentIndex(1); // one entry row in each grid
     dlg.ProvidersCBChange();
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    // Each double click opens the grid's edit dialog once.
+    int opened = 0;
+    QTimer answer;
+    answer.setInterval(5);
+    QObject::connect(&answer, &QTimer::timeout, [&opened] {
+        if (auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget()); modal && modal->isVisible()) {
+            ++opened;
+            modal->reject();
+        }
+    });
+    answer.start();
     for (TStringGrid *grid : {dlg.ProvStrGrid1, dlg.ProvStrGrid2}) {
         const QPoint cell = grid->visualRect(grid->model()->index(0, 1)).center();
         const QPoint below(grid->viewport()->width() / 2, grid->viewport()->height() - 3);
@@ -402,9 +439,10 @@ void TestEditor::gridDoubleClickStartsEditCommand()
         const std::pair<QWidget *, QPoint> places[] = {
             {grid->viewport(), cell}, {grid->viewport(), below}, {grid->horizontalHeader()->viewport(), {4, 4}}};
         for (const auto &[widget, point] : places) {
-            msgs.Clear();
+            opened = 0;
             QTest::mouseDClick(widget, Qt::LeftButton, {}, point);
-            QCOMPARE(msgs.Messages().size(), 1);
+            QCOMPARE(opened + msgs.Messages().size(), 1);
+            msgs.Clear();
         }
     }
 }
@@ -412,7 +450,7 @@ void TestEditor::gridDoubleClickStartsEditCommand()
 void TestEditor::sortButtonKeepsModified()
 {
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     const QStringList before = row(dlg.ProvStrGrid1, 1);
@@ -433,7 +471,7 @@ void TestEditor::sortButtonKeepsModified()
 void TestEditor::closeWithoutChangesAsksNothing()
 {
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
@@ -446,7 +484,7 @@ void TestEditor::closeWithoutChangesAsksNothing()
 void TestEditor::closeQuestionNoLeavesFile()
 {
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     dlg.Data.Modified = true;
@@ -457,13 +495,13 @@ void TestEditor::closeQuestionNoLeavesFile()
     QCOMPARE(msgs.Messages()[0].Kind, mkConfirmation);
     QCOMPARE(msgs.Messages()[0].Buttons, TMsgBoxButtons({btYesNo}));
     QCOMPARE(dir.Read(User), sampleFile());
-    QVERIFY(!main.RestartNeeded);
+    QCOMPARE(saved.count(), 0);
 }
 
 void TestEditor::closeQuestionYesLeadsToSaveQuestion()
 {
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     dlg.Data.Modified = true;
@@ -474,13 +512,13 @@ void TestEditor::closeQuestionYesLeadsToSaveQuestion()
     QCOMPARE(msgs.Texts(), (QStringList {QStringLiteral("Angaben wurden geändert. Speichern?"),
                                          QStringLiteral("Möchten Sie die Änderungen wirklich speichern?")}));
     QCOMPARE(dir.Read(User), sampleFile());
-    QVERIFY(!main.RestartNeeded);
+    QCOMPARE(saved.count(), 0);
 }
 
 void TestEditor::saveThroughWindow()
 {
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
@@ -488,7 +526,7 @@ void TestEditor::saveThroughWindow()
     QTest::mouseClick(dlg.SaveBtn, Qt::LeftButton);
     QCOMPARE(msgs.Texts(), QStringList {QStringLiteral("Möchten Sie die Änderungen wirklich speichern?")});
     QCOMPARE(dir.Read(User), expectedSave());
-    QVERIFY(main.RestartNeeded);
+    QCOMPARE(saved.count(), 1);
     QVERIFY(!dlg.Modified());
     QTRY_VERIFY(!dlg.isVisible()); // the window closes once the handler has returned
     QCOMPARE(msgs.Messages().size(), 1); // and does not ask again
@@ -504,7 +542,7 @@ void TestEditor::failedSaveKeepsEditorOpen()
         int Rename(const QString &, const QString &) override { return 5; }
     };
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     dlg.Data.Modified = true;
@@ -518,7 +556,7 @@ void TestEditor::failedSaveKeepsEditorOpen()
     QTest::qWait(20);
     QVERIFY(dlg.isVisible());
     QVERIFY(dlg.Modified());
-    QVERIFY(!main.RestartNeeded);
+    QCOMPARE(saved.count(), 0);
     QCOMPARE(dir.Read(User), sampleFile());
     QVERIFY(!QApplication::overrideCursor());
 }
@@ -531,7 +569,7 @@ void TestEditor::failedSaveOnClosingKeepsEditorOpen()
         int Sync(int) override { return 112; }
     };
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     dlg.Data.Modified = true;
@@ -556,7 +594,7 @@ void TestEditor::failedSaveOnClosingKeepsEditorOpen()
     dlg.close();
     QTRY_VERIFY(!dlg.isVisible());
     QCOMPARE(msgs.Messages().size(), 2);
-    QVERIFY(main.RestartNeeded);
+    QCOMPARE(saved.count(), 1);
     QCOMPARE(dir.Read(User), expectedSave());
 }
 
@@ -587,7 +625,7 @@ void TestEditor::saveMessagesWithNormalCursor()
     QFETCH(bool, writeProtected);
     QFETCH(QString, message);
     EditorOnSample e;
-    auto [dir, msgs, main] = e.Parts();
+    auto [dir, msgs, saved] = e.Parts();
     TProvidersDlg &dlg = *e.dlg;
     dlg.show();
     Failing fs;

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QChar>
+#include <QPointer>
+#include <QString>
+
+class QDialog;
+class QKeyEvent;
+class QWidget;
+class TCurrencyEdit;
+class TMaskEdit;
+
+// The field checks that the tariff entry dialog and the free-hours range entry
+// dialog share: both time fields, the interval, Übernehmen and the four flags.
+// A dialog derives from QDialog and from this class, creates its fields and
+// calls AttachEntryChecks; the handlers below are then connected to the
+// fields and the button. Every message is an error box with an OK button.
+class TEntryChecks
+{
+public:
+    // All false after creation.
+    bool TaktOk = false; // the interval passed its check
+    bool TimeFromOk = false; // the start time passed its check
+    bool TimeToOk = false; // the end time passed its check
+    bool Applied = false; // all three passed when Übernehmen was last pressed
+
+    // Key in a time field: drops ";", "," and "/"; Enter moves on to the
+    // next control.
+    void EnterKeyPress(QChar &key);
+    // Leaving the start field. A text other than five characters and the
+    // blank time text are left alone (TimeFromOk keeps its value). Otherwise
+    // "h:mm" with the hour before the first time separator (leading blanks
+    // allowed) and the two minute characters after it must be a time of day;
+    // the field then shows it as "hh:mm". Else the "Von" message, the focus
+    // back into the field, the text kept and TimeFromOk false.
+    void EntryTimeFromExit();
+    // Leaving the end field: as the start, with the "Bis" message, and the end
+    // of a range: a minute of 00 ends at the minute before, so 18:00 becomes
+    // 17:59, and 00:00 and 24:00 become 23:59. Hours above 24 are refused.
+    void EntryTimeToExit();
+    // Key in the interval field: Enter moves on; digits, the decimal
+    // separator, ".", Backspace and Esc pass ("." as the decimal separator);
+    // anything else, and a second decimal separator, is refused with a message.
+    void TaktKeyPress(QChar &key);
+    // Leaving the interval field: 0 is refused (focus back, TaktOk false).
+    void TaktExit();
+    // Runs the start check, the end check if the start passed, the interval
+    // check if both passed; Applied is their conjunction; on success the
+    // dialog is accepted. A blank time field stops it without a message.
+    void ApplyBtnClick();
+
+    // "  :  " with the locale's time separator.
+    static QString BlankTimeText();
+    static QString TimeErrorText(const QString &fieldName); // "Von", "Bis"
+    static QString IntervalErrorText(const QString &fieldName); // "Zeittakt", "Taktung"
+    static QString WrongCharText();
+    static QString SecondSeparatorText();
+
+    // The check of one time text: the text the field shows after a passed
+    // check, empty when the time is not valid. end applies the end-of-range rule.
+    static QString CheckedTimeText(const QString &text, bool end);
+
+protected:
+    // intervalName is the name of the interval field in its message.
+    TEntryChecks(QDialog *dialog, QString intervalName);
+    ~TEntryChecks();
+    TEntryChecks(const TEntryChecks &) = delete;
+    TEntryChecks &operator=(const TEntryChecks &) = delete;
+
+    // Connects the handlers: key and exit of the three fields, the click of
+    // applyBtn. Called once, after the fields exist.
+    void AttachEntryChecks(
+        TMaskEdit *timeFrom, TMaskEdit *timeTo, TCurrencyEdit *takt, QWidget *applyBtn);
+
+private:
+    void checkTime(TMaskEdit *field, bool end, bool &ok);
+
+    QDialog *m_dialog;
+    QString m_intervalName;
+    TMaskEdit *m_timeFrom = nullptr;
+    TMaskEdit *m_timeTo = nullptr;
+    TCurrencyEdit *m_takt = nullptr;
+};
+
+// Moves the focus of dialog to the next control in tab order once the event
+// being handled is done, as Tab would.
+void PostNextControl(QWidget *dialog);
+
+// Enter on a focused push button of dialog clicks it (no button of the entry
+// dialogs is a default button). Returns whether the key was used.
+bool ClickFocusedButtonOnEnter(QDialog *dialog, QKeyEvent *event);

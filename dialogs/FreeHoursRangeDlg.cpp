@@ -92,6 +92,7 @@ TFreeHoursRangeDlg::TFreeHoursRangeDlg(QWidget *owner)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
     SetDialogFont(this);
+    SetHelpContext(this, 510109);
 
     Bevel1 = new QFrame(this);
     Bevel1->setFrameShape(QFrame::Box);

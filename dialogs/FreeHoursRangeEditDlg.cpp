@@ -46,6 +46,7 @@ TFreeHoursRangeEditDlg::TFreeHoursRangeEditDlg(QWidget *owner)
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
     SetDialogFont(this);
+    SetHelpContext(this, 51010911);
 
     const QString timeMask = QStringLiteral("!90:00;1; ");
     const int timeWidth = FieldWidth(this, QStringLiteral("00:00"), 41);

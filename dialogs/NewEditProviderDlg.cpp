@@ -93,6 +93,8 @@ TNewEditProviderDlg::TNewEditProviderDlg(QWidget *owner)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
     SetDialogFont(this);
+    // Labels and the two check boxes without a number of their own.
+    SetHelpContext(this, AddHelpContext);
 
     Bevel1 = new QFrame(this);
     Bevel1->setFrameShape(QFrame::Box);

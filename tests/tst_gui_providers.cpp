@@ -2,7 +2,9 @@
 #include "TestSupport.h"
 
 #include "app/MainWindow.h"
+#include "controls/ContextHelp.h"
 #include "controls/CurrencyEdit.h"
+#include "controls/HelpWindow.h"
 #include "controls/MaskEdit.h"
 #include "controls/MySpeedButton.h"
 #include "controls/StringGrid.h"
@@ -104,6 +106,7 @@ private slots:
     void timingBoxRules();
     void enterMovesOnAndNeverCloses();
     void freeHoursRangesEditedAsCopy();
+    void everyControlHasHelpPage();
 };
 
 void TestProviders::newProviderGetsDefaults()
@@ -633,6 +636,25 @@ void TestProviders::freeHoursRangesEditedAsCopy()
         QVERIFY(v->FreeHoursForAllChkBox->isChecked());
         v->reject();
     });
+}
+
+// F1 on any control of the three dialogs finds a page of its own.
+void TestProviders::everyControlHasHelpPage()
+{
+    TNewEditProviderDlg provider(nullptr);
+    TFreeHoursRangeDlg validity(nullptr);
+    TFreeHoursRangeEditDlg range(nullptr);
+    QSet<int> numbers;
+    for (QWidget *dlg : std::initializer_list<QWidget *>{&provider, &validity, &range}) {
+        for (QWidget *w : dlg->findChildren<QWidget *>()) {
+            const int context = EffectiveHelpContext(w);
+            QVERIFY2(THelpWindow::HasTopic(context), qPrintable(QString::number(context)));
+            numbers.insert(context);
+        }
+    }
+    for (int context : {510100, 510101, 510102, 510103, 510104, 510105, 510106, 510107, 510108, 510109, 510110,
+                        510111, 51010910, 51010911, 51010920, 51010921, 51010922, 51010923})
+        QVERIFY2(numbers.contains(context), qPrintable(QString::number(context)));
 }
 
 QTEST_MAIN(TestProviders)

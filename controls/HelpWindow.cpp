@@ -31,6 +31,7 @@ namespace {
 
 const QString StartWindow = QStringLiteral("Startfenster");
 const QString EditorWindow = QStringLiteral("Provider bearbeiten");
+const QString EntryDialog = QStringLiteral("Tarifeintrag hinzufügen oder ändern");
 
 const QString IndexUrl = QStringLiteral("qrc:/help/index.html");
 // Where index.html wants the list of all topics.
@@ -70,6 +71,12 @@ QList<THelpTopic> topicTable()
         {510071, EditorWindow, QStringLiteral("Samstag/Sonntag/Feiertag: Eintrag ändern")},
         {510072, EditorWindow, QStringLiteral("Samstag/Sonntag/Feiertag: Eintrag löschen")},
         {510080, EditorWindow, QStringLiteral("Speichern")},
+
+        {510200, EntryDialog, QStringLiteral("Eintrag: Gültig von")},
+        {510201, EntryDialog, QStringLiteral("Eintrag: Gültig bis")},
+        {510202, EntryDialog, QStringLiteral("Eintrag: Zeittakt")},
+        {510203, EntryDialog, QStringLiteral("Eintrag: Gebühr pro Zeittakt")},
+        {6, EntryDialog, QStringLiteral("Schaltfläche „Übernehmen“")},
     };
 }
 

@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "controls/ContextHelp.h"
 #include "controls/CurrencyEdit.h"
+#include "controls/HelpWindow.h"
 #include "controls/MaskEdit.h"
 #include "controls/MySpeedButton.h"
 #include "controls/StringGrid.h"
@@ -223,6 +224,7 @@ void TestEntries::layoutTabOrderAndHelp()
         QCOMPARE(QApplication::focusWidget(), widget);
         QTest::keyClick(widget, Qt::Key_F1);
         QCOMPARE(m_help.constLast(), context);
+        QVERIFY(THelpWindow::HasTopic(context));
         QTest::keyClick(widget, Qt::Key_Tab);
     }
     QCOMPARE(QApplication::focusWidget(), dlg.EntryTimeFrom);

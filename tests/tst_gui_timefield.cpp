@@ -216,9 +216,22 @@ void TestTimeField::refusedExitKeepsNextControlOut()
             ShowMsgBox(QStringLiteral("nein"), QString(), mkError, {btOK});
         }
     });
+    // The message takes the activation, and nothing gives it back at once
+    // (as on a desktop without a window manager).
+    QWidget box;
+    SetMsgBoxHandler([&box](const TMsgBoxRequest &) {
+        box.show();
+        box.activateWindow();
+        QTest::qWaitForWindowActive(&box);
+        box.hide();
+        return int(idOK);
+    });
     typeText(f.edit, "9999");
     QTest::keyClick(f.edit, Qt::Key_Tab);
     QCOMPARE(refusals, 1);
+    QCOMPARE(f.dialog.focusWidget(), f.edit);
+    f.dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.dialog));
     QVERIFY(f.edit->hasFocus());
     QCOMPARE(afterExits.count(), 0);
     QCOMPARE(f.edit->Text(), QStringLiteral("99:99"));

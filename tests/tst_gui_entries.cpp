@@ -160,7 +160,6 @@ private slots:
     void applyRunsChecksInOrder();
     void intervalKeyFilter_data();
     void intervalKeyFilter();
-    void enterMovesOnAndNeverCloses();
     void centEuro_data();
     void centEuro();
 
@@ -332,28 +331,6 @@ void TestEntries::intervalKeyFilter()
     QCOMPARE(d.msgs.Texts(), messages);
 }
 
-// Enter in a field goes on to the next control once the key is handled and
-// never closes the dialog; on a button it presses the button.
-void TestEntries::enterMovesOnAndNeverCloses()
-{
-    EntryDialog d;
-    TNewEditProvEntryDlg &dlg = d.dlg;
-    typeKeys(QStringLiteral("0800\r1800\r\r0,03\r"));
-    QCOMPARE(QApplication::focusWidget(), dlg.ApplyBtn);
-    QCOMPARE(dlg.EntryTimeTo->Text(), QStringLiteral("17:59"));
-    QCOMPARE(dlg.CurrencyEdit->Value(), 0.03);
-    dlg.EntryTimeFrom->setFocus();
-    dlg.EntryTimeFrom->selectAll();
-    typeKeys(QStringLiteral("1;,/2")); // ";", "," and "/" are dropped
-    QCOMPARE(dlg.EntryTimeFrom->Text(), QStringLiteral("12:  "));
-    typeKeys(QStringLiteral("\x1b")); // back to 08:00
-    dlg.ApplyBtn->setFocus();
-    QVERIFY(dlg.isVisible() && !dlg.Applied);
-    typeKeys(QStringLiteral("\r"));
-    QVERIFY(dlg.Applied && !dlg.isVisible());
-    QVERIFY(d.msgs.Messages().isEmpty());
-}
-
 void TestEntries::centEuro_data()
 {
     QTest::addColumn<int>("field"); // 0 start time, 2 interval, 3 fee
@@ -424,7 +401,9 @@ void TestEntries::addRefusedBeforeAnyDialog()
     QVERIFY(!guard.Ran());
 }
 
-// Tab to a grid, Insert, both times, Tab, interval, Tab, fee, Tab to Übernehmen, Space.
+// Tab to a grid, Insert, both times, Tab, interval, Tab, fee, Tab to Übernehmen,
+// Space. Enter in a field moves on in the same way, once its key is handled,
+// and never closes the dialog; on Übernehmen it presses the button.
 void TestEntries::addThroughKeyboard()
 {
     for (bool weekend : {false, true}) {
@@ -434,7 +413,9 @@ void TestEntries::addThroughKeyboard()
             title = dlg->windowTitle();
             QCOMPARE(dlg->EntryTimeFrom->Text(), QStringLiteral("  :  "));
             QCOMPARE(dlg->Takt->Value(), 60.0);
-            typeKeys(QStringLiteral(" 600\t0800\t30\t0,05\t "));
+            typeKeys(weekend ? QStringLiteral(" 600\r0800\r30\r0,05\r\r") : QStringLiteral(" 600\t0800\t30\t0,05\t "));
+            if (dlg->isVisible())
+                dlg->reject(); // not confirmed: fails below instead of hanging
         });
         typeKeys(weekend ? QStringLiteral("\t") : QStringLiteral("\t\t")); // list, weekend grid, weekday grid
         QTest::keyClick(e.Grid(weekend), Qt::Key_Insert);

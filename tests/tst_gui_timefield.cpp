@@ -158,16 +158,18 @@ void TestTimeField::refusedExitStaysInField()
         }
     });
     QWidget box; // the message takes the activation, nothing gives it back
-    SetMsgBoxHandler([&box](const TMsgBoxRequest &) {
+    bool boxActive = false;
+    SetMsgBoxHandler([&box, &boxActive](const TMsgBoxRequest &) {
         box.show();
         box.activateWindow();
-        QTest::qWaitForWindowActive(&box);
+        boxActive = QTest::qWaitForWindowActive(&box);
         box.hide();
         return int(idOK);
     });
     typeText(f.edit, "9999");
     QTest::keyClick(f.edit, Qt::Key_Tab);
     QCOMPARE(refusals, 1);
+    QVERIFY(boxActive);
     QCOMPARE(f.dialog.focusWidget(), f.edit);
     f.dialog.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&f.dialog));

@@ -1,10 +1,14 @@
 // tarifscreens DIR: renders every window of the program to PNG files in DIR
-// (start window, editor on the sample user file, wait window, a message box,
-// the help window), so that the screens can be looked at without a display.
+// (start window, editor on the sample user file, the tariff entry dialog, the
+// cent-to-euro dialog, wait window, message boxes, the help window), so that the screens can be looked at without a display.
 // The scale comes from QT_SCALE_FACTOR; the file names carry it.
 
 #include "app/MainWindow.h"
 #include "controls/ContextHelp.h"
+#include "controls/CurrencyEdit.h"
+#include "controls/MaskEdit.h"
+#include "dialogs/CentEuroDlg.h"
+#include "dialogs/NewEditProvEntryDlg.h"
 #include "controls/HelpWindow.h"
 #include "editor/ProvidersDlg.h"
 #include "support/MsgBoxDialog.h"
@@ -66,6 +70,23 @@ int main(int argc, char *argv[])
             editor.ProvidersCBChange();
             ok &= save(&editor, out, QStringLiteral("editor-provider2"));
         }
+
+        TNewEditProvEntryDlg add(&editor);
+        add.setWindowTitle(QStringLiteral("Neuen Eintrag (Werktag) hinzufügen"));
+        add.EntryTimeFrom->SetText(TEntryChecks::BlankTimeText());
+        add.EntryTimeTo->SetText(TEntryChecks::BlankTimeText());
+        add.Takt->SetValue(60);
+        ok &= save(&add, out, QStringLiteral("entry-add"));
+        TNewEditProvEntryDlg edit(&editor);
+        edit.setWindowTitle(QStringLiteral("Eintrag (Sa/So/Feiertag) ändern"));
+        edit.EntryTimeFrom->SetText(QStringLiteral("08:00"));
+        edit.EntryTimeTo->SetText(QStringLiteral("17:59"));
+        edit.Takt->SetValue(60);
+        edit.CurrencyEdit->SetValue(0.039);
+        ok &= save(&edit, out, QStringLiteral("entry-edit"));
+        TCentEuroDlg centEuro(&edit);
+        centEuro.CentEdit->SetValue(3.9);
+        ok &= save(&centEuro, out, QStringLiteral("cent-euro"));
     }
 
     TWaitForm wait(&main);
@@ -81,6 +102,16 @@ int main(int argc, char *argv[])
                             QStringLiteral("Fehler"), mkError, {btOK}},
                            &main));
     ok &= save(box.get(), out, QStringLiteral("error"));
+    box.reset(CreateMsgBox({TEntryChecks::TimeErrorText(QStringLiteral("Von")), QStringLiteral("Fehler"), mkError, {btOK}},
+                           &main));
+    ok &= save(box.get(), out, QStringLiteral("error-time"));
+    box.reset(CreateMsgBox({TEntryChecks::SecondSeparatorText(), QStringLiteral("Fehler"), mkError, {btOK}}, &main));
+    ok &= save(box.get(), out, QStringLiteral("error-interval"));
+    box.reset(CreateMsgBox({QStringLiteral("Möchten Sie diesen Eintrag wirklich löschen?"),
+                            QStringLiteral("Löschen eines Eintrags (Tele Plus, Werktag, Eintrag 3)"), mkConfirmation,
+                            {btYesNo}},
+                           &main));
+    ok &= save(box.get(), out, QStringLiteral("question-delete"));
 
     THelpWindow help;
     help.resize(760, 520);

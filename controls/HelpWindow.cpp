@@ -34,6 +34,7 @@ const QString EditorWindow = QStringLiteral("Provider bearbeiten");
 const QString ProviderDialog = QStringLiteral("Provider hinzufügen / ändern");
 const QString ValidityDialog = QStringLiteral("Gültigkeit der Freistunden");
 const QString RangeDialog = QStringLiteral("Eintrag der Freistunden");
+const QString EntryDialog = QStringLiteral("Tarifeintrag hinzufügen oder ändern");
 
 const QString IndexUrl = QStringLiteral("qrc:/help/index.html");
 // Where index.html wants the list of all topics.
@@ -92,6 +93,11 @@ QList<THelpTopic> topicTable()
         {51010921, RangeDialog, QStringLiteral("Gültig bis")},
         {51010922, RangeDialog, QStringLiteral("Taktung")},
         {51010923, RangeDialog, QStringLiteral("Wochentage")},
+        {510200, EntryDialog, QStringLiteral("Eintrag: Gültig von")},
+        {510201, EntryDialog, QStringLiteral("Eintrag: Gültig bis")},
+        {510202, EntryDialog, QStringLiteral("Eintrag: Zeittakt")},
+        {510203, EntryDialog, QStringLiteral("Eintrag: Gebühr pro Zeittakt")},
+        {6, EntryDialog, QStringLiteral("Schaltfläche „Übernehmen“")},
     };
 }
 

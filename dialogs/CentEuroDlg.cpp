@@ -1,6 +1,7 @@
 #include "CentEuroDlg.h"
 
 #include "DialogLayout.h"
+#include "EntryChecks.h"
 #include "controls/CurrencyEdit.h"
 
 #include <QFrame>
@@ -89,4 +90,10 @@ void TCentEuroDlg::CentEditKeyPress(QChar &key)
         key = QChar();
         OKBtn->click();
     }
+}
+
+void TCentEuroDlg::keyPressEvent(QKeyEvent *event)
+{
+    if (!ClickFocusedButtonOnEnter(this, event))
+        QDialog::keyPressEvent(event);
 }

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QStyle>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -170,8 +171,25 @@ TFreeHoursRangeDlg::TFreeHoursRangeDlg(QWidget *owner)
     setTabOrder(EditEntryBtn, DeleteEntryBtn);
     setTabOrder(DeleteEntryBtn, OKBtn);
     setTabOrder(OKBtn, CancelBtn);
-    setFixedSize(ClientWidth, ClientHeight);
+    fitToFont();
     CentreOnScreen(this);
+}
+
+// Keeps the layout's sizes, widening the list (and with it the window) only
+// where the platform's font needs wider columns than the original one.
+void TFreeHoursRangeDlg::fitToFont()
+{
+    int columns = 0;
+    for (int c = 0; c < LV->columnCount(); ++c)
+        columns += LV->columnWidth(c);
+    const int chrome = 2 * LV->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2;
+    const int extra = std::max(0, columns + chrome - LV->width());
+    LV->resize(LV->width() + extra, LV->height());
+    Bevel1->resize(Bevel1->width() + extra, Bevel1->height());
+    Label1->resize(Label1->width() + extra, Label1->height());
+    for (QWidget *w : std::initializer_list<QWidget *>{Panel, OKBtn, CancelBtn})
+        w->move(w->x() + extra, w->y());
+    setFixedSize(ClientWidth + extra, ClientHeight);
 }
 
 void TFreeHoursRangeDlg::keyPressEvent(QKeyEvent *event)

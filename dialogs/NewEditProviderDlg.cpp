@@ -28,8 +28,8 @@ namespace {
 constexpr int ClientWidth = 433;
 constexpr int ClientHeight = 448;
 constexpr int LeftX = 24;
-constexpr int RightX = 224;
-constexpr int FieldW = 121;
+constexpr int RightX = 240;
+constexpr int FieldW = 105;
 
 TCurrencyEdit *currencyEdit(QWidget *parent, int x, int y, int decimals, double maxValue, int helpContext)
 {

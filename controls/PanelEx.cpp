@@ -134,6 +134,8 @@ void TPanelEx::paintEvent(QPaintEvent *)
     const QColor highlight = palette().color(QPalette::Light);
     const QColor shadow = palette().color(QPalette::Dark);
 
+    // The frame the picture leaves free shows the panel's colour.
+    p.fillRect(rect(), palette().color(backgroundRole()));
     if (m_wallpaper.width() > 0 && m_wallpaper.height() > 0) {
         // Inside the outer and the inner bevel; without a bottom line the
         // picture reaches two pixels further down.
@@ -148,8 +150,6 @@ void TPanelEx::paintEvent(QPaintEvent *)
             for (int row = 0; row <= (h - 2 * b) / ph; ++row)
                 p.drawPixmap(r.left() + c * pw, r.top() + row * ph, m_wallpaper);
         p.restore();
-    } else {
-        p.fillRect(rect(), palette().color(backgroundRole()));
     }
 
     if (m_horzLines) {

@@ -87,10 +87,7 @@ private slots:
     void changeKeepsIntervalDropsHoliday();
     void cancelAndDoubleClick();
 
-    void entryDialogLayout();
-    void dayButtonsToggleAlone();
-    void entryChecks_data();
-    void entryChecks();
+    void entryDialogDaysAndInterval();
 };
 
 void TestFreeHours::itemTexts_data()
@@ -238,87 +235,30 @@ void TestFreeHours::cancelAndDoubleClick()
     delete watch.data();
 }
 
-void TestFreeHours::entryDialogLayout()
+void TestFreeHours::entryDialogDaysAndInterval()
 {
     RangeEntry e;
-    QCOMPARE(e.dlg.size(), QSize(435, 186));
+    // Each button stands for its day number and toggles alone, by click or Space.
+    QStringList buttons;
+    for (const TMySpeedButton *b : e.dlg.DayButtons())
+        buttons.append(b->Caption() + u'/' + b->Hint() + u'/' + QString::number(b->property("Tag").toInt()));
+    QCOMPARE(buttons, (QStringList{"So/Sonntag/1", "Mo/Montag/2", "Di/Dienstag/3", "Mi/Mittwoch/4",
+                                   "Do/Donnerstag/5", "Fr/Freitag/6", "Sa/Samstag/7"}));
     QCOMPARE(e.dlg.SunBtn->palette().color(QPalette::ButtonText), QColor(Qt::red));
-    QStringList captions;
-    for (const TMySpeedButton *b : e.dlg.DayButtons()) {
-        captions.append(b->Caption() + u'/' + b->Hint() + u'/' + QString::number(b->property("Tag").toInt()));
-        QVERIFY(b->font().bold());
-        QCOMPARE(b->size(), QSize(25, 25));
-        QCOMPARE(b->HelpContext(), 51010923);
-    }
-    QCOMPARE(captions, (QStringList{"So/Sonntag/1", "Mo/Montag/2", "Di/Dienstag/3", "Mi/Mittwoch/4",
-                                    "Do/Donnerstag/5", "Fr/Freitag/6", "Sa/Samstag/7"}));
-    QVERIFY(!e.dlg.Panel->AcceptFiles());
-    QCOMPARE(HelpContext(e.dlg.Takt), 51010922);
-    QCOMPARE(HelpContext(e.dlg.Panel), 51010923);
-    // Tab order: from, to, interval, Übernehmen, Abbrechen, then the day buttons.
-    e.dlg.Takt->SetValue(60);
-    QList<QWidget *> order{e.dlg.EntryTimeTo, e.dlg.Takt, e.dlg.ApplyBtn, e.dlg.CancelBtn, e.dlg.SunBtn};
-    for (QWidget *next : order) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), next);
-    }
-}
-
-void TestFreeHours::dayButtonsToggleAlone()
-{
-    RangeEntry e;
     e.dlg.MoBtn->SetDown(true);
     QTest::mouseClick(e.dlg.FrBtn, Qt::LeftButton);
-    QCOMPARE(daysDown(&e.dlg), (QList<bool>{false, true, false, false, false, true, false}));
     QTest::mouseClick(e.dlg.FrBtn, Qt::LeftButton);
-    QCOMPARE(daysDown(&e.dlg), (QList<bool>{false, true, false, false, false, false, false}));
-    // Space on a focused day button toggles it too.
     e.dlg.SatBtn->setFocus(Qt::TabFocusReason);
     QTest::keyClick(e.dlg.SatBtn, Qt::Key_Space);
-    QVERIFY(e.dlg.SatBtn->Down() && e.dlg.MoBtn->Down());
-}
-
-// Start, end and interval given, then Übernehmen: what the dialog shows and says.
-void TestFreeHours::entryChecks_data()
-{
-    QTest::addColumn<QString>("from");
-    QTest::addColumn<QString>("to");
-    QTest::addColumn<double>("takt");
-    QTest::addColumn<bool>("applied");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("toShown");
-    QTest::newRow("blank start") << QStringLiteral("  :  ") << QStringLiteral("18:00") << 60.0 << false << QString()
-                                 << QStringLiteral("18:00");
-    QTest::newRow("interval 0") << QStringLiteral("08:00") << QStringLiteral("18:00") << 0.0 << false
-                                << QStringLiteral("Der Betrag im Feld \"Taktung\" muss größer 0 betragen!")
-                                << QStringLiteral("17:59");
-    QTest::newRow("invalid start") << QStringLiteral("25:00") << QStringLiteral("18:00") << 60.0 << false
-                                   << QStringLiteral("Ungültige Uhrzeit im Feld \"Von\". Uhrzeit in der Form "
-                                                     "HH:MM angeben.")
-                                   << QStringLiteral("18:00");
-    QTest::newRow("end 00:00") << QStringLiteral("00:00") << QStringLiteral("00:00") << 60.0 << true << QString()
-                               << QStringLiteral("23:59");
-}
-
-void TestFreeHours::entryChecks()
-{
-    QFETCH(QString, from);
-    QFETCH(QString, to);
-    QFETCH(double, takt);
-    QFETCH(bool, applied);
-    QFETCH(QString, message);
-    QFETCH(QString, toShown);
-    RangeEntry e;
-    e.dlg.EntryTimeFrom->SetText(from);
-    e.dlg.EntryTimeTo->SetText(to);
-    e.dlg.Takt->SetValue(takt);
+    QCOMPARE(daysDown(&e.dlg), (QList<bool>{false, true, false, false, false, false, true}));
+    // The interval check names this dialog's field and keeps the dialog open.
+    e.dlg.EntryTimeFrom->SetText(QStringLiteral("08:00"));
+    e.dlg.EntryTimeTo->SetText(QStringLiteral("18:00"));
     e.dlg.ApplyBtn->click();
-    QCOMPARE(e.dlg.Applied, applied);
-    QCOMPARE(e.dlg.isVisible(), !applied);
-    QCOMPARE(e.dlg.EntryTimeTo->Text(), toShown);
-    QCOMPARE(e.msgs.Texts(), message.isEmpty() ? QStringList() : QStringList{message});
-    if (takt == 0)
-        QCOMPARE(QApplication::focusWidget(), e.dlg.Takt);
+    QCOMPARE(e.msgs.Texts(), QStringList{"Der Betrag im Feld \"Taktung\" muss größer 0 betragen!"});
+    QCOMPARE(QApplication::focusWidget(), e.dlg.Takt);
+    QVERIFY(e.dlg.isVisible() && !e.dlg.Applied);
+    QCOMPARE(e.dlg.EntryTimeTo->Text(), QStringLiteral("17:59"));
 }
 
 QTEST_MAIN(TestFreeHours)

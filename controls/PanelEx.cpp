@@ -96,7 +96,7 @@ void TPanelEx::rebuildLayout(const QList<QWidget *> &children)
         m_layout.append({w, w->x(), 0});
     // Rightmost first; children at the same place keep their order.
     std::stable_sort(m_layout.begin(), m_layout.end(),
-                     [](const TLayoutEntry &a, const TLayoutEntry &b) { return a.Left > b.Left; });
+        [](const TLayoutEntry &a, const TLayoutEntry &b) { return a.Left > b.Left; });
     for (qsizetype i = 1; i < m_layout.size(); ++i)
         m_layout[i].Gap = m_layout[i - 1].Left - (m_layout[i].Left + m_layout[i].Control->width());
 }

@@ -31,11 +31,11 @@ QList<int> kinds(TPanelEx &panel, const QList<QPoint> &points)
     QList<int> out;
     for (QPoint pt : points) {
         const QRgb rgb = image.pixel(pt);
-        out.append(rgb == p.color(QPalette::Light).rgb()                 ? Light
-                   : rgb == p.color(QPalette::Dark).rgb()                ? Dark
-                   : rgb == qRgb(255, 0, 0)                              ? Red
-                   : rgb == p.color(panel.backgroundRole()).rgb()        ? Fill
-                                                                         : Other);
+        out.append(rgb == p.color(QPalette::Light).rgb()       ? Light
+                : rgb == p.color(QPalette::Dark).rgb()         ? Dark
+                : rgb == qRgb(255, 0, 0)                       ? Red
+                : rgb == p.color(panel.backgroundRole()).rgb() ? Fill
+                                                               : Other);
     }
     return out;
 }
@@ -51,17 +51,20 @@ void TestPanelEx::linePixels_data()
     QTest::addColumn<QList<int>>("expected");
     // Defaults: etched lines on all four sides, no corner ticks.
     QTest::newRow("defaults") << QStringList()
-                              << QList<QPoint>{{5, 0}, {5, 1}, {5, 28}, {5, 29}, {0, 5}, {1, 5}, {38, 5},
-                                               {39, 5}, {20, 15}, {1, 1}, {39, 0}, {0, 29}}
-                              << QList<int>{Dark, Light, Dark, Light, Dark, Light, Dark, Light, Fill, Light, Light,
-                                            Light};
-    QTest::newRow("corner ticks") << QStringList{"HorzLines", "VertLines"}
-                                  << QList<QPoint>{{1, 0}, {1, 4}, {1, 5}, {38, 0}, {38, 4}, {38, 5}, {5, 0}, {0, 2}}
-                                  << QList<int>{Light, Light, Fill, Dark, Dark, Fill, Fill, Fill};
-    QTest::newRow("single edges")
-        << QStringList{"HorzLines", "VertLines", "+HorzTopLine", "+HorzBottomLine", "+VertLeftLine", "+VertRightLine"}
-        << QList<QPoint>{{0, 15}, {1, 15}, {38, 15}, {39, 15}, {10, 0}, {10, 1}, {38, 1}, {10, 28}, {10, 29}}
-        << QList<int>{Dark, Light, Dark, Light, Dark, Light, Dark, Dark, Light};
+                              << QList<QPoint> {{5, 0}, {5, 1}, {5, 28}, {5, 29}, {0, 5}, {1, 5},
+                                     {38, 5}, {39, 5}, {20, 15}, {1, 1}, {39, 0}, {0, 29}}
+                              << QList<int> {Dark, Light, Dark, Light, Dark, Light, Dark, Light,
+                                     Fill, Light, Light, Light};
+    QTest::newRow("corner ticks") << QStringList {"HorzLines", "VertLines"}
+                                  << QList<QPoint> {{1, 0}, {1, 4}, {1, 5}, {38, 0}, {38, 4},
+                                         {38, 5}, {5, 0}, {0, 2}}
+                                  << QList<int> {Light, Light, Fill, Dark, Dark, Fill, Fill, Fill};
+    QTest::newRow("single edges") << QStringList {"HorzLines", "VertLines", "+HorzTopLine",
+        "+HorzBottomLine", "+VertLeftLine", "+VertRightLine"}
+                                  << QList<QPoint> {{0, 15}, {1, 15}, {38, 15}, {39, 15}, {10, 0},
+                                         {10, 1}, {38, 1}, {10, 28}, {10, 29}}
+                                  << QList<int> {
+                                         Dark, Light, Dark, Light, Dark, Light, Dark, Dark, Light};
 }
 
 void TestPanelEx::linePixels()
@@ -89,9 +92,9 @@ void TestPanelEx::wallpaperTilesInsideBevels()
     // Inside both bevels; without a bottom line two pixels further down, and
     // the space after the last whole tile is covered too.
     QCOMPARE(kinds(panel, {{2, 2}, {37, 29}, {20, 15}, {2, 1}, {1, 10}, {38, 10}}),
-             (QList<int>{Red, Red, Red, Light, Fill, Fill}));
+        (QList<int> {Red, Red, Red, Light, Fill, Fill}));
     panel.SetHorzBottomLine(true);
-    QCOMPARE(kinds(panel, {{20, 27}, {20, 28}}), (QList<int>{Red, Dark}));
+    QCOMPARE(kinds(panel, {{20, 27}, {20, 28}}), (QList<int> {Red, Dark}));
 }
 
 void TestPanelEx::rightAlignKeepsGaps()
@@ -124,14 +127,14 @@ void TestPanelEx::droppedFilesReachHandler()
         QCoreApplication::sendEvent(&panel, &dropped);
         return enter.isAccepted();
     };
-    const QList<QUrl> files{QUrl::fromLocalFile("/tmp/b.ini"), QUrl::fromLocalFile("/tmp/a.ini")};
+    const QList<QUrl> files {QUrl::fromLocalFile("/tmp/b.ini"), QUrl::fromLocalFile("/tmp/a.ini")};
     QVERIFY(!drop(files));
     panel.SetAcceptFiles(true);
     QVERIFY(!drop({QUrl("https://example.org/x.ini")}));
     QCOMPARE(spy.count(), 0);
     QVERIFY(drop(files));
     QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy[0][0].toStringList(), (QStringList{"/tmp/b.ini", "/tmp/a.ini"}));
+    QCOMPARE(spy[0][0].toStringList(), (QStringList {"/tmp/b.ini", "/tmp/a.ini"}));
     QCOMPARE(spy[0][1].toPoint(), QPoint(5, 6));
 }
 

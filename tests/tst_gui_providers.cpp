@@ -214,6 +214,12 @@ void TestProviders::renameKeepsKeyAndOptions()
     QCOMPARE(e.dlg->ProvidersCB->currentIndex(), 3);
     QCOMPARE(e.dlg->Data.Provider(3), before.Provider(3));
     QCOMPARE(e.dlg->Data.Options(3), before.Options(3));
+    // The file keeps the provider's sections; only the name changes.
+    e.msgs.Answer(idYes);
+    e.dlg->SaveBtnClick();
+    const QByteArray saved = e.dir.Read(User);
+    QVERIFY(saved.contains("\r\nP3=Anna,DORA0001\r\n"));
+    QVERIFY(saved.contains("\r\n[DORA0001WERKTAG]\r\nDORA00010=00:00-23:59/40.0000/0.0400\r\n"));
 }
 
 void TestProviders::deleteKeepsListsInStep()

@@ -405,7 +405,7 @@ void TestProviders::nameFieldFiltersAndTrims()
     QCOMPARE(d.ProvNameEdit->text(), QStringLiteral("   Tele Ü€"));
     QVERIFY(d.ApplyBtn->isEnabled());
     // Pasted text loses the same characters; the cursor stays after the paste.
-    QGuiApplication::clipboard()->setText(QStringLiteral(";Plus\u4E2D,"));
+    QGuiApplication::clipboard()->setText(QStringLiteral(";Plus中,"));
     d.ProvNameEdit->end(false);
     QTest::keyClick(d.ProvNameEdit, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(d.ProvNameEdit->text(), QStringLiteral("   Tele Ü€Plus"));

@@ -32,6 +32,10 @@ namespace {
 const QString StartWindow = QStringLiteral("Startfenster");
 const QString EditorWindow = QStringLiteral("Provider bearbeiten");
 const QString TakeOverWindow = QStringLiteral("Provider übernehmen");
+const QString ProviderDialog = QStringLiteral("Provider hinzufügen / ändern");
+const QString ValidityDialog = QStringLiteral("Gültigkeit der Freistunden");
+const QString RangeDialog = QStringLiteral("Eintrag der Freistunden");
+const QString EntryDialog = QStringLiteral("Tarifeintrag hinzufügen oder ändern");
 
 const QString IndexUrl = QStringLiteral("qrc:/help/index.html");
 // Where index.html wants the list of all topics.
@@ -76,6 +80,29 @@ QList<THelpTopic> topicTable()
         {51004310, TakeOverWindow, QStringLiteral("Feld „Suchen“")},
         {51004311, TakeOverWindow, QStringLiteral("Liste der Provider der Hauptproviderdatei")},
         {51004312, TakeOverWindow, QStringLiteral("Schaltfläche „Übernehmen“")},
+        {510100, ProviderDialog, QStringLiteral("Name des Providers")},
+        {510101, ProviderDialog, QStringLiteral("Anzahl Freistunden")},
+        {510102, ProviderDialog, QStringLiteral("Monatlicher Grundbetrag")},
+        {510103, ProviderDialog, QStringLiteral("Feiertagstarif am 24.12. und 31.12.")},
+        {510104, ProviderDialog, QStringLiteral("Keine Gebühren ab")},
+        {510105, ProviderDialog, QStringLiteral("Abrechnung im Zeittakt der Einträge")},
+        {510106, ProviderDialog, QStringLiteral("Abrechnung im Sekundentakt")},
+        {510107, ProviderDialog, QStringLiteral("Kosten pro Tag")},
+        {510108, ProviderDialog, QStringLiteral("Kosten bei Einwahl")},
+        {510109, ProviderDialog, QStringLiteral("Gültigkeit Freistunden")},
+        {510110, ProviderDialog, QStringLiteral("Kosten während der Freistunden")},
+        {510111, ProviderDialog, QStringLiteral("Abrechnung ab der Sekunde")},
+        {51010910, ValidityDialog, QStringLiteral("Freistunden rund um die Uhr")},
+        {51010911, ValidityDialog, QStringLiteral("Zeiten für Freistunden")},
+        {51010920, RangeDialog, QStringLiteral("Gültig von")},
+        {51010921, RangeDialog, QStringLiteral("Gültig bis")},
+        {51010922, RangeDialog, QStringLiteral("Taktung")},
+        {51010923, RangeDialog, QStringLiteral("Wochentage")},
+        {510200, EntryDialog, QStringLiteral("Eintrag: Gültig von")},
+        {510201, EntryDialog, QStringLiteral("Eintrag: Gültig bis")},
+        {510202, EntryDialog, QStringLiteral("Eintrag: Zeittakt")},
+        {510203, EntryDialog, QStringLiteral("Eintrag: Gebühr pro Zeittakt")},
+        {6, EntryDialog, QStringLiteral("Schaltfläche „Übernehmen“")},
     };
 }
 

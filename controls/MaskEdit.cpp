@@ -204,7 +204,9 @@ void TMaskEdit::focusOutEvent(QFocusEvent *event)
     }
     emit OnExit();
     m_leaving = false;
-    if (!hasFocus()) {
+    // A handler that refused the exit made the field its window's focus
+    // widget again; the window itself may not be active yet after a message.
+    if (window()->focusWidget() != this) {
         m_entered = false;
         m_modified = false;
     }

@@ -96,7 +96,7 @@ void TPanelEx::rebuildLayout(const QList<QWidget *> &children)
         m_layout.append({w, w->x(), 0});
     // Rightmost first; children at the same place keep their order.
     std::stable_sort(m_layout.begin(), m_layout.end(),
-                     [](const TLayoutEntry &a, const TLayoutEntry &b) { return a.Left > b.Left; });
+        [](const TLayoutEntry &a, const TLayoutEntry &b) { return a.Left > b.Left; });
     for (qsizetype i = 1; i < m_layout.size(); ++i)
         m_layout[i].Gap = m_layout[i - 1].Left - (m_layout[i].Left + m_layout[i].Control->width());
 }
@@ -134,6 +134,8 @@ void TPanelEx::paintEvent(QPaintEvent *)
     const QColor highlight = palette().color(QPalette::Light);
     const QColor shadow = palette().color(QPalette::Dark);
 
+    // The frame the picture leaves free shows the panel's colour.
+    p.fillRect(rect(), palette().color(backgroundRole()));
     if (m_wallpaper.width() > 0 && m_wallpaper.height() > 0) {
         // Inside the outer and the inner bevel; without a bottom line the
         // picture reaches two pixels further down.
@@ -148,8 +150,6 @@ void TPanelEx::paintEvent(QPaintEvent *)
             for (int row = 0; row <= (h - 2 * b) / ph; ++row)
                 p.drawPixmap(r.left() + c * pw, r.top() + row * ph, m_wallpaper);
         p.restore();
-    } else {
-        p.fillRect(rect(), palette().color(backgroundRole()));
     }
 
     if (m_horzLines) {

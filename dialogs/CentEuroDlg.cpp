@@ -1,12 +1,14 @@
 #include "CentEuroDlg.h"
 
 #include "DialogLayout.h"
+#include "EntryChecks.h"
 #include "controls/CurrencyEdit.h"
 
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -89,4 +91,10 @@ void TCentEuroDlg::CentEditKeyPress(QChar &key)
         key = QChar();
         OKBtn->click();
     }
+}
+
+void TCentEuroDlg::keyPressEvent(QKeyEvent *event)
+{
+    if (!ClickFocusedButtonOnEnter(this, event))
+        QDialog::keyPressEvent(event);
 }

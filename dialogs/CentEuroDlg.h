@@ -30,4 +30,7 @@ public:
     TCurrencyEdit *EuroEdit;
     QPushButton *OKBtn;
     QPushButton *CancelBtn;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 };

@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <algorithm>
+
 void SetDialogFont(QWidget *dialog)
 {
     QFont f = dialog->font();

@@ -13,6 +13,8 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include <utility>
+
 namespace {
 
 void errorBox(const QString &text)

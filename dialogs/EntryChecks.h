@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QChar>
-#include <QPointer>
 #include <QString>
 
 class QDialog;

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QStyle>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -30,7 +31,8 @@ namespace {
 constexpr int ClientWidth = 457;
 constexpr int ClientHeight = 299;
 
-TMySpeedButton *speedButton(QWidget *parent, const QRect &r, const QIcon &glyph, const QString &hint)
+TMySpeedButton *speedButton(
+    QWidget *parent, const QRect &r, const QIcon &glyph, const QString &hint)
 {
     auto *b = new TMySpeedButton(parent);
     b->setGeometry(r);
@@ -80,35 +82,38 @@ QStringList TFreeHoursRangeDlg::ItemTexts(const TFreeHoursRange &range)
 {
     QString interval = QString::asprintf("%5.4f", range.Interval);
     interval.replace(u'.', TLocaleSettings::Current().DecimalSeparator);
-    return {SecondsToTimeText(range.TimeFrom) + QStringLiteral(" - ") + SecondsToTimeText(range.TimeTo + 59)
-                + QStringLiteral(" Uhr"),
-            interval + QStringLiteral(" Sekunde(n)"), DaysToNames(range.Days)};
+    return {SecondsToTimeText(range.TimeFrom) + QStringLiteral(" - ")
+            + SecondsToTimeText(range.TimeTo + 59) + QStringLiteral(" Uhr"),
+        interval + QStringLiteral(" Sekunde(n)"), DaysToNames(range.Days)};
 }
 
 TFreeHoursRangeDlg::TFreeHoursRangeDlg(QWidget *owner)
     : QDialog(owner)
 {
     setWindowTitle(QStringLiteral("Gültigkeit der Freistunden"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+        | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
     SetDialogFont(this);
+    SetHelpContext(this, 510109);
 
     Bevel1 = new QFrame(this);
     Bevel1->setFrameShape(QFrame::Box);
     Bevel1->setFrameShadow(QFrame::Sunken);
     Bevel1->setGeometry(8, 8, 441, 249);
 
-    Label1 = new QLabel(QStringLiteral("In diesem Dialog können Sie festlegen, zu welchen Zeitpunkten der "
-                                       "Provider es erlaubt, die Freistunden zu verbrauchen."),
-                        this);
+    Label1 = new QLabel(
+        QStringLiteral("In diesem Dialog können Sie festlegen, zu welchen Zeitpunkten der "
+                       "Provider es erlaubt, die Freistunden zu verbrauchen."),
+        this);
     Label1->setWordWrap(true);
     Label1->setGeometry(20, 16, 417, 30);
 
-    FreeHoursForAllChkBox =
-        new QCheckBox(QStringLiteral(" Die Freistunden können rund um die Uhr verbraucht werden."), this);
+    FreeHoursForAllChkBox = new QCheckBox(
+        QStringLiteral(" Die Freistunden können rund um die Uhr verbraucht werden."), this);
     FreeHoursForAllChkBox->setGeometry(20, 52, 417, 17);
     SetHelpContext(FreeHoursForAllChkBox, 51010910);
-    connect(FreeHoursForAllChkBox, &QCheckBox::toggled, this, [this] { FreeHoursForAllChkBoxClick(); });
+    connect(
+        FreeHoursForAllChkBox, &QCheckBox::toggled, this, [this] { FreeHoursForAllChkBoxClick(); });
 
     Label2 = new QLabel(QStringLiteral("Nur zu folgenden Zeiten:"), this);
     Label2->setGeometry(20, 78, 300, 14);
@@ -116,13 +121,14 @@ TFreeHoursRangeDlg::TFreeHoursRangeDlg(QWidget *owner)
     LV = new QTreeWidget(this);
     LV->setGeometry(20, 96, 370, 150);
     LV->setColumnCount(3);
-    LV->setHeaderLabels({QStringLiteral("Uhrzeit von/bis"), QStringLiteral("Taktung"), QStringLiteral("Wochentage")});
+    LV->setHeaderLabels({QStringLiteral("Uhrzeit von/bis"), QStringLiteral("Taktung"),
+        QStringLiteral("Wochentage")});
     const int widths[3] = {130, 100, 120};
     const QFontMetrics fm(LV->font());
     for (int c = 0; c < 3; ++c) {
         // Wide enough for the longest text of the column in this font.
         const QString widest = c == 0 ? QStringLiteral("00:00:00 - 23:59:59 Uhr")
-                             : c == 1 ? QStringLiteral("9999,0000 Sekunde(n)")
+            : c == 1                  ? QStringLiteral("9999,0000 Sekunde(n)")
                                       : QStringLiteral("Mo Di Mi Do Fr Sa So");
         LV->setColumnWidth(c, std::max(widths[c], fm.horizontalAdvance(widest) + 14));
     }
@@ -144,10 +150,12 @@ TFreeHoursRangeDlg::TFreeHoursRangeDlg(QWidget *owner)
     Panel->setFrameShape(QFrame::Panel);
     Panel->setFrameShadow(QFrame::Raised);
     Panel->setGeometry(398, 96, 39, 84);
-    AddEntryBtn = speedButton(Panel, {3, 4, 33, 25}, TGlyphs::Add(), QStringLiteral("Fügt einen Eintrag hinzu."));
-    EditEntryBtn = speedButton(Panel, {3, 29, 33, 25}, TGlyphs::Edit(), QStringLiteral("Ändert den Eintrag."));
-    DeleteEntryBtn =
-        speedButton(Panel, {3, 54, 33, 25}, TGlyphs::Delete(), QStringLiteral("Löscht den Eintrag."));
+    AddEntryBtn = speedButton(
+        Panel, {3, 4, 33, 25}, TGlyphs::Add(), QStringLiteral("Fügt einen Eintrag hinzu."));
+    EditEntryBtn = speedButton(
+        Panel, {3, 29, 33, 25}, TGlyphs::Edit(), QStringLiteral("Ändert den Eintrag."));
+    DeleteEntryBtn = speedButton(
+        Panel, {3, 54, 33, 25}, TGlyphs::Delete(), QStringLiteral("Löscht den Eintrag."));
     connect(AddEntryBtn, &QToolButton::clicked, this, [this] { AddEntryBtnClick(); });
     connect(EditEntryBtn, &QToolButton::clicked, this, [this] { EditEntryBtnClick(); });
     connect(DeleteEntryBtn, &QToolButton::clicked, this, [this] { DeleteEntryBtnClick(); });
@@ -169,8 +177,25 @@ TFreeHoursRangeDlg::TFreeHoursRangeDlg(QWidget *owner)
     setTabOrder(EditEntryBtn, DeleteEntryBtn);
     setTabOrder(DeleteEntryBtn, OKBtn);
     setTabOrder(OKBtn, CancelBtn);
-    setFixedSize(ClientWidth, ClientHeight);
+    fitToFont();
     CentreOnScreen(this);
+}
+
+// Keeps the layout's sizes, widening the list (and with it the window) only
+// where the platform's font needs wider columns than the original one.
+void TFreeHoursRangeDlg::fitToFont()
+{
+    int columns = 0;
+    for (int c = 0; c < LV->columnCount(); ++c)
+        columns += LV->columnWidth(c);
+    const int chrome = 2 * LV->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2;
+    const int extra = std::max(0, columns + chrome - LV->width());
+    LV->resize(LV->width() + extra, LV->height());
+    Bevel1->resize(Bevel1->width() + extra, Bevel1->height());
+    Label1->resize(Label1->width() + extra, Label1->height());
+    for (QWidget *w : std::initializer_list<QWidget *> {Panel, OKBtn, CancelBtn})
+        w->move(w->x() + extra, w->y());
+    setFixedSize(ClientWidth + extra, ClientHeight);
 }
 
 void TFreeHoursRangeDlg::keyPressEvent(QKeyEvent *event)
@@ -191,7 +216,8 @@ bool TFreeHoursRangeDlg::eventFilter(QObject *watched, QEvent *event)
     if (watched == LV->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         // The view selects the row under the mouse first.
         const bool handled = QDialog::eventFilter(watched, event);
-        QMetaObject::invokeMethod(this, [this] { LVDblClick(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { LVDblClick(); }, Qt::QueuedConnection);
         return handled;
     }
     return QDialog::eventFilter(watched, event);
@@ -228,9 +254,10 @@ void TFreeHoursRangeDlg::sortList()
     while (LV->topLevelItemCount() > 0)
         items.append(LV->takeTopLevelItem(0));
     QCollator collator;
-    std::stable_sort(items.begin(), items.end(), [&collator](QTreeWidgetItem *a, QTreeWidgetItem *b) {
-        return collator.compare(a->text(0), b->text(0)) < 0;
-    });
+    std::stable_sort(
+        items.begin(), items.end(), [&collator](QTreeWidgetItem *a, QTreeWidgetItem *b) {
+            return collator.compare(a->text(0), b->text(0)) < 0;
+        });
     LV->addTopLevelItems(items);
     // Only a row the user chose is selected.
     LV->selectionModel()->clear();

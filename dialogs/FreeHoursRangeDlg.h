@@ -71,4 +71,5 @@ protected:
 
 private:
     void sortList();
+    void fitToFont();
 };

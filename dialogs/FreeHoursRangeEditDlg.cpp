@@ -16,8 +16,8 @@ namespace {
 
 constexpr int DayHelpContext = 51010923;
 
-TMySpeedButton *dayButton(QWidget *parent, int index, const QString &caption, const QString &hint, int tag,
-                          int group)
+TMySpeedButton *dayButton(
+    QWidget *parent, int index, const QString &caption, const QString &hint, int tag, int group)
 {
     auto *b = new TMySpeedButton(parent);
     b->setGeometry(10 + index * 27, 26, 25, 25);
@@ -43,9 +43,11 @@ TFreeHoursRangeEditDlg::TFreeHoursRangeEditDlg(QWidget *owner)
     , TEntryChecks(this, QStringLiteral("Taktung"))
 {
     setWindowTitle(QStringLiteral("Eintrag hinzufügen"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                   | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
+        | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
+        | Qt::WindowContextHelpButtonHint);
     SetDialogFont(this);
+    SetHelpContext(this, 51010911);
 
     const QString timeMask = QStringLiteral("!90:00;1; ");
     const int timeWidth = FieldWidth(this, QStringLiteral("00:00"), 41);

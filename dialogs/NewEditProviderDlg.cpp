@@ -28,15 +28,17 @@ namespace {
 constexpr int ClientWidth = 433;
 constexpr int ClientHeight = 448;
 constexpr int LeftX = 24;
-constexpr int RightX = 224;
-constexpr int FieldW = 121;
+constexpr int RightX = 240;
+constexpr int FieldW = 105;
 
-TCurrencyEdit *currencyEdit(QWidget *parent, int x, int y, int decimals, double maxValue, int helpContext)
+TCurrencyEdit *currencyEdit(
+    QWidget *parent, int x, int y, int decimals, double maxValue, int helpContext)
 {
     auto *e = new TCurrencyEdit(parent);
     e->setGeometry(x, y, FieldW, 21);
     e->SetDecimalPlaces(decimals);
-    e->SetDisplayFormat(decimals == 2 && maxValue == 0 ? QStringLiteral(",0.00") : QStringLiteral(",0.0000"));
+    e->SetDisplayFormat(
+        decimals == 2 && maxValue == 0 ? QStringLiteral(",0.00") : QStringLiteral(",0.0000"));
     e->SetMaxValue(maxValue);
     e->SetValue(0);
     SetHelpContext(e, helpContext);
@@ -68,7 +70,8 @@ QString trimmedName(const QString &name)
 // Reads "h:m:s" strictly: every part empty (0) or decimal digits.
 bool readFreeHours(const QString &text, qint64 &seconds)
 {
-    const QStringList parts = QString(text).remove(u' ').split(TLocaleSettings::Current().TimeSeparator);
+    const QStringList parts
+        = QString(text).remove(u' ').split(TLocaleSettings::Current().TimeSeparator);
     if (parts.size() != 3)
         return false;
     qint64 values[3] = {0, 0, 0};
@@ -90,9 +93,11 @@ TNewEditProviderDlg::TNewEditProviderDlg(QWidget *owner)
     : QDialog(owner)
 {
     setWindowTitle(QStringLiteral("Neuen Provider hinzufügen"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+        | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
     SetDialogFont(this);
+    // Labels and the two check boxes without a number of their own.
+    SetHelpContext(this, AddHelpContext);
 
     Bevel1 = new QFrame(this);
     Bevel1->setFrameShape(QFrame::Box);
@@ -135,15 +140,16 @@ TNewEditProviderDlg::TNewEditProviderDlg(QWidget *owner)
     FreeHourCostEdit = currencyEdit(this, RightX, 184, 4, 999, 510110);
     CurrencyLabel4 = DialogLabel(this, QStringLiteral("c"), RightX + FieldW + 6, 188);
 
-    ISDNDoubleCostsChkBox = checkBox(
-        this, QStringLiteral(" Bei Kanalbündelung fallen während der Freistunden die erfassten Kosten an."), 222,
-        false, 0);
-    FreeHoursPerDayChkBox =
-        checkBox(this, QStringLiteral(" Angegebene Freistunden gelten pro Tag"), 244, false, 0);
-    ChkBox2431 =
-        checkBox(this, QStringLiteral(" am 24.12. und 31.12. gilt der Feiertagstarif"), 266, true, 510103);
-    TimingChkBox =
-        checkBox(this, QStringLiteral(" Der Provider rechnet im eingegebenen Zeittakt ab."), 288, true, 510105);
+    ISDNDoubleCostsChkBox = checkBox(this,
+        QStringLiteral(
+            " Bei Kanalbündelung fallen während der Freistunden die erfassten Kosten an."),
+        222, false, 0);
+    FreeHoursPerDayChkBox
+        = checkBox(this, QStringLiteral(" Angegebene Freistunden gelten pro Tag"), 244, false, 0);
+    ChkBox2431 = checkBox(
+        this, QStringLiteral(" am 24.12. und 31.12. gilt der Feiertagstarif"), 266, true, 510103);
+    TimingChkBox = checkBox(this,
+        QStringLiteral(" Der Provider rechnet im eingegebenen Zeittakt ab."), 288, true, 510105);
     connect(TimingChkBox, &QCheckBox::toggled, this, [this] { TimingChkBoxClick(); });
 
     InfoLabel1 = DialogLabel(this, QStringLiteral("Abrechnung im"), LeftX, 322);
@@ -152,8 +158,8 @@ TNewEditProviderDlg::TNewEditProviderDlg(QWidget *owner)
     InfoLabel3 = DialogLabel(this, QStringLiteral("Abrechnung ab der"), RightX, 322);
     FirstSecondEdit = currencyEdit(this, RightX, 338, 2, 1000, 510111);
     InfoLabel4 = DialogLabel(this, QStringLiteral("Sekunde"), RightX + FieldW + 6, 342);
-    for (QWidget *w : std::initializer_list<QWidget *>{InfoLabel1, InfoLabel2, InfoLabel3, InfoLabel4,
-                                                       CalcTaktEdit, FirstSecondEdit})
+    for (QWidget *w : std::initializer_list<QWidget *> {
+             InfoLabel1, InfoLabel2, InfoLabel3, InfoLabel4, CalcTaktEdit, FirstSecondEdit})
         w->setEnabled(false);
     for (TCurrencyEdit *e : {CalcTaktEdit, FirstSecondEdit})
         e->SetDisplayFormat(QStringLiteral(",0.0000"));
@@ -175,11 +181,10 @@ TNewEditProviderDlg::TNewEditProviderDlg(QWidget *owner)
         b->setAutoDefault(false);
 
     // Enter in a field or check box moves on instead of closing the dialog.
-    const QList<QWidget *> order{ProvNameEdit,         FreeHoursEdit,         BaseValueEdit, NoCostValueEdit,
-                                 CostsPerDay,          BaseConnectPriceEdit,  FreeHourCostEdit,
-                                 ISDNDoubleCostsChkBox, FreeHoursPerDayChkBox, ChkBox2431,    TimingChkBox,
-                                 CalcTaktEdit,         FirstSecondEdit,       ApplyBtn,      CancelBtn,
-                                 FreeHoursRangeBtn};
+    const QList<QWidget *> order {ProvNameEdit, FreeHoursEdit, BaseValueEdit, NoCostValueEdit,
+        CostsPerDay, BaseConnectPriceEdit, FreeHourCostEdit, ISDNDoubleCostsChkBox,
+        FreeHoursPerDayChkBox, ChkBox2431, TimingChkBox, CalcTaktEdit, FirstSecondEdit, ApplyBtn,
+        CancelBtn, FreeHoursRangeBtn};
     for (qsizetype i = 0; i < order.size(); ++i) {
         if (i + 1 < order.size())
             setTabOrder(order[i], order[i + 1]);
@@ -200,8 +205,8 @@ void TNewEditProviderDlg::fitToFont()
     int extra = 0;
     for (QCheckBox *c : {ISDNDoubleCostsChkBox, FreeHoursPerDayChkBox, ChkBox2431, TimingChkBox})
         extra = std::max(extra, c->sizeHint().width() - c->width());
-    for (QWidget *w : std::initializer_list<QWidget *>{Bevel1, ProvNameEdit, ISDNDoubleCostsChkBox,
-                                                       FreeHoursPerDayChkBox, ChkBox2431, TimingChkBox})
+    for (QWidget *w : std::initializer_list<QWidget *> {Bevel1, ProvNameEdit, ISDNDoubleCostsChkBox,
+             FreeHoursPerDayChkBox, ChkBox2431, TimingChkBox})
         w->resize(w->width() + extra, w->height());
     FreeHoursRangeBtn->move(FreeHoursRangeBtn->x() + extra, FreeHoursRangeBtn->y());
     setFixedSize(ClientWidth + extra, ClientHeight);
@@ -244,8 +249,8 @@ void TNewEditProviderDlg::FormShow()
 void TNewEditProviderDlg::TimingChkBoxClick()
 {
     const bool own = !TimingChkBox->isChecked();
-    for (QWidget *w : std::initializer_list<QWidget *>{InfoLabel1, InfoLabel2, InfoLabel3, InfoLabel4,
-                                                       CalcTaktEdit, FirstSecondEdit})
+    for (QWidget *w : std::initializer_list<QWidget *> {
+             InfoLabel1, InfoLabel2, InfoLabel3, InfoLabel4, CalcTaktEdit, FirstSecondEdit})
         w->setEnabled(own);
     if (!own) {
         CalcTaktEdit->SetValue(0);
@@ -291,17 +296,19 @@ void TNewEditProviderDlg::FreeHoursEditExit()
     qint64 seconds = 0;
     if (!readFreeHours(FreeHoursEdit->Text(), seconds)) {
         FreeHoursEdit->SetText(FreeHoursText(0));
-        ShowMsgBox(QStringLiteral("Die eingegebenen Freistunden sind nicht korrekt!"), QString(), mkError, {btOK});
+        ShowMsgBox(QStringLiteral("Die eingegebenen Freistunden sind nicht korrekt!"), QString(),
+            mkError, {btOK});
         return;
     }
     // Minutes and seconds above 59 carry into the next unit; the four hour
     // positions hold at most 9999 hours.
     FreeHoursEdit->SetText(FreeHoursText(std::int32_t(std::min<qint64>(seconds, MaxFreeHours))));
     if (seconds > MaxFreeHours)
-        ShowMsgBox(QStringLiteral("Die eingegebenen Freistunden sind zu groß! Es werden höchstens %1 Stunden "
-                                  "übernommen.")
+        ShowMsgBox(QStringLiteral(
+                       "Die eingegebenen Freistunden sind zu groß! Es werden höchstens %1 Stunden "
+                       "übernommen.")
                        .arg(SecondsToTimeText(MaxFreeHours)),
-                   QString(), mkError, {btOK});
+            QString(), mkError, {btOK});
 }
 
 void TNewEditProviderDlg::FreeHoursRangeBtnClick()
@@ -312,7 +319,8 @@ void TNewEditProviderDlg::FreeHoursRangeBtnClick()
         dlg->AddRange(range);
     if (dlg->exec() != QDialog::Accepted)
         return;
-    FreeHoursRanges = dlg->FreeHoursForAllChkBox->isChecked() ? TFreeHoursRangeArray() : dlg->Ranges();
+    FreeHoursRanges
+        = dlg->FreeHoursForAllChkBox->isChecked() ? TFreeHoursRangeArray() : dlg->Ranges();
 }
 
 void TNewEditProviderDlg::keyPressEvent(QKeyEvent *event)

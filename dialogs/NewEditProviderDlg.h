@@ -24,6 +24,11 @@ public:
     // The most free hours the field can hold: 9999:59:59.
     static constexpr std::int32_t MaxFreeHours = 9999 * 3600 + 59 * 60 + 59;
 
+    // Help of the dialog as a whole: adding; the caller sets EditHelpContext
+    // when it changes a provider.
+    static constexpr int AddHelpContext = 510040;
+    static constexpr int EditHelpContext = 510041;
+
     explicit TNewEditProviderDlg(QWidget *owner);
     ~TNewEditProviderDlg() override;
 

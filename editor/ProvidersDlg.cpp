@@ -668,6 +668,7 @@ void TProvidersDlg::EditProvClick()
     auto dlg = std::make_unique<TNewEditProviderDlg>(this);
     dlg->ProvNameEdit->setText(ProvidersCB->currentText());
     dlg->setWindowTitle(QStringLiteral("Optionen des Providers ändern"));
+    SetHelpContext(dlg.get(), TNewEditProviderDlg::EditHelpContext);
     OptionsToDialog(Data.Options(i), *dlg);
     if (dlg->exec() != QDialog::Accepted)
         return;

@@ -10,8 +10,7 @@
 // Runs action on the next modal dialog of type T once it shows and is active
 // (typing and Tab need the focus). The timer deletes itself once it has run;
 // a test that expects no such dialog deletes it through a QPointer.
-template<typename T>
-QTimer *OnModal(std::function<void(T *)> action)
+template<typename T> QTimer *OnModal(std::function<void(T *)> action)
 {
     auto *timer = new QTimer;
     timer->setInterval(5);

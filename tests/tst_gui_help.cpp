@@ -32,7 +32,7 @@ namespace {
 // The numbers the windows of the program use; each needs a page.
 const QList<int> ProgramNumbers = {510000, 510001, 1, 2, 510009, 510010, 510020, 510030, 510040, 510041,
                                    510042, 510043, 510050, 510051, 510052, 510060, 510070, 510071, 510072, 510080,
-                                   51004310, 51004311, 51004312};
+                                   51004310, 51004311, 51004312, 6, 510200, 510201, 510202, 510203};
 
 const QString NoPageNote = QStringLiteral("Zu diesem Element gibt es noch keine eigene Hilfeseite.");
 

@@ -23,6 +23,8 @@ echo "fuzz: nothing found"
 
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTE_BUILD_BENCH=ON >/dev/null
 cmake --build build-test
-(cd build-test && ctest --output-on-failure -j2)
+# The package is checked before the tests, so that the test summary closes
+# the output.
 bash scripts/check-package.sh build-test
+(cd build-test && ctest --output-on-failure -j2)
 

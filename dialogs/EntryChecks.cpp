@@ -1,5 +1,6 @@
 #include "EntryChecks.h"
 
+#include "DialogLayout.h"
 #include "controls/CurrencyEdit.h"
 #include "controls/MaskEdit.h"
 #include "support/LocaleSettings.h"
@@ -9,6 +10,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QFrame>
+#include <QLabel>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
@@ -81,29 +84,61 @@ TEntryChecks::TEntryChecks(QDialog *dialog, QString intervalName)
 
 TEntryChecks::~TEntryChecks() = default;
 
-void TEntryChecks::AttachEntryChecks(
-    TMaskEdit *timeFrom, TMaskEdit *timeTo, TCurrencyEdit *takt, QWidget *applyBtn)
+int TEntryChecks::CreateEntryFields()
 {
-    m_timeFrom = timeFrom;
-    m_timeTo = timeTo;
-    m_takt = takt;
-    for (TMaskEdit *field : {timeFrom, timeTo})
+    QDialog *d = m_dialog;
+    const QString timeMask = QStringLiteral("!90:00;1; ");
+    const int timeWidth = FieldWidth(d, QStringLiteral("00:00"), 41);
+    const int amountWidth = FieldWidth(d, QStringLiteral("0.000,0000"), 89);
+
+    Bevel1 = new QFrame(d);
+    Bevel1->setFrameShape(QFrame::Box);
+    Bevel1->setFrameShadow(QFrame::Sunken);
+    Bevel1->setGeometry(8, 8, 419, 137);
+
+    // Top row: start, end, interval; each with its label above and its unit right.
+    int x = 24;
+    EntryTimeFrom = new TMaskEdit(timeMask, d);
+    EntryTimeFrom->setGeometry(x, 40, timeWidth, 21);
+    Label1 = DialogLabel(d, QStringLiteral("Gültig von:"), x, 24, EntryTimeFrom);
+    Label2 = DialogLabel(d, QStringLiteral("Uhr"), x + timeWidth + 5, 44);
+    x = std::max(120, Label2->geometry().right() + 16);
+    EntryTimeTo = new TMaskEdit(timeMask, d);
+    EntryTimeTo->setGeometry(x, 40, timeWidth, 21);
+    Label3 = DialogLabel(d, QStringLiteral("Gültig bis:"), x, 24, EntryTimeTo);
+    Label4 = DialogLabel(d, QStringLiteral("Uhr"), x + timeWidth + 5, 44);
+    x = std::max(216, Label4->geometry().right() + 16);
+    Takt = new TCurrencyEdit(d);
+    Takt->setGeometry(x, 40, amountWidth, 21);
+    Label5 = DialogLabel(d, m_intervalName + u':', x, 24, Takt);
+    Label6 = DialogLabel(d, QStringLiteral("Sekunde(n)"), x + amountWidth + 5, 44);
+    Takt->SetDecimalPlaces(4);
+    Takt->SetDisplayFormat(QStringLiteral(",0.0000"));
+    Takt->SetMaxValue(9999);
+
+    ApplyBtn = DialogButton(d, QStringLiteral("Übernehmen"), 272, 153);
+    CancelBtn = DialogButton(d, QStringLiteral("Abbrechen"), 352, 153);
+    QWidget::setTabOrder(EntryTimeFrom, EntryTimeTo);
+    QWidget::setTabOrder(EntryTimeTo, Takt);
+
+    for (TMaskEdit *field : {EntryTimeFrom, EntryTimeTo})
         QObject::connect(
-            field, &TMaskEdit::OnKeyPress, m_dialog, [this](QChar &key) { EnterKeyPress(key); },
+            field, &TMaskEdit::OnKeyPress, d, [this](QChar &key) { EnterKeyPress(key); },
             Qt::DirectConnection);
     QObject::connect(
-        timeFrom, &TMaskEdit::OnExit, m_dialog, [this] { EntryTimeFromExit(); },
+        EntryTimeFrom, &TMaskEdit::OnExit, d, [this] { EntryTimeFromExit(); },
         Qt::DirectConnection);
     QObject::connect(
-        timeTo, &TMaskEdit::OnExit, m_dialog, [this] { EntryTimeToExit(); }, Qt::DirectConnection);
+        EntryTimeTo, &TMaskEdit::OnExit, d, [this] { EntryTimeToExit(); }, Qt::DirectConnection);
     QObject::connect(
-        takt, &TCurrencyEdit::OnKeyPress, m_dialog, [this](QChar &key) { TaktKeyPress(key); },
+        Takt, &TCurrencyEdit::OnKeyPress, d, [this](QChar &key) { TaktKeyPress(key); },
         Qt::DirectConnection);
     QObject::connect(
-        takt, &TCurrencyEdit::OnExit, m_dialog, [this] { TaktExit(); }, Qt::DirectConnection);
-    new PasteKeyAsCharacter(takt, this);
-    if (auto *button = qobject_cast<QAbstractButton *>(applyBtn))
-        QObject::connect(button, &QAbstractButton::clicked, m_dialog, [this] { ApplyBtnClick(); });
+        Takt, &TCurrencyEdit::OnExit, d, [this] { TaktExit(); }, Qt::DirectConnection);
+    new PasteKeyAsCharacter(Takt, this);
+    QObject::connect(ApplyBtn, &QAbstractButton::clicked, d, [this] { ApplyBtnClick(); });
+    QObject::connect(CancelBtn, &QAbstractButton::clicked, d, &QDialog::reject);
+    return amountWidth;
 }
 
 QString TEntryChecks::BlankTimeText()
@@ -190,12 +225,12 @@ void TEntryChecks::EnterKeyPress(QChar &key)
 
 void TEntryChecks::EntryTimeFromExit()
 {
-    checkTime(m_timeFrom, false, TimeFromOk);
+    checkTime(EntryTimeFrom, false, TimeFromOk);
 }
 
 void TEntryChecks::EntryTimeToExit()
 {
-    checkTime(m_timeTo, true, TimeToOk);
+    checkTime(EntryTimeTo, true, TimeToOk);
 }
 
 void TEntryChecks::TaktKeyPress(QChar &key)
@@ -214,7 +249,7 @@ void TEntryChecks::TaktKeyPress(QChar &key)
     }
     if (key == u'.')
         key = separator;
-    if (key == separator && m_takt->text().contains(separator)) {
+    if (key == separator && Takt->text().contains(separator)) {
         key = QChar();
         errorBox(SecondSeparatorText());
     }
@@ -223,8 +258,8 @@ void TEntryChecks::TaktKeyPress(QChar &key)
 void TEntryChecks::TaktExit()
 {
     TaktOk = true;
-    if (m_takt->Value() == 0) {
-        ReturnFocus(m_takt);
+    if (Takt->Value() == 0) {
+        ReturnFocus(Takt);
         errorBox(IntervalErrorText(m_intervalName));
         TaktOk = false;
     }

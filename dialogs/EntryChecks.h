@@ -4,16 +4,20 @@
 #include <QString>
 
 class QDialog;
+class QFrame;
 class QKeyEvent;
+class QLabel;
+class QPushButton;
 class QWidget;
 class TCurrencyEdit;
 class TMaskEdit;
 
-// The field checks that the tariff entry dialog and the free-hours range entry
-// dialog share: both time fields, the interval, Übernehmen and the four flags.
-// A dialog derives from QDialog and from this class, creates its fields and
-// calls AttachEntryChecks; the handlers below are then connected to the
-// fields and the button. Every message is an error box with an OK button.
+// The fields and checks that the tariff entry dialog and the free-hours range
+// entry dialog share: the framed top row of start, end and interval, the
+// buttons Übernehmen and Abbrechen, and the four flags. A dialog derives from
+// QDialog and from this class and calls CreateEntryFields once its font is
+// set; the handlers below are then connected to the fields and the buttons.
+// Every message is an error box with an OK button.
 class TEntryChecks
 {
 public:
@@ -22,6 +26,19 @@ public:
     bool TimeFromOk = false; // the start time passed its check
     bool TimeToOk = false; // the end time passed its check
     bool Applied = false; // all three passed when Übernehmen was last pressed
+
+    QFrame *Bevel1 = nullptr;
+    QLabel *Label1 = nullptr; // "Gültig von:"
+    TMaskEdit *EntryTimeFrom = nullptr;
+    QLabel *Label2 = nullptr; // "Uhr"
+    QLabel *Label3 = nullptr; // "Gültig bis:"
+    TMaskEdit *EntryTimeTo = nullptr;
+    QLabel *Label4 = nullptr; // "Uhr"
+    QLabel *Label5 = nullptr; // the interval's name
+    TCurrencyEdit *Takt = nullptr;
+    QLabel *Label6 = nullptr; // "Sekunde(n)"
+    QPushButton *ApplyBtn = nullptr;
+    QPushButton *CancelBtn = nullptr;
 
     // Key in a time field: drops ";", "," and "/"; Enter moves on to the
     // next control.
@@ -66,19 +83,18 @@ protected:
     TEntryChecks(const TEntryChecks &) = delete;
     TEntryChecks &operator=(const TEntryChecks &) = delete;
 
-    // Connects the handlers: key and exit of the three fields, the click of
-    // applyBtn. Called once, after the fields exist.
-    void AttachEntryChecks(
-        TMaskEdit *timeFrom, TMaskEdit *timeTo, TCurrencyEdit *takt, QWidget *applyBtn);
+    // Creates the shared fields and buttons (the interval with four decimals,
+    // at most 9999), puts them in tab order start, end, interval and connects
+    // the handlers: key and exit of the three fields, the clicks of both
+    // buttons. Called once; returns the width of an amount field, for the
+    // dialog's own amounts.
+    int CreateEntryFields();
 
 private:
     void checkTime(TMaskEdit *field, bool end, bool &ok);
 
     QDialog *m_dialog;
     QString m_intervalName;
-    TMaskEdit *m_timeFrom = nullptr;
-    TMaskEdit *m_timeTo = nullptr;
-    TCurrencyEdit *m_takt = nullptr;
 };
 
 // Moves the focus of dialog to the next control in tab order once the event

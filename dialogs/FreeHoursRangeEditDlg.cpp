@@ -49,36 +49,9 @@ TFreeHoursRangeEditDlg::TFreeHoursRangeEditDlg(QWidget *owner)
     SetDialogFont(this);
     SetHelpContext(this, 51010911);
 
-    const QString timeMask = QStringLiteral("!90:00;1; ");
-    const int timeWidth = FieldWidth(this, QStringLiteral("00:00"), 41);
-    const int amountWidth = FieldWidth(this, QStringLiteral("0.000,0000"), 89);
-
-    Bevel1 = new QFrame(this);
-    Bevel1->setFrameShape(QFrame::Box);
-    Bevel1->setFrameShadow(QFrame::Sunken);
-    Bevel1->setGeometry(8, 8, 419, 137);
-
-    // Top row as in the tariff entry dialog: start, end, interval.
-    int x = 24;
-    EntryTimeFrom = new TMaskEdit(timeMask, this);
-    EntryTimeFrom->setGeometry(x, 40, timeWidth, 21);
-    Label1 = DialogLabel(this, QStringLiteral("Gültig von:"), x, 24, EntryTimeFrom);
-    Label2 = DialogLabel(this, QStringLiteral("Uhr"), x + timeWidth + 5, 44);
-    x = std::max(120, Label2->geometry().right() + 16);
-    EntryTimeTo = new TMaskEdit(timeMask, this);
-    EntryTimeTo->setGeometry(x, 40, timeWidth, 21);
-    Label3 = DialogLabel(this, QStringLiteral("Gültig bis:"), x, 24, EntryTimeTo);
-    Label4 = DialogLabel(this, QStringLiteral("Uhr"), x + timeWidth + 5, 44);
-    x = std::max(216, Label4->geometry().right() + 16);
-    Takt = new TCurrencyEdit(this);
-    Takt->setGeometry(x, 40, amountWidth, 21);
-    Label5 = DialogLabel(this, QStringLiteral("Taktung:"), x, 24, Takt);
-    Label6 = DialogLabel(this, QStringLiteral("Sekunde(n)"), x + amountWidth + 5, 44);
+    CreateEntryFields();
     for (TMaskEdit *field : {EntryTimeFrom, EntryTimeTo})
         field->SetText(BlankTimeText());
-    Takt->SetDecimalPlaces(4);
-    Takt->SetDisplayFormat(QStringLiteral(",0.0000"));
-    Takt->SetMaxValue(9999);
     Takt->SetValue(0);
 
     // The days below, where the tariff entry dialog has the fee.
@@ -97,17 +70,12 @@ TFreeHoursRangeEditDlg::TFreeHoursRangeEditDlg(QWidget *owner)
     FrBtn = dayButton(Panel, 5, QStringLiteral("Fr"), QStringLiteral("Freitag"), 6, 1005);
     SatBtn = dayButton(Panel, 6, QStringLiteral("Sa"), QStringLiteral("Samstag"), 7, 2000);
 
-    ApplyBtn = DialogButton(this, QStringLiteral("Übernehmen"), 272, 153);
-    CancelBtn = DialogButton(this, QStringLiteral("Abbrechen"), 352, 153);
-
     SetHelpContext(EntryTimeFrom, 51010920);
     SetHelpContext(EntryTimeTo, 51010921);
     SetHelpContext(Takt, 51010922);
     SetHelpContext(ApplyBtn, 6);
     SetHelpContext(CancelBtn, 2);
 
-    setTabOrder(EntryTimeFrom, EntryTimeTo);
-    setTabOrder(EntryTimeTo, Takt);
     setTabOrder(Takt, ApplyBtn);
     setTabOrder(ApplyBtn, CancelBtn);
     QWidget *previous = CancelBtn;
@@ -115,9 +83,6 @@ TFreeHoursRangeEditDlg::TFreeHoursRangeEditDlg(QWidget *owner)
         setTabOrder(previous, b);
         previous = b;
     }
-
-    AttachEntryChecks(EntryTimeFrom, EntryTimeTo, Takt, ApplyBtn);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 
     setFixedSize(435, 186);
     CentreOnScreen(this);

@@ -30,16 +30,6 @@ public:
     // Sa (7). Each button's "Tag" property holds its number.
     std::array<TMySpeedButton *, 7> DayButtons() const;
 
-    QFrame *Bevel1;
-    QLabel *Label1;
-    TMaskEdit *EntryTimeFrom;
-    QLabel *Label2;
-    QLabel *Label3;
-    TMaskEdit *EntryTimeTo;
-    QLabel *Label4;
-    QLabel *Label5;
-    TCurrencyEdit *Takt;
-    QLabel *Label6;
     TPanelEx *Panel;
     QLabel *Label13;
     TMySpeedButton *SunBtn;
@@ -49,8 +39,6 @@ public:
     TMySpeedButton *ThuBtn;
     TMySpeedButton *FrBtn;
     TMySpeedButton *SatBtn;
-    QPushButton *ApplyBtn;
-    QPushButton *CancelBtn;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

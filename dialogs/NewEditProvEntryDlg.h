@@ -35,22 +35,10 @@ public:
     // Converts cents into the amount field that has the focus.
     void CentEuroBtnClick();
 
-    QFrame *Bevel1;
-    QLabel *Label1;
-    TMaskEdit *EntryTimeFrom;
-    QLabel *Label2;
-    QLabel *Label3;
-    TMaskEdit *EntryTimeTo;
-    QLabel *Label4;
-    QLabel *Label5;
-    TCurrencyEdit *Takt;
-    QLabel *Label6;
     QLabel *Label7;
     TCurrencyEdit *CurrencyEdit;
     QLabel *cLabel;
     TMySpeedButton *CentEuroBtn;
-    QPushButton *ApplyBtn;
-    QPushButton *CancelBtn;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

@@ -1,5 +1,6 @@
 #include "TakeOverProvDlg.h"
 
+#include "DialogLayout.h"
 #include "controls/ButtonKeys.h"
 #include "controls/ContextHelp.h"
 #include "model/ProviderData.h"
@@ -66,9 +67,7 @@ TTakeOverProvDlg::TTakeOverProvDlg(QWidget *owner, const TProviderData &mainFile
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
         | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
     SetHelpContext(this, WindowHelpContext);
-    QFont f = font();
-    f.setPixelSize(11);
-    setFont(f);
+    SetDialogFont(this);
 
     Bevel1 = new QFrame(this);
     Bevel1->setFrameShape(QFrame::Box);

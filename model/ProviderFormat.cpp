@@ -189,6 +189,24 @@ QString FourDecimals(double value)
 
 char *WriteFileNumber(char *dst, double value)
 {
+    // Most numbers are whole ten-thousandths: r / 10000 is then the double
+    // nearest to the four-decimal text of r (the division rounds correctly),
+    // and that text is the one the general way below would write.
+    if (std::isfinite(value) && std::abs(value) < 1e9) {
+        const double scaled = std::round(value * 10000);
+        if (scaled / 10000 == value) {
+            auto r = static_cast<long long>(scaled);
+            if (r < 0) {
+                *dst++ = '-';
+                r = -r;
+            }
+            dst = std::to_chars(dst, dst + 20, r / 10000).ptr;
+            *dst++ = '.';
+            for (int unit = 1000, rest = int(r % 10000); unit > 0; rest %= unit, unit /= 10)
+                *dst++ = char('0' + rest / unit);
+            return dst;
+        }
+    }
     char *end = WriteFixedText(dst, value, 4);
     if (!std::isfinite(value))
         return end;

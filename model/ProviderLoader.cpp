@@ -18,12 +18,13 @@ QString readValue(TTheIniFile &ini, const QString &ident)
     return ini.ErrorCode() == 0 ? value : QString();
 }
 
-QStringList sectionKeys(TTheIniFile &ini, const QString &section, int limit)
+// Calls visit(value) for the first `limit` idents of a section in file order
+// (every one when `limit` is negative), with the empty text for a missing value.
+void forEachValue(TTheIniFile &ini, const QString &section, qsizetype limit,
+                  const std::function<void(const QString &)> &visit)
 {
-    QStringList keys;
     ini.SetSection(section);
-    ini.ReadSection(keys, limit);
-    return keys;
+    ini.ForEachValue(visit, limit);
 }
 
 void showSyntaxError(const QString &key)
@@ -37,17 +38,15 @@ void showSyntaxError(const QString &key)
 TTariffEntryList readDayClass(TTheIniFile &ini, const TKeyAndName &provider, TDayClass dayClass)
 {
     const QString word = DayClassWord(dayClass);
-    const QStringList idents = sectionKeys(ini, provider.Key + word, MaxEntryLines);
     TTariffEntryList entries;
-    entries.reserve(idents.size());
-    for (const QString &ident : idents) {
+    forEachValue(ini, provider.Key + word, MaxEntryLines, [&](const QString &value) {
         TTariffEntry entry;
-        switch (ParseEntryValue(readValue(ini, ident), entry)) {
+        switch (ParseEntryValue(value, entry)) {
         case TEntryParse::Empty:
-            continue;
+            return;
         case TEntryParse::SyntaxError:
             showSyntaxError(provider.Key);
-            continue;
+            return;
         case TEntryParse::Faulty:
             ShowMsgBox(QStringLiteral("Eintrag für Provider ") + provider.Name + QStringLiteral(" ( ")
                            + provider.Key + word + QStringLiteral(" ) ist nicht korrekt."),
@@ -57,7 +56,7 @@ TTariffEntryList readDayClass(TTheIniFile &ini, const TKeyAndName &provider, TDa
             break;
         }
         entries.append(std::move(entry));
-    }
+    });
     return entries;
 }
 
@@ -76,10 +75,8 @@ TProviderOptions readOptions(TTheIniFile &ini, const QString &key,
             // The free-hours ranges come right after the free hours.
             // Every ident of the section, one at a time: a large section is
             // never listed whole.
-            ini.SetSection(key + SecFreeHoursRange);
-            ini.ForEachIdent([&](const QString &ident) {
-                const QString value = ini.ReadString(ident, QString());
-                if (value.isEmpty() || ini.ErrorCode() != 0)
+            forEachValue(ini, key + SecFreeHoursRange, -1, [&](const QString &value) {
+                if (value.isEmpty())
                     return;
                 if (auto range = ParseRangeValue(value))
                     options.FreeHoursRanges.append(*range);
@@ -138,18 +135,18 @@ bool LoadProviderFile(TTheIniFile &ini, TProviderData &data)
                    QString(), mkInformation, {btOK});
 
     QList<TKeyAndName> providers;
-    for (const QString &ident : sectionKeys(ini, SecProvider, MaxProviderLines)) {
-        auto provider = ParseProviderLine(readValue(ini, ident));
+    forEachValue(ini, SecProvider, MaxProviderLines, [&](const QString &value) {
+        auto provider = ParseProviderLine(value);
         if (!provider)
-            continue;
+            return;
         // A key that cannot stand as an ident would come back as another key
         // after saving, and the provider would lose its sections.
         if (!IsWritableKey(provider->Key)) {
             showSyntaxError(provider->Key);
-            continue;
+            return;
         }
         providers.append(std::move(*provider));
-    }
+    });
     SortProviderList(providers);
 
     // First pass: options, ranges and weekday entries; second pass: weekend

@@ -372,6 +372,15 @@ void TestFormat::numberForms()
     QCOMPARE(FourDecimals(12.5), QStringLiteral("12.5000"));
     QCOMPARE(FourDecimals(-0.00001), QStringLiteral("0.0000"));
     QCOMPARE(FourDecimals(1e15), QStringLiteral("1000000000000000.0000"));
+    // Four decimals wherever they read back as the same number, else the
+    // shortest digits that do.
+    for (double v : {0.0, -0.0, 0.0001, -0.0305, 0.1 + 0.2, 2.675, 1.00005, 123456789.1234,
+                     999999999.9999, 1e9 + 0.5, -4503599627.3704, 0.00001, 1.0 / 3}) {
+        const QString text = FileNumber(v);
+        QVERIFY2(text.toDouble() == v, qPrintable(text));
+        const QString four = FourDecimals(v);
+        QCOMPARE(text == four, four.toDouble() == v);
+    }
     QCOMPARE(WholeNumber(2500), QStringLiteral("2500"));
     QCOMPARE(WholeNumber(-1), QStringLiteral("-1"));
     QCOMPARE(WholeNumber(2.5), QStringLiteral("3"));

@@ -330,6 +330,8 @@ void TIniDocument::indexKey(Block &block, qsizetype pos)
     const quint32 hash = keyHash(folded);
     if (findKey(block, folded, hash) < 0)
         insertSlot(block, KeySlot {hash, qint32(pos)});
+    else
+        block.repeatedKeys = true;
 }
 
 void TIniDocument::insertSlot(Block &block, KeySlot slot)
@@ -419,6 +421,8 @@ std::optional<QByteArrayView> TIniDocument::ValueView(QByteArrayView section, QB
 
 QByteArrayView TIniDocument::valueOfName(const Block &block, qsizetype pos) const
 {
+    if (!block.repeatedKeys)
+        return keyValue(lineAt(block, pos));
     FoldBuffer buffer;
     const QByteArrayView folded = fold(keyNameAt(block, pos), buffer);
     const qsizetype first = findKey(block, folded, keyHash(folded));

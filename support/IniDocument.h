@@ -134,6 +134,9 @@ private:
         qsizetype lastSame = -1;
         bool hasHeader = false;
         bool erased = false;
+        // True once a key name occurs twice: only then can a key line's value
+        // differ from the value its name looks up.
+        bool repeatedKeys = false;
     };
 
     QByteArrayView lineAt(const Line &line) const;

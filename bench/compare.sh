@@ -5,6 +5,9 @@
 # prints the median wall time, the ratios and tarifcheck's peak memory.
 #
 #   bench/compare.sh [BUILD_DIR] [RUNS]     (default build-rel, 21)
+#
+# With BEFORE=/path/to/an/older/tarifcheck, that program's load and save run
+# in the same rounds, for before-and-after figures.
 set -euo pipefail
 build=${1:-build-rel}
 runs=${2:-21}
@@ -26,6 +29,11 @@ declare -A cmd=(
     [save10]="$check --date 12/08/2026 --write $work/out10.ini $work/Large.ini"
 )
 names=(start read inih copy load save load10 save10)
+if [ -n "${BEFORE:-}" ]; then
+    cmd[load_before]="$BEFORE $work/Provider.ini"
+    cmd[save_before]="$BEFORE --date 12/08/2026 --write $work/out.ini $work/Provider.ini"
+    names+=(load_before save_before)
+fi
 [ -x "$build/bench/inih_baseline" ] || names=(${names[@]/inih})
 
 # Rounds of every command in turn, so that a busy moment of the machine
@@ -42,7 +50,7 @@ median() { sort -n "$work/$1.us" | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'
 declare -A med
 for n in "${names[@]}"; do
     med[$n]=$(median "$n")
-    printf '%-7s %8.2f ms   %s\n' "$n" "$(echo "${med[$n]}/1000" | bc -l)" "${cmd[$n]//$work\//}"
+    printf '%-12s %8.2f ms   %s\n' "$n" "$(echo "${med[$n]}/1000" | bc -l)" "${cmd[$n]//$work\//}"
 done
 ratio() { printf '%-22s %6.2f\n' "$1" "$(echo "${med[$2]}/${med[$3]}" | bc -l)"; }
 [ -n "${med[inih]:-}" ] && ratio "load / inih" load inih
@@ -52,3 +60,9 @@ ratio "save 10x / save" save10 save
 /usr/bin/time -o "$work/peak" -f %M ${cmd[save]} >/dev/null 2>&1 || true
 peak=$(tail -n1 "$work/peak")
 printf '%-22s %6.1f MiB\n' "peak of save" "$(echo "$peak/1024" | bc -l)"
+if [ -n "${BEFORE:-}" ]; then
+    ratio "load before / inih" load_before inih
+    ratio "save before / copy" save_before copy
+    /usr/bin/time -o "$work/peak" -f %M ${cmd[save_before]} >/dev/null 2>&1 || true
+    printf '%-22s %6.1f MiB\n' "peak of save before" "$(echo "$(tail -n1 "$work/peak")/1024" | bc -l)"
+fi

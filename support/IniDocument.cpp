@@ -30,7 +30,11 @@ bool contains(QByteArrayView s, char c)
 
 bool hasLineEnd(QByteArrayView s)
 {
-    return contains(s, '\r') || contains(s, '\n');
+    // Names and values are short: one look at each byte beats two searches.
+    for (const char c : s)
+        if (c == '\r' || c == '\n')
+            return true;
+    return false;
 }
 
 // Names are compared by their folded bytes; they are folded on the stack so
@@ -500,7 +504,8 @@ bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArr
 
     FoldBuffer buffer;
     const QByteArrayView folded = fold(key, buffer);
-    const qsizetype existing = findKey(block, folded, keyHash(folded));
+    const quint32 hash = keyHash(folded);
+    const qsizetype existing = findKey(block, folded, hash);
     if (existing >= 0) {
         // Keeps the key text and the spacing around "=" as they were. The
         // line is put together aside: the old one and the value may lie in
@@ -535,7 +540,7 @@ bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArr
         else
             block.lines.insert(pos, stored);
         block.keyLines.append(pos);
-        insertSlot(block, KeySlot {keyHash(folded), qint32(pos)});
+        insertSlot(block, KeySlot {hash, qint32(pos)});
     }
     m_modified = true;
     compact();

@@ -136,19 +136,9 @@ QStringView between(QStringView s, qsizetype dash, qsizetype slash)
 
 QString CleanValue(const QString &value)
 {
-    // One look at each character finds both the comment and the blanks.
-    qsizetype semicolon = -1;
-    bool blanks = false;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar c = value.at(i);
-        if (c == u';') {
-            semicolon = i;
-            break;
-        }
-        blanks = blanks || c == u' ';
-    }
+    const qsizetype semicolon = value.indexOf(u';');
     const QStringView kept = QStringView(value).left(semicolon < 0 ? value.size() : semicolon);
-    if (!blanks)
+    if (!kept.contains(u' '))
         return semicolon < 0 ? value : kept.toString();
     QString out(kept.size(), Qt::Uninitialized);
     QChar *dst = out.data();

@@ -226,12 +226,20 @@ void TTheIniFile::ForEachValue(const std::function<void(const QString &)> &visit
     if (d->sectionEncodable) {
         // The section is kept aside because visit may read other keys of it.
         const QByteArray section = d->sectionBytes;
+        // One text for all values: most are short, and its memory is reused.
+        QString text;
         d->doc->ForEachValue(section, [&](QByteArrayView value) {
             if (limit >= 0 && count >= limit)
                 return false;
             ++count;
             // The sentinel reads as a missing key, as in ReadString.
-            visit(value == QByteArrayView("INIERROR") ? QString() : d->decode(value));
+            if (value == QByteArrayView("INIERROR"))
+                text.resize(0);
+            else if (d->utf8())
+                text = QString::fromUtf8(value);
+            else
+                Cp1252::decodeInto(value.data(), value.size(), text);
+            visit(text);
             return true;
         });
     }

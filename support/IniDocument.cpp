@@ -198,7 +198,10 @@ void TIniDocument::dropLine(const Line &line)
 
 void TIniDocument::compact()
 {
-    if (m_dropped < 4096 || m_dropped * 2 < m_added.size())
+    // Also waits until as many bytes were dropped as the last compaction
+    // visited lines, so that a document of many lines read from the file is
+    // not walked again for every few lines written.
+    if (m_dropped < 4096 || m_dropped * 2 < m_added.size() || m_dropped < m_linesVisited)
         return;
     QByteArray kept;
     kept.reserve(m_added.size() - m_dropped);
@@ -209,11 +212,13 @@ void TIniDocument::compact()
         kept.append(m_added.constData() + (-line.offset - 1), line.size);
         line.offset = -at - 1;
     };
+    m_linesVisited = 0;
     for (Block &b : m_blocks) {
         if (b.hasHeader)
             move(b.header);
         for (Line &line : b.lines)
             move(line);
+        m_linesVisited += 1 + b.lines.size();
     }
     m_added = std::move(kept);
     m_dropped = 0;

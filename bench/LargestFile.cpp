@@ -14,7 +14,10 @@ QByteArray LargestProviderFile(int providers)
     line(QStringLiteral("; Provider.ini"));
     line(QStringLiteral("[PROVIDER]"));
     for (int i = 0; i < providers; ++i)
-        line(QStringLiteral("P%1=Anbieter_Nummer_%2_Großkunden,%3").arg(i).arg(providers - 1 - i).arg(key(i)));
+        line(QStringLiteral("P%1=Anbieter_Nummer_%2_Großkunden,%3")
+                 .arg(i)
+                 .arg(providers - 1 - i)
+                 .arg(key(i)));
     for (const char *word : {"WERKTAG", "SASO"})
         for (int i = 0; i < providers; ++i) {
             line(u'[' + key(i) + QLatin1String(word) + u']');

@@ -19,8 +19,9 @@ int main(int argc, char *argv[])
     const int in = open(argv[1], O_RDONLY);
     if (in < 0)
         return 1;
-    struct stat st {};
-    fstat(in, &st);
+    struct stat st;
+    if (fstat(in, &st) != 0)
+        return 1;
     std::vector<char> bytes(size_t(st.st_size));
     size_t got = 0;
     while (got < bytes.size()) {

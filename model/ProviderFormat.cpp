@@ -55,8 +55,8 @@ qsizetype numberLength(QStringView s, qsizetype from)
 // the nearest double, as from_chars gives it.
 bool convertShort(const char *s, qsizetype n, double &value)
 {
-    static constexpr double powersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    static constexpr double powersOfTen[]
+        = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     qsizetype i = 0;
     const bool negative = n > 0 && s[0] == '-';
     i += negative;

@@ -21,7 +21,7 @@ QString readValue(TTheIniFile &ini, const QString &ident)
 // Calls visit(value) for the first `limit` idents of a section in file order
 // (every one when `limit` is negative), with the empty text for a missing value.
 void forEachValue(TTheIniFile &ini, const QString &section, qsizetype limit,
-                  const std::function<void(const QString &)> &visit)
+    const std::function<void(const QString &)> &visit)
 {
     ini.SetSection(section);
     ini.ForEachValue(visit, limit);

@@ -44,7 +44,7 @@ public:
         if (!encodeInto(ident, identBytes) || !encodeInto(value, valueBytes))
             return;
         if (!m_doc.SetValue(m_section, QByteArrayView(identBytes.constData(), identBytes.size()),
-                            QByteArrayView(valueBytes.constData(), valueBytes.size())))
+                QByteArrayView(valueBytes.constData(), valueBytes.size())))
             refuse(ident + u'=' + value);
     }
     // Bytes already in Windows-1252.

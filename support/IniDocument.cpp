@@ -531,8 +531,8 @@ bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArr
             line.append(old.data(), start);
         }
         line.append(value.data(), value.size());
-        block.lines[existing] = storeLine(QByteArrayView(line.constData(), line.size()),
-                                          &block.lines[existing]);
+        block.lines[existing]
+            = storeLine(QByteArrayView(line.constData(), line.size()), &block.lines[existing]);
     } else {
         const qsizetype pos = block.keyLines.isEmpty() ? 0 : block.keyLines.last() + 1;
         QVarLengthArray<char, 256> line;

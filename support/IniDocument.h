@@ -168,8 +168,8 @@ private:
     void compact();
 
     QByteArray m_text;         // the bytes read, unchanged
-    QByteArray m_added;        // the bytes of the lines written since, one after another
-    qsizetype m_dropped = 0;   // bytes of m_added that no line uses any more
+    QByteArray m_added; // the bytes of the lines written since, one after another
+    qsizetype m_dropped = 0; // bytes of m_added that no line uses any more
     qsizetype m_linesVisited = 0; // lines the last compaction went through
     QList<Block> m_blocks;
     // The sections by folded name: slots point at the first block of a name

@@ -343,12 +343,14 @@ void SortTariffEntries(TTariffEntryList &entries)
     if (clockTimes) {
         // Keys of times of day all have one width, two-digit hours and the
         // separator in the same places: comparing them is comparing the times.
-        EditorQuickSort(entries, 0, entries.size() - 1, [](const TTariffEntry &a, const TTariffEntry &b) {
-            return a.TimeFrom != b.TimeFrom ? a.TimeFrom < b.TimeFrom : a.TimeTo < b.TimeTo;
-        });
+        EditorQuickSort(
+            entries, 0, entries.size() - 1, [](const TTariffEntry &a, const TTariffEntry &b) {
+                return a.TimeFrom != b.TimeFrom ? a.TimeFrom < b.TimeFrom : a.TimeTo < b.TimeTo;
+            });
         return;
     }
-    EditorQuickSort(entries, 0, entries.size() - 1, [](const TTariffEntry &a, const TTariffEntry &b) {
-        return Cp1252::compare(a.SortKey, b.SortKey) < 0;
-    });
+    EditorQuickSort(
+        entries, 0, entries.size() - 1, [](const TTariffEntry &a, const TTariffEntry &b) {
+            return Cp1252::compare(a.SortKey, b.SortKey) < 0;
+        });
 }

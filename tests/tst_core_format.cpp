@@ -79,7 +79,8 @@ void TestFormat::numbers()
     double v = -42;
     QCOMPARE(ReadNumber(text, v), ok);
     if (ok)
-        QVERIFY2(v == value && std::signbit(v) == std::signbit(value), qPrintable(QString::number(v, 'g', 17)));
+        QVERIFY2(v == value && std::signbit(v) == std::signbit(value),
+            qPrintable(QString::number(v, 'g', 17)));
 }
 
 void TestFormat::integers()
@@ -383,7 +384,7 @@ void TestFormat::numberForms()
     // Four decimals wherever they read back as the same number, else the
     // shortest digits that do.
     for (double v : {0.0, -0.0, 0.0001, -0.0305, 0.1 + 0.2, 2.675, 1.00005, 123456789.1234,
-                     999999999.9999, 1e9 + 0.5, -4503599627.3704, 0.00001, 1.0 / 3}) {
+             999999999.9999, 1e9 + 0.5, -4503599627.3704, 0.00001, 1.0 / 3}) {
         const QString text = FileNumber(v);
         QVERIFY2(text.toDouble() == v, qPrintable(text));
         const QString four = FourDecimals(v);

@@ -314,15 +314,18 @@ void TestHelpers::sortTariffEntriesOrdersAsTheKeys()
         const bool outOfRange = round % 4 == 0;
         TTariffEntryList list;
         for (int i = 0; i < 21; ++i) {
-            const int from = outOfRange && i % 5 == 0 ? -int(random.bounded(400000)) : int(random.bounded(4)) * 30 * 3600 + int(random.bounded(2)) * 61;
+            const int from = outOfRange && i % 5 == 0
+                ? -int(random.bounded(400000))
+                : int(random.bounded(4)) * 30 * 3600 + int(random.bounded(2)) * 61;
             list.append(MakeEntry(from, from + int(random.bounded(3)) * 60 + 59, 60, i));
         }
         TTariffEntryList expected = list;
         for (auto &e : expected)
             e.SortKey = TariffSortKey(e);
-        EditorQuickSort(expected, 0, expected.size() - 1, [](const TTariffEntry &a, const TTariffEntry &b) {
-            return Cp1252::compare(a.SortKey, b.SortKey) < 0;
-        });
+        EditorQuickSort(
+            expected, 0, expected.size() - 1, [](const TTariffEntry &a, const TTariffEntry &b) {
+                return Cp1252::compare(a.SortKey, b.SortKey) < 0;
+            });
         SortTariffEntries(list);
         for (qsizetype i = 0; i < list.size(); ++i) {
             QCOMPARE(list[i].Fee, expected[i].Fee);

@@ -176,17 +176,22 @@ void TestIni::rewritingOverAndOver()
     for (int round = 0; round < 3000; ++round) {
         value = QByteArray(round % 7 * 50, char('a' + round % 26));
         QVERIFY(doc.SetValue("Keep", "k", value));
-        QVERIFY(doc.SetValue("Keep", "n" + QByteArray::number(round % 5), QByteArray::number(round)));
+        QVERIFY(
+            doc.SetValue("Keep", "n" + QByteArray::number(round % 5), QByteArray::number(round)));
         doc.EraseSection("Gone");
         expected = "[Gone]\r\n";
         for (int i = 0; i < 20; ++i) {
-            const QByteArray line = "g" + QByteArray::number(i) + "=" + QByteArray(round % 3 * 40, 'x');
-            QVERIFY(doc.SetValue("Gone", "g" + QByteArray::number(i), line.mid(line.indexOf('=') + 1)));
+            const QByteArray line
+                = "g" + QByteArray::number(i) + "=" + QByteArray(round % 3 * 40, 'x');
+            QVERIFY(
+                doc.SetValue("Gone", "g" + QByteArray::number(i), line.mid(line.indexOf('=') + 1)));
             expected += line + "\r\n";
         }
         QCOMPARE(doc.Value("keep", "K"), value);
     }
-    QCOMPARE(doc.Serialize(), "[Keep]\r\nk=" + value + "\r\nn0=2995\r\nn1=2996\r\nn2=2997\r\nn3=2998\r\nn4=2999\r\n" + expected);
+    QCOMPARE(doc.Serialize(),
+        "[Keep]\r\nk=" + value + "\r\nn0=2995\r\nn1=2996\r\nn2=2997\r\nn3=2998\r\nn4=2999\r\n"
+            + expected);
 }
 
 void TestIni::refusesTextThatWouldNotReadBack()
@@ -214,8 +219,10 @@ void TestIni::refusesTextThatWouldNotReadBack()
 void TestIni::readsAndErrorCodes()
 {
     TempProgramDir dir;
-    dir.Write(QStringLiteral("a.ini"), "[A]\r\nempty=\r\nword=INIERROR\r\nv=Gr\xFC\xDF" "e\r\nV=later\r\n"
-                                       "[Empty]\r\n; none\r\n");
+    dir.Write(QStringLiteral("a.ini"),
+        "[A]\r\nempty=\r\nword=INIERROR\r\nv=Gr\xFC\xDF"
+        "e\r\nV=later\r\n"
+        "[Empty]\r\n; none\r\n");
     MsgRecorder msgs;
     TTheIniFile ini;
     openIni(ini, QStringLiteral("a.ini"));
@@ -237,7 +244,8 @@ void TestIni::readsAndErrorCodes()
         ini.ForEachValue([&](const QString &v) { seen.append(v); }, limit);
         return seen;
     };
-    QCOMPARE(values(-1), (QStringList {QString(), QString(), QStringLiteral("Grüße"), QStringLiteral("Grüße")}));
+    QCOMPARE(values(-1),
+        (QStringList {QString(), QString(), QStringLiteral("Grüße"), QStringLiteral("Grüße")}));
     QCOMPARE(ini.ErrorCode(), 0);
     QCOMPARE(values(1), QStringList {QString()});
 

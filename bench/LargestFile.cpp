@@ -2,10 +2,10 @@
 
 #include <QString>
 
-QByteArray LargestProviderFile()
+QByteArray LargestProviderFile(int providers)
 {
     QByteArray f;
-    f.reserve(3 << 20);
+    f.reserve(qsizetype(providers) * 2600);
     auto line = [&](const QString &s) {
         f += s.toLatin1();
         f += "\r\n";
@@ -13,10 +13,13 @@ QByteArray LargestProviderFile()
     auto key = [](int i) { return QStringLiteral("PROV%1").arg(i + 1, 4, 10, QChar(u'0')); };
     line(QStringLiteral("; Provider.ini"));
     line(QStringLiteral("[PROVIDER]"));
-    for (int i = 0; i < 1025; ++i)
-        line(QStringLiteral("P%1=Anbieter_Nummer_%2_Großkunden,%3").arg(i).arg(1024 - i).arg(key(i)));
+    for (int i = 0; i < providers; ++i)
+        line(QStringLiteral("P%1=Anbieter_Nummer_%2_Großkunden,%3")
+                 .arg(i)
+                 .arg(providers - 1 - i)
+                 .arg(key(i)));
     for (const char *word : {"WERKTAG", "SASO"})
-        for (int i = 0; i < 1025; ++i) {
+        for (int i = 0; i < providers; ++i) {
             line(u'[' + key(i) + QLatin1String(word) + u']');
             for (int j = 0; j < 21; ++j)
                 line(key(i) + QString::number(j)
@@ -29,10 +32,10 @@ QByteArray LargestProviderFile()
                             "YES", "2500", "15"};
     for (int o = 0; o < 11; ++o) {
         line(u'[' + QLatin1String(options[o]) + u']');
-        for (int i = 0; i < 1025; ++i)
+        for (int i = 0; i < providers; ++i)
             line(key(i) + u'=' + QLatin1String(values[o]));
         if (o == 2)
-            for (int i = 0; i < 1025; ++i) {
+            for (int i = 0; i < providers; ++i) {
                 line(u'[' + key(i) + QStringLiteral("FREEHOURSRANGE]"));
                 for (int j = 0; j < 8; ++j)
                     line(key(i) + QString::number(j) + QStringLiteral("=23456|%1:00-%1:59/60.0000/").arg(j + 10));

@@ -4,8 +4,9 @@
 
 // The largest provider file the loader takes: 1025 providers, 21 weekday and
 // 21 weekend entries each, 8 free-hours ranges each, every option section
-// filled (about 2.5 MB).
-QByteArray LargestProviderFile();
+// filled (about 2.5 MB). More providers give a file of the same shape that
+// is that much larger (the loader then takes the first 1025).
+QByteArray LargestProviderFile(int providers = 1025);
 
 // 1025 providers that all name one key, and one free-hours range section of
 // the given number of lines that each of them reads.

@@ -49,6 +49,38 @@ qsizetype numberLength(QStringView s, qsizetype from)
 }
 
 // Converts a validated number text (no blanks); false when out of range.
+// A number of at most 15 digits with or without a point and no exponent:
+// its digits as a whole number and the power of ten it is divided by are
+// both exact doubles, and the division rounds correctly, so the result is
+// the nearest double, as from_chars gives it.
+bool convertShort(const char *s, qsizetype n, double &value)
+{
+    static constexpr double powersOfTen[]
+        = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    qsizetype i = 0;
+    const bool negative = n > 0 && s[0] == '-';
+    i += negative;
+    std::uint64_t digits = 0;
+    int count = 0, decimals = 0;
+    bool point = false;
+    for (; i < n; ++i) {
+        if (s[i] == '.' && !point) {
+            point = true;
+            continue;
+        }
+        if (s[i] < '0' || s[i] > '9' || ++count > 15)
+            return false;
+        digits = digits * 10 + std::uint64_t(s[i] - '0');
+        decimals += point;
+    }
+    if (count == 0)
+        return false;
+    value = double(digits) / powersOfTen[decimals];
+    if (negative)
+        value = -value;
+    return true;
+}
+
 bool convert(QStringView text, double &value)
 {
     char small[64];
@@ -63,6 +95,10 @@ bool convert(QStringView text, double &value)
         if (c != u'+')
             ascii[n++] = static_cast<char>(c.unicode());
     double v = 0;
+    if (convertShort(ascii, n, v)) {
+        value = v;
+        return true;
+    }
     const auto res = std::from_chars(ascii, ascii + n, v);
     if (res.ec != std::errc() || !std::isfinite(v))
         return false;
@@ -189,6 +225,24 @@ QString FourDecimals(double value)
 
 char *WriteFileNumber(char *dst, double value)
 {
+    // Most numbers are whole ten-thousandths: r / 10000 is then the double
+    // nearest to the four-decimal text of r (the division rounds correctly),
+    // and that text is the one the general way below would write.
+    if (std::isfinite(value) && std::abs(value) < 1e9) {
+        const double scaled = std::round(value * 10000);
+        if (scaled / 10000 == value) {
+            auto r = static_cast<long long>(scaled);
+            if (r < 0) {
+                *dst++ = '-';
+                r = -r;
+            }
+            dst = std::to_chars(dst, dst + 20, r / 10000).ptr;
+            *dst++ = '.';
+            for (int unit = 1000, rest = int(r % 10000); unit > 0; rest %= unit, unit /= 10)
+                *dst++ = char('0' + rest / unit);
+            return dst;
+        }
+    }
     char *end = WriteFixedText(dst, value, 4);
     if (!std::isfinite(value))
         return end;

@@ -18,12 +18,13 @@ QString readValue(TTheIniFile &ini, const QString &ident)
     return ini.ErrorCode() == 0 ? value : QString();
 }
 
-QStringList sectionKeys(TTheIniFile &ini, const QString &section, int limit)
+// Calls visit(value) for the first `limit` idents of a section in file order
+// (every one when `limit` is negative), with the empty text for a missing value.
+void forEachValue(TTheIniFile &ini, const QString &section, qsizetype limit,
+    const std::function<void(const QString &)> &visit)
 {
-    QStringList keys;
     ini.SetSection(section);
-    ini.ReadSection(keys, limit);
-    return keys;
+    ini.ForEachValue(visit, limit);
 }
 
 // A faulty line is shown at once, or only counted when the caller wants a count.
@@ -46,17 +47,16 @@ void showSyntaxError(const QString &key, int *faultyLines)
 TTariffEntryList readDayClass(TTheIniFile &ini, const TKeyAndName &provider, TDayClass dayClass, int *faultyLines)
 {
     const QString word = DayClassWord(dayClass);
-    const QStringList idents = sectionKeys(ini, provider.Key + word, MaxEntryLines);
     TTariffEntryList entries;
-    entries.reserve(idents.size());
-    for (const QString &ident : idents) {
+    entries.reserve(MaxEntryLines);
+    forEachValue(ini, provider.Key + word, MaxEntryLines, [&](const QString &value) {
         TTariffEntry entry;
-        switch (ParseEntryValue(readValue(ini, ident), entry)) {
+        switch (ParseEntryValue(value, entry)) {
         case TEntryParse::Empty:
-            continue;
+            return;
         case TEntryParse::SyntaxError:
             showSyntaxError(provider.Key, faultyLines);
-            continue;
+            return;
         case TEntryParse::Faulty:
             reportFaulty(faultyLines,
                          QStringLiteral("Eintrag für Provider ") + provider.Name + QStringLiteral(" ( ")
@@ -67,34 +67,45 @@ TTariffEntryList readDayClass(TTheIniFile &ini, const TKeyAndName &provider, TDa
             break;
         }
         entries.append(std::move(entry));
-    }
+    });
     return entries;
 }
 
-// Reads a provider's options; the free-hours ranges are taken from `ranges`
-// when an earlier provider read the same section already.
-TProviderOptions readOptions(TTheIniFile &ini, const QString &key,
-                             const QList<TFreeHoursRange> *ranges)
+// Reads the options of every provider, one option section at a time, then
+// the free-hours ranges of each. Options and ranges show no messages, so the
+// order of reading changes nothing but the cost: one section at a time is
+// found once, not once per provider.
+QList<TProviderOptions> readOptions(TTheIniFile &ini, const QList<TKeyAndName> &providers)
 {
-    TProviderOptions options;
+    QList<TProviderOptions> options(providers.size());
     for (TOption option : LoadOrder) {
         ini.SetSection(OptionSection(option));
-        ReadOption(option, readValue(ini, key), options);
-        if (option == TOption::FREISTUNDEN && ranges) {
-            options.FreeHoursRanges = *ranges;
-        } else if (option == TOption::FREISTUNDEN) {
-            // The free-hours ranges come right after the free hours.
-            // Every ident of the section, one at a time: a large section is
-            // never listed whole.
-            ini.SetSection(key + SecFreeHoursRange);
-            ini.ForEachIdent([&](const QString &ident) {
-                const QString value = ini.ReadString(ident, QString());
-                if (value.isEmpty() || ini.ErrorCode() != 0)
-                    return;
-                if (auto range = ParseRangeValue(value))
-                    options.FreeHoursRanges.append(*range);
-            });
+        for (qsizetype i = 0; i < providers.size(); ++i)
+            ReadOption(option, readValue(ini, providers[i].Key), options[i]);
+    }
+    // Providers whose keys name one range section (the same key, or keys
+    // differing in letter case) share the list read for the first of them:
+    // reading a large section once per provider would cost the number of
+    // providers times the size of the file.
+    QHash<QByteArray, QList<TFreeHoursRange>> rangesOfSection;
+    for (qsizetype i = 0; i < providers.size(); ++i) {
+        const QString section = providers[i].Key + SecFreeHoursRange;
+        const QByteArray identity = ini.SectionIdentity(section);
+        if (const auto known = rangesOfSection.constFind(identity);
+            !identity.isEmpty() && known != rangesOfSection.constEnd()) {
+            options[i].FreeHoursRanges = *known;
+            continue;
         }
+        // Every ident of the section, one at a time: a large section is
+        // never listed whole.
+        forEachValue(ini, section, -1, [&](const QString &value) {
+            if (value.isEmpty())
+                return;
+            if (auto range = ParseRangeValue(value))
+                options[i].FreeHoursRanges.append(*range);
+        });
+        if (!identity.isEmpty())
+            rangesOfSection.insert(identity, options[i].FreeHoursRanges);
     }
     return options;
 }
@@ -148,40 +159,27 @@ bool LoadProviderFile(TTheIniFile &ini, TProviderData &data, int *faultyLines)
                    QString(), mkInformation, {btOK});
 
     QList<TKeyAndName> providers;
-    for (const QString &ident : sectionKeys(ini, SecProvider, MaxProviderLines)) {
-        auto provider = ParseProviderLine(readValue(ini, ident));
+    forEachValue(ini, SecProvider, MaxProviderLines, [&](const QString &value) {
+        auto provider = ParseProviderLine(value);
         if (!provider)
-            continue;
+            return;
         // A key that cannot stand as an ident would come back as another key
         // after saving, and the provider would lose its sections.
         if (!IsWritableKey(provider->Key)) {
             showSyntaxError(provider->Key, faultyLines);
-            continue;
+            return;
         }
         providers.append(std::move(*provider));
-    }
+    });
     SortProviderList(providers);
 
-    // First pass: options, ranges and weekday entries; second pass: weekend
-    // entries, so that messages come in the same order as ever.
-    QList<TProviderOptions> options;
+    // Options and ranges first, then the weekday entries of every provider,
+    // then the weekend entries, so that messages come in the same order as ever.
+    QList<TProviderOptions> options = readOptions(ini, providers);
     QList<TTariffEntryList> weekday;
-    options.reserve(providers.size());
     weekday.reserve(providers.size());
-    // Providers whose keys name one range section (the same key, or keys
-    // differing in letter case) share the list read for the first of them:
-    // reading a large section once per provider would cost the number of
-    // providers times the size of the file.
-    QHash<QByteArray, QList<TFreeHoursRange>> rangesOfSection;
-    for (const auto &provider : providers) {
-        const QByteArray section = ini.SectionIdentity(provider.Key + SecFreeHoursRange);
-        const auto none = rangesOfSection.constEnd();
-        const auto known = section.isEmpty() ? none : rangesOfSection.constFind(section);
-        options.append(readOptions(ini, provider.Key, known == none ? nullptr : &*known));
-        if (known == none && !section.isEmpty())
-            rangesOfSection.insert(section, options.constLast().FreeHoursRanges);
+    for (const auto &provider : providers)
         weekday.append(readDayClass(ini, provider, TDayClass::Weekday, faultyLines));
-    }
     data.Reserve(static_cast<int>(providers.size()));
     for (qsizetype i = 0; i < providers.size(); ++i) {
         TTariffEntryList weekend = readDayClass(ini, providers[i], TDayClass::Weekend, faultyLines);

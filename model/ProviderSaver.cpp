@@ -11,6 +11,9 @@
 #include "support/TheIniFile.h"
 
 #include <QSet>
+#include <QVarLengthArray>
+
+#include <charconv>
 
 using namespace ProviderFormat;
 
@@ -37,7 +40,11 @@ public:
     // a key with "=" or starting with ";" or "[").
     void Write(const QString &ident, const QString &value)
     {
-        if (!m_doc.SetValue(m_section, encode(ident), encode(value)))
+        Buffer identBytes, valueBytes;
+        if (!encodeInto(ident, identBytes) || !encodeInto(value, valueBytes))
+            return;
+        if (!m_doc.SetValue(m_section, QByteArrayView(identBytes.constData(), identBytes.size()),
+                QByteArrayView(valueBytes.constData(), valueBytes.size())))
             refuse(ident + u'=' + value);
     }
     // Bytes already in Windows-1252.
@@ -52,6 +59,21 @@ public:
     QByteArray Bytes() const { return m_doc.Serialize(); }
 
 private:
+    using Buffer = QVarLengthArray<char, 128>;
+    // The bytes of a text on the stack; false (and refused) when a character has none.
+    bool encodeInto(const QString &text, Buffer &out)
+    {
+        out.resize(text.size());
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const int b = Cp1252::byteOf(text.at(i));
+            if (b < 0) {
+                refuse(text);
+                return false;
+            }
+            out[i] = char(b);
+        }
+        return true;
+    }
     QByteArray encode(const QString &text)
     {
         bool ok = true;
@@ -115,8 +137,9 @@ void writeDayClass(
         for (qsizetype j = 0; j < entries.size(); ++j) {
             if (entries[j].Interval == 0)
                 continue;
+            char index[24];
             ident.truncate(keyLength);
-            ident.append(QByteArray::number(j));
+            ident.append(index, std::to_chars(index, index + sizeof index, j).ptr - index);
             const char *end = WriteEntryValue(value, entries[j], char(sepByte));
             w.WriteBytes(ident, QByteArrayView(value, end - value), key);
         }

@@ -18,14 +18,20 @@ constexpr std::array<char16_t, 32> HighTable = {
 
 namespace Cp1252 {
 
-QString decode(const char *data, qsizetype size)
+void decodeInto(const char *data, qsizetype size, QString &out)
 {
-    QString out(size, Qt::Uninitialized);
+    out.resize(size);
     QChar *dst = out.data();
     for (qsizetype i = 0; i < size; ++i) {
         const auto b = static_cast<unsigned char>(data[i]);
         dst[i] = (b >= 0x80 && b < 0xA0) ? QChar(HighTable[b - 0x80]) : QChar(char16_t(b));
     }
+}
+
+QString decode(const char *data, qsizetype size)
+{
+    QString out;
+    decodeInto(data, size, out);
     return out;
 }
 

@@ -14,6 +14,9 @@ namespace Cp1252 {
 // Decodes bytes to text; never fails.
 QString decode(const QByteArray &bytes);
 QString decode(const char *data, qsizetype size);
+// The same into `out`, reusing its memory: for readers that decode many
+// short texts one after another.
+void decodeInto(const char *data, qsizetype size, QString &out);
 
 // Encodes text. A character that Windows-1252 cannot hold comes out as 0x1A
 // and makes *ok false; callers must refuse such text instead of writing it.

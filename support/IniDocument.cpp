@@ -30,7 +30,11 @@ bool contains(QByteArrayView s, char c)
 
 bool hasLineEnd(QByteArrayView s)
 {
-    return contains(s, '\r') || contains(s, '\n');
+    // Names and values are short: one look at each byte beats two searches.
+    for (const char c : s)
+        if (c == '\r' || c == '\n')
+            return true;
+    return false;
 }
 
 // Names are compared by their folded bytes; they are folded on the stack so
@@ -160,7 +164,7 @@ QByteArrayView TIniDocument::lineAt(const Line &line) const
 {
     if (line.offset >= 0)
         return QByteArrayView(m_text.constData() + line.offset, line.size);
-    return m_extra.at(-line.offset - 1);
+    return QByteArrayView(m_added.constData() + (-line.offset - 1), line.size);
 }
 
 QByteArrayView TIniDocument::keyNameAt(const Block &block, qsizetype pos) const
@@ -168,24 +172,56 @@ QByteArrayView TIniDocument::keyNameAt(const Block &block, qsizetype pos) const
     return keyName(lineAt(block, pos));
 }
 
-TIniDocument::Line TIniDocument::storeLine(QByteArray bytes, const Line *replacing)
+TIniDocument::Line TIniDocument::storeLine(QByteArrayView bytes, const Line *replacing)
 {
-    const qsizetype size = bytes.size();
-    // A line written before is overwritten, so that repeated changes of one
-    // key do not pile up.
-    if (replacing && replacing->offset < 0) {
-        m_extra[-replacing->offset - 1] = std::move(bytes);
-        return Line {replacing->offset, size};
+    // A written line that the new one fits into is overwritten, so that
+    // repeated changes of one key do not pile up.
+    if (replacing && replacing->offset < 0 && bytes.size() <= replacing->size) {
+        char *at = m_added.data() + (-replacing->offset - 1);
+        if (!bytes.isEmpty())
+            std::memmove(at, bytes.data(), size_t(bytes.size()));
+        m_dropped += replacing->size - bytes.size();
+        return Line {replacing->offset, bytes.size()};
     }
-    // Slots of erased lines are taken again, so that erasing and writing a
-    // section over and over keeps only its last lines.
-    if (!m_freeExtra.isEmpty()) {
-        const qsizetype slot = m_freeExtra.takeLast();
-        m_extra[slot] = std::move(bytes);
-        return Line {-slot - 1, size};
+    if (replacing)
+        dropLine(*replacing);
+    const qsizetype at = m_added.size();
+    m_added.append(bytes.data(), bytes.size());
+    return Line {-at - 1, bytes.size()};
+}
+
+void TIniDocument::dropLine(const Line &line)
+{
+    if (line.offset < 0)
+        m_dropped += line.size;
+}
+
+void TIniDocument::compact()
+{
+    // Also waits until as many bytes were dropped as the last compaction
+    // visited lines, so that a document of many lines read from the file is
+    // not walked again for every few lines written.
+    if (m_dropped < 4096 || m_dropped * 2 < m_added.size() || m_dropped < m_linesVisited)
+        return;
+    QByteArray kept;
+    kept.reserve(m_added.size() - m_dropped);
+    auto move = [&](Line &line) {
+        if (line.offset >= 0)
+            return;
+        const qsizetype at = kept.size();
+        kept.append(m_added.constData() + (-line.offset - 1), line.size);
+        line.offset = -at - 1;
+    };
+    m_linesVisited = 0;
+    for (Block &b : m_blocks) {
+        if (b.hasHeader)
+            move(b.header);
+        for (Line &line : b.lines)
+            move(line);
+        m_linesVisited += 1 + b.lines.size();
     }
-    m_extra.append(std::move(bytes));
-    return Line {-m_extra.size(), size};
+    m_added = std::move(kept);
+    m_dropped = 0;
 }
 
 void TIniDocument::addLine(Line line, bool parsing)
@@ -303,6 +339,8 @@ void TIniDocument::indexKey(Block &block, qsizetype pos)
     const quint32 hash = keyHash(folded);
     if (findKey(block, folded, hash) < 0)
         insertSlot(block, KeySlot {hash, qint32(pos)});
+    else
+        block.repeatedKeys = true;
 }
 
 void TIniDocument::insertSlot(Block &block, KeySlot slot)
@@ -390,6 +428,16 @@ std::optional<QByteArrayView> TIniDocument::ValueView(QByteArrayView section, QB
     return keyValue(lineAt(b, pos));
 }
 
+QByteArrayView TIniDocument::valueOfName(const Block &block, qsizetype pos) const
+{
+    if (!block.repeatedKeys)
+        return keyValue(lineAt(block, pos));
+    FoldBuffer buffer;
+    const QByteArrayView folded = fold(keyNameAt(block, pos), buffer);
+    const qsizetype first = findKey(block, folded, keyHash(folded));
+    return keyValue(lineAt(block, first >= 0 ? first : pos));
+}
+
 std::optional<QByteArray> TIniDocument::Value(QByteArrayView section, QByteArrayView key) const
 {
     if (const auto v = ValueView(section, key))
@@ -448,7 +496,11 @@ bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArr
     if (blockIndex < 0) {
         Block fresh;
         fresh.hasHeader = true;
-        fresh.header = storeLine('[' + section.toByteArray() + ']');
+        QVarLengthArray<char, 256> header;
+        header.append('[');
+        header.append(section.data(), section.size());
+        header.append(']');
+        fresh.header = storeLine(QByteArrayView(header.constData(), header.size()));
         m_blocks.append(std::move(fresh));
         blockIndex = m_blocks.size() - 1;
         addSection(blockIndex);
@@ -457,35 +509,46 @@ bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArr
 
     FoldBuffer buffer;
     const QByteArrayView folded = fold(key, buffer);
-    const qsizetype existing = findKey(block, folded, keyHash(folded));
+    const quint32 hash = keyHash(folded);
+    const qsizetype existing = findKey(block, folded, hash);
     if (existing >= 0) {
-        // Keeps the key text and the spacing around "=" as they were.
+        // Keeps the key text and the spacing around "=" as they were. The
+        // line is put together aside: the old one and the value may lie in
+        // the written lines, which storing moves.
         const QByteArrayView old = lineAt(block, existing);
         const qsizetype eq = old.indexOf('=');
-        QByteArray line;
+        QVarLengthArray<char, 256> line;
         if (eq < 0) {
-            line = old.toByteArray();
-            while (!line.isEmpty() && isBlank(line.back()))
-                line.chop(1);
+            qsizetype end = old.size();
+            while (end > 0 && isBlank(old[end - 1]))
+                --end;
+            line.append(old.data(), end);
             line.append('=');
         } else {
             qsizetype start = eq + 1;
             while (start < old.size() && isBlank(old[start]))
                 ++start;
-            line = old.first(start).toByteArray();
+            line.append(old.data(), start);
         }
         line.append(value.data(), value.size());
-        block.lines[existing] = storeLine(std::move(line), &block.lines[existing]);
+        block.lines[existing]
+            = storeLine(QByteArrayView(line.constData(), line.size()), &block.lines[existing]);
     } else {
         const qsizetype pos = block.keyLines.isEmpty() ? 0 : block.keyLines.last() + 1;
-        QByteArray line;
-        line.reserve(key.size() + 1 + value.size());
-        line.append(key.data(), key.size()).append('=').append(value.data(), value.size());
-        block.lines.insert(pos, storeLine(std::move(line)));
+        QVarLengthArray<char, 256> line;
+        line.append(key.data(), key.size());
+        line.append('=');
+        line.append(value.data(), value.size());
+        const Line stored = storeLine(QByteArrayView(line.constData(), line.size()));
+        if (pos == block.lines.size())
+            block.lines.append(stored);
+        else
+            block.lines.insert(pos, stored);
         block.keyLines.append(pos);
-        insertSlot(block, KeySlot {keyHash(folded), qint32(pos)});
+        insertSlot(block, KeySlot {hash, qint32(pos)});
     }
     m_modified = true;
+    compact();
     return true;
 }
 
@@ -504,24 +567,19 @@ void TIniDocument::EraseSection(QByteArrayView section)
             m_sectionTable[i].pos = -2;
             break;
         }
-    auto release = [&](const Line &line) {
-        if (line.offset < 0) {
-            m_extra[-line.offset - 1] = QByteArray();
-            m_freeExtra.append(-line.offset - 1);
-        }
-    };
     while (index >= 0) {
         Block &block = m_blocks[index];
         const qsizetype next = block.nextSame;
-        release(block.header);
+        dropLine(block.header);
         for (const Line &line : std::as_const(block.lines))
-            release(line);
+            dropLine(line);
         block = Block();
         block.erased = true;
         index = next;
     }
     m_lastBlock = -1;
     m_modified = true;
+    compact();
 }
 
 QByteArray TIniDocument::FoldedName(QByteArrayView name)
@@ -534,7 +592,7 @@ bool TIniDocument::AppendLine(QByteArrayView line)
 {
     if (hasLineEnd(line))
         return false;
-    addLine(storeLine(line.toByteArray()));
+    addLine(storeLine(line));
     m_modified = true;
     return true;
 }

@@ -69,6 +69,21 @@ public:
                 return;
     }
 
+    // Calls visit(value) for each key of a section in file order, as
+    // ForEachKey visits their names, with the value that a lookup of the name
+    // gives (that of the first key of the name); stops early when visit
+    // returns false. The views are valid until the next change.
+    template<typename Visit> void ForEachValue(QByteArrayView section, Visit visit) const
+    {
+        const qsizetype block = findBlockIndex(section);
+        if (block < 0)
+            return;
+        const Block &b = m_blocks.at(block);
+        for (qsizetype pos : b.keyLines)
+            if (!visit(valueOfName(b, pos)))
+                return;
+    }
+
     // Sets a key, creating key and section as needed. The value reads back as
     // given: one that starts or ends with a blank or tab, or stands in a pair
     // of quotes, is written in one more pair of quotes. Refuses (false, nothing
@@ -89,7 +104,7 @@ public:
     bool AppendLine(QByteArrayView line);
 
 private:
-    // A line: bytes of m_text at offset >= 0, or m_extra[-offset - 1].
+    // A line: bytes of m_text at offset >= 0, or of m_added at -offset - 1.
     struct Line
     {
         qsizetype offset;
@@ -119,10 +134,15 @@ private:
         qsizetype lastSame = -1;
         bool hasHeader = false;
         bool erased = false;
+        // True once a key name occurs twice: only then can a key line's value
+        // differ from the value its name looks up.
+        bool repeatedKeys = false;
     };
 
     QByteArrayView lineAt(const Line &line) const;
     QByteArrayView keyNameAt(const Block &block, qsizetype pos) const;
+    // The value that a lookup of the name of the key line at `pos` gives.
+    QByteArrayView valueOfName(const Block &block, qsizetype pos) const;
     QByteArrayView lineAt(const Block &block, qsizetype pos) const { return lineAt(block.lines.at(pos)); }
     void addLine(Line line, bool parsing = false);
     qsizetype findBlockIndex(QByteArrayView section) const;
@@ -136,11 +156,21 @@ private:
     // Enters the key line at `pos` unless its name is there already.
     void indexKey(Block &block, qsizetype pos);
     static void insertSlot(Block &block, KeySlot slot);
-    Line storeLine(QByteArray bytes, const Line *replacing = nullptr);
+    // Stores the bytes of a new line (in place of `replacing` when given).
+    // May move the lines written before (see compact()): views into the
+    // document are invalid afterwards.
+    Line storeLine(QByteArrayView bytes, const Line *replacing = nullptr);
+    // Drops the bytes of a written line that is no longer in the document.
+    void dropLine(const Line &line);
+    // Moves the written lines still in the document together once more of
+    // m_added is dropped than kept, so that erasing and writing over and over
+    // keeps memory in proportion to the document.
+    void compact();
 
     QByteArray m_text;         // the bytes read, unchanged
-    QList<QByteArray> m_extra; // lines written since
-    QList<qsizetype> m_freeExtra; // slots of m_extra whose lines were erased
+    QByteArray m_added; // the bytes of the lines written since, one after another
+    qsizetype m_dropped = 0; // bytes of m_added that no line uses any more
+    qsizetype m_linesVisited = 0; // lines the last compaction went through
     QList<Block> m_blocks;
     // The sections by folded name: slots point at the first block of a name
     // (pos -2 marks a section erased). Open addressing, as for the keys.

@@ -301,23 +301,56 @@ void SetProgramDirOverride(const QString &dir)
     programDirOverride() = dir;
 }
 
-QString TariffSortKey(const TTariffEntry &entry)
+namespace {
+
+// The sort key into buf (room for 2 * MaxTimeTextLength + 1); returns its length.
+qsizetype writeSortKey(QChar *buf, const TTariffEntry &entry)
 {
     const QChar sep = TLocaleSettings::Current().TimeSeparator;
-    QChar buf[2 * MaxTimeTextLength + 1];
     QChar *end = writeTimeText(buf, entry.TimeFrom, sep);
     *end++ = u' ';
     end = writeTimeText(end, entry.TimeTo, sep);
-    return QString(buf, std::min<qsizetype>(end - buf, TTariffEntry::MaxSortKeyLength));
+    return std::min<qsizetype>(end - buf, TTariffEntry::MaxSortKeyLength);
+}
+
+bool isClockTime(std::int32_t seconds)
+{
+    return seconds >= 0 && seconds < 100 * 3600;
+}
+
+} // namespace
+
+QString TariffSortKey(const TTariffEntry &entry)
+{
+    QChar buf[2 * MaxTimeTextLength + 1];
+    return QString(buf, writeSortKey(buf, entry));
 }
 
 void SortTariffEntries(TTariffEntryList &entries)
 {
     entries.removeIf([](const TTariffEntry &e) { return e.Interval == 0; });
-    for (auto &e : entries)
-        e.SortKey = TariffSortKey(e);
-    if (!entries.isEmpty())
-        EditorQuickSort(entries, 0, entries.size() - 1, [](const TTariffEntry &a, const TTariffEntry &b) {
+    bool clockTimes = true;
+    for (auto &e : entries) {
+        // A key that is right already (a list sorted before) is kept.
+        QChar buf[2 * MaxTimeTextLength + 1];
+        const QStringView key(buf, writeSortKey(buf, e));
+        if (e.SortKey != key)
+            e.SortKey = key.toString();
+        clockTimes = clockTimes && isClockTime(e.TimeFrom) && isClockTime(e.TimeTo);
+    }
+    if (entries.isEmpty())
+        return;
+    if (clockTimes) {
+        // Keys of times of day all have one width, two-digit hours and the
+        // separator in the same places: comparing them is comparing the times.
+        EditorQuickSort(
+            entries, 0, entries.size() - 1, [](const TTariffEntry &a, const TTariffEntry &b) {
+                return a.TimeFrom != b.TimeFrom ? a.TimeFrom < b.TimeFrom : a.TimeTo < b.TimeTo;
+            });
+        return;
+    }
+    EditorQuickSort(
+        entries, 0, entries.size() - 1, [](const TTariffEntry &a, const TTariffEntry &b) {
             return Cp1252::compare(a.SortKey, b.SortKey) < 0;
         });
 }

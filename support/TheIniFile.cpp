@@ -215,25 +215,35 @@ void TTheIniFile::ReadSection(QStringList &strings, qsizetype limit)
         d->errorCode = -1;
 }
 
-void TTheIniFile::ForEachIdent(const std::function<void(const QString &)> &visit)
+void TTheIniFile::ForEachValue(const std::function<void(const QString &)> &visit, qsizetype limit)
 {
     d->errorCode = 0;
     if (!ready()) {
         ShowNoFileName();
         return;
     }
-    bool any = false;
+    qsizetype count = 0;
     if (d->sectionEncodable) {
-        // The document stays as it is while the names are visited; the
-        // section is kept aside because visit may read other keys of it.
+        // The section is kept aside because visit may read other keys of it.
         const QByteArray section = d->sectionBytes;
-        d->doc->ForEachKey(section, [&](QByteArrayView k) {
-            any = true;
-            visit(d->decode(k));
+        // One text for all values: most are short, and its memory is reused.
+        QString text;
+        d->doc->ForEachValue(section, [&](QByteArrayView value) {
+            if (limit >= 0 && count >= limit)
+                return false;
+            ++count;
+            // The sentinel reads as a missing key, as in ReadString.
+            if (value == QByteArrayView("INIERROR"))
+                text.resize(0);
+            else if (d->utf8())
+                text = QString::fromUtf8(value);
+            else
+                Cp1252::decodeInto(value.data(), value.size(), text);
+            visit(text);
             return true;
         });
     }
-    d->errorCode = any ? 0 : -1;
+    d->errorCode = count > 0 ? 0 : -1;
 }
 
 void TTheIniFile::WriteString(const QString &ident, const QString &value)

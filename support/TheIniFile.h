@@ -85,10 +85,12 @@ public:
     void ReadSection(QStringList &strings);
     // The same, listing at most `limit` names (the first in file order).
     void ReadSection(QStringList &strings, qsizetype limit);
-    // Calls visit(name) for every key name of Section in file order, one at a
-    // time, for sections too large to list; ErrorCode as ReadSection leaves
-    // it. The component must not be changed while it runs.
-    void ForEachIdent(const std::function<void(const QString &)> &visit);
+    // Calls visit(value) for the first `limit` key names of Section in file
+    // order (every one when `limit` is negative), one at a time, with the
+    // value ReadString gives for the name, or the empty text where ReadString
+    // finds none; for sections too large to list. ErrorCode as ReadSection
+    // leaves it. The component must not be changed while it runs.
+    void ForEachValue(const std::function<void(const QString &)> &visit, qsizetype limit = -1);
     void WriteString(const QString &ident, const QString &value);
     void EraseSection();
     void AddCommentLine(const QString &text, const QString &prefix);

@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+#include <cmath>
+
 using namespace ProviderFormat;
 
 class TestFormat : public QObject
@@ -53,6 +55,12 @@ void TestFormat::numbers_data()
     QTest::newRow("exponent sign") << "2E-1" << true << 0.2;
     QTest::newRow("point first") << ".5" << true << 0.5;
     QTest::newRow("point last") << "5." << true << 5.0;
+    // Exactly the nearest double, with few digits and with many.
+    QTest::newRow("nearest") << "2.675" << true << 2.675;
+    QTest::newRow("15 digits") << "12345678.9012345" << true << 12345678.9012345;
+    QTest::newRow("16 digits") << "0.1000000000000001" << true << 0.1000000000000001;
+    QTest::newRow("beyond 2^53") << "9007199254740993" << true << 9007199254740993.0;
+    QTest::newRow("minus zero") << "-0.0" << true << -0.0;
     QTest::newRow("empty") << "" << false << 0.0;
     QTest::newRow("comma") << "0,03" << false << 0.0;
     QTest::newRow("trailing blank") << "5 " << false << 0.0;
@@ -71,7 +79,8 @@ void TestFormat::numbers()
     double v = -42;
     QCOMPARE(ReadNumber(text, v), ok);
     if (ok)
-        QCOMPARE(v, value);
+        QVERIFY2(v == value && std::signbit(v) == std::signbit(value),
+            qPrintable(QString::number(v, 'g', 17)));
 }
 
 void TestFormat::integers()
@@ -372,6 +381,15 @@ void TestFormat::numberForms()
     QCOMPARE(FourDecimals(12.5), QStringLiteral("12.5000"));
     QCOMPARE(FourDecimals(-0.00001), QStringLiteral("0.0000"));
     QCOMPARE(FourDecimals(1e15), QStringLiteral("1000000000000000.0000"));
+    // Four decimals wherever they read back as the same number, else the
+    // shortest digits that do.
+    for (double v : {0.0, -0.0, 0.0001, -0.0305, 0.1 + 0.2, 2.675, 1.00005, 123456789.1234,
+             999999999.9999, 1e9 + 0.5, -4503599627.3704, 0.00001, 1.0 / 3}) {
+        const QString text = FileNumber(v);
+        QVERIFY2(text.toDouble() == v, qPrintable(text));
+        const QString four = FourDecimals(v);
+        QCOMPARE(text == four, four.toDouble() == v);
+    }
     QCOMPARE(WholeNumber(2500), QStringLiteral("2500"));
     QCOMPARE(WholeNumber(-1), QStringLiteral("-1"));
     QCOMPARE(WholeNumber(2.5), QStringLiteral("3"));

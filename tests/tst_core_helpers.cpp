@@ -6,6 +6,7 @@
 #include "support/TextHelpers.h"
 
 #include <QLocale>
+#include <QRandomGenerator>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTest>
@@ -33,6 +34,7 @@ private slots:
     void feeAndMoneyText();
     void addNewProviderKey();
     void sortTariffEntries();
+    void sortTariffEntriesOrdersAsTheKeys();
     void sortTariffEntriesFollowsQuicksortForEqualKeys();
     void providerDataKeepsListsParallel();
 };
@@ -300,6 +302,36 @@ void TestHelpers::sortTariffEntries()
     TScopedLocaleSettings scoped(dot);
     SortTariffEntries(list);
     QCOMPARE(list[0].SortKey, QStringLiteral("08.00.00 08.20.00"));
+}
+
+void TestHelpers::sortTariffEntriesOrdersAsTheKeys()
+{
+    // Times of day, times past 24 hours and out-of-range ones, many of them
+    // equal: the order is the quicksort's on the key texts, fee telling the
+    // entries apart.
+    QRandomGenerator random(15);
+    for (int round = 0; round < 200; ++round) {
+        const bool outOfRange = round % 4 == 0;
+        TTariffEntryList list;
+        for (int i = 0; i < 21; ++i) {
+            const int from = outOfRange && i % 5 == 0
+                ? -int(random.bounded(400000))
+                : int(random.bounded(4)) * 30 * 3600 + int(random.bounded(2)) * 61;
+            list.append(MakeEntry(from, from + int(random.bounded(3)) * 60 + 59, 60, i));
+        }
+        TTariffEntryList expected = list;
+        for (auto &e : expected)
+            e.SortKey = TariffSortKey(e);
+        EditorQuickSort(
+            expected, 0, expected.size() - 1, [](const TTariffEntry &a, const TTariffEntry &b) {
+                return Cp1252::compare(a.SortKey, b.SortKey) < 0;
+            });
+        SortTariffEntries(list);
+        for (qsizetype i = 0; i < list.size(); ++i) {
+            QCOMPARE(list[i].Fee, expected[i].Fee);
+            QCOMPARE(list[i].SortKey, expected[i].SortKey);
+        }
+    }
 }
 
 void TestHelpers::sortTariffEntriesFollowsQuicksortForEqualKeys()

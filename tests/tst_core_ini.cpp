@@ -56,6 +56,7 @@ private slots:
     void namesValuesAndDuplicates();
     void allByteValuesAndLargeData();
     void placementOfChanges();
+    void rewritingOverAndOver();
     void refusesTextThatWouldNotReadBack();
     void readsAndErrorCodes();
     void notReadyShowsMessage();
@@ -166,6 +167,33 @@ void TestIni::placementOfChanges()
     QVERIFY(doc.IsModified());
 }
 
+void TestIni::rewritingOverAndOver()
+{
+    // Values that shrink and grow, sections erased and written again: the
+    // document keeps only what is in it and gives it back unchanged.
+    TIniDocument doc = TIniDocument::Parse("[Keep]\r\nk=v\r\n");
+    QByteArray expected, value;
+    for (int round = 0; round < 3000; ++round) {
+        value = QByteArray(round % 7 * 50, char('a' + round % 26));
+        QVERIFY(doc.SetValue("Keep", "k", value));
+        QVERIFY(
+            doc.SetValue("Keep", "n" + QByteArray::number(round % 5), QByteArray::number(round)));
+        doc.EraseSection("Gone");
+        expected = "[Gone]\r\n";
+        for (int i = 0; i < 20; ++i) {
+            const QByteArray line
+                = "g" + QByteArray::number(i) + "=" + QByteArray(round % 3 * 40, 'x');
+            QVERIFY(
+                doc.SetValue("Gone", "g" + QByteArray::number(i), line.mid(line.indexOf('=') + 1)));
+            expected += line + "\r\n";
+        }
+        QCOMPARE(doc.Value("keep", "K"), value);
+    }
+    QCOMPARE(doc.Serialize(),
+        "[Keep]\r\nk=" + value + "\r\nn0=2995\r\nn1=2996\r\nn2=2997\r\nn3=2998\r\nn4=2999\r\n"
+            + expected);
+}
+
 void TestIni::refusesTextThatWouldNotReadBack()
 {
     TIniDocument doc = TIniDocument::Parse("[A]\r\nk=1\r\n");
@@ -191,7 +219,10 @@ void TestIni::refusesTextThatWouldNotReadBack()
 void TestIni::readsAndErrorCodes()
 {
     TempProgramDir dir;
-    dir.Write(QStringLiteral("a.ini"), "[A]\r\nempty=\r\nword=INIERROR\r\nv=Gr\xFC\xDF" "e\r\n[Empty]\r\n; none\r\n");
+    dir.Write(QStringLiteral("a.ini"),
+        "[A]\r\nempty=\r\nword=INIERROR\r\nv=Gr\xFC\xDF"
+        "e\r\nV=later\r\n"
+        "[Empty]\r\n; none\r\n");
     MsgRecorder msgs;
     TTheIniFile ini;
     openIni(ini, QStringLiteral("a.ini"));
@@ -207,8 +238,21 @@ void TestIni::readsAndErrorCodes()
     check(QStringLiteral("V"), QStringLiteral("Grüße"), 0);
     check(QStringLiteral("中"), QStringLiteral("def"), -1);
 
+    // Values in file order, each as ReadString gives it for the name.
+    auto values = [&](qsizetype limit) {
+        QStringList seen;
+        ini.ForEachValue([&](const QString &v) { seen.append(v); }, limit);
+        return seen;
+    };
+    QCOMPARE(values(-1),
+        (QStringList {QString(), QString(), QStringLiteral("Grüße"), QStringLiteral("Grüße")}));
+    QCOMPARE(ini.ErrorCode(), 0);
+    QCOMPARE(values(1), QStringList {QString()});
+
     QStringList list {QStringLiteral("stale")};
     ini.SetSection(QStringLiteral("empty"));
+    QVERIFY(values(-1).isEmpty());
+    QCOMPARE(ini.ErrorCode(), -1);
     ini.ReadSection(list);
     QVERIFY(list.isEmpty());
     QCOMPARE(ini.ErrorCode(), -1);

@@ -235,9 +235,11 @@ TSaveResult SaveProviderFile(TTheIniFile &ini, TProviderData &data, const QStrin
                    QString(), mkError, {btOK});
         return TSaveResult::CannotReplace;
     };
-    auto writeFailed = [&] {
+    // The last line says why, in words: "Fehler 112: Datenträger voll", or
+    // the text the file cannot hold.
+    auto writeFailed = [&](const QString &reason) {
         ShowMsgBox(QStringLiteral("Konnte ") + path + QStringLiteral(" nicht speichern!") + u'\r'
-                       + QStringLiteral("Die bisherige Datei bleibt unverändert."),
+                       + QStringLiteral("Die bisherige Datei bleibt unverändert.") + u'\r' + reason,
                    QString(), mkError, {btOK});
         return TSaveResult::WriteFailed;
     };
@@ -255,12 +257,14 @@ TSaveResult SaveProviderFile(TTheIniFile &ini, TProviderData &data, const QStrin
     PrepareForSave(saved);
 
     QByteArray bytes;
-    if (!BuildProviderFile(saved, displayNames, date, bytes, nullptr, beforeEvenProvider))
-        return writeFailed();
+    QString unwritable;
+    if (!BuildProviderFile(saved, displayNames, date, bytes, &unwritable, beforeEvenProvider))
+        return writeFailed(QStringLiteral("„%1“ enthält Zeichen, die in der Datei nicht dargestellt werden können.")
+                               .arg(unwritable));
 
     TSafeWriteStep failedAt = TSafeWriteStep::None;
-    if (SafeWriteFile(path, bytes, &failedAt) != 0)
-        return failedAt == TSafeWriteStep::CreateTemp ? cannotReplace() : writeFailed();
+    if (const int code = SafeWriteFile(path, bytes, &failedAt); code != 0)
+        return failedAt == TSafeWriteStep::CreateTemp ? cannotReplace() : writeFailed(ErrorCodeText(code));
 
     saved.Modified = false;
     saved.LoadedStamp = FileStampOf(path);

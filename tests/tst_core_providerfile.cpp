@@ -514,18 +514,20 @@ void TestProviderFile::saveFailuresLeaveEverything_data()
 {
     QTest::addColumn<int>("fault");
     QTest::addColumn<bool>("cannotReplace");
-    QTest::newRow("temporary file") << int(FaultyFileSystem::FailTemp) << true;
-    QTest::newRow("short write") << int(FaultyFileSystem::ShortWrite) << false;
-    QTest::newRow("write error") << int(FaultyFileSystem::WriteError) << false;
-    QTest::newRow("flush to disk") << int(FaultyFileSystem::FailSync) << false;
-    QTest::newRow("close") << int(FaultyFileSystem::FailClose) << false;
-    QTest::newRow("rename") << int(FaultyFileSystem::FailRename) << false;
+    QTest::addColumn<QString>("reason"); // the last line of the write failure's message
+    QTest::newRow("temporary file") << int(FaultyFileSystem::FailTemp) << true << QString();
+    QTest::newRow("short write") << int(FaultyFileSystem::ShortWrite) << false << QStringLiteral("Fehler 112: Datenträger voll");
+    QTest::newRow("write error") << int(FaultyFileSystem::WriteError) << false << QStringLiteral("Fehler 31: Gerät oder System meldet einen Fehler");
+    QTest::newRow("flush to disk") << int(FaultyFileSystem::FailSync) << false << QStringLiteral("Fehler 112: Datenträger voll");
+    QTest::newRow("close") << int(FaultyFileSystem::FailClose) << false << QStringLiteral("Fehler 112: Datenträger voll");
+    QTest::newRow("rename") << int(FaultyFileSystem::FailRename) << false << QStringLiteral("Fehler 5: Zugriff verweigert");
 }
 
 void TestProviderFile::saveFailuresLeaveEverything()
 {
     QFETCH(int, fault);
     QFETCH(bool, cannotReplace);
+    QFETCH(QString, reason);
     TempProgramDir dir;
     MsgRecorder msgs;
     const QByteArray old = WorkedExample + "; alte Zeile\r\n";
@@ -552,7 +554,7 @@ void TestProviderFile::saveFailuresLeaveEverything()
     const QString path = dir.FilePath(User);
     QCOMPARE(msgs.Texts(), QStringList {cannotReplace
                                             ? QStringLiteral("Konnte ") + path + QStringLiteral(" nicht löschen!\rSpeicherung kann nicht erfolgen!")
-                                            : QStringLiteral("Konnte ") + path + QStringLiteral(" nicht speichern!\rDie bisherige Datei bleibt unverändert.")});
+                                            : QStringLiteral("Konnte ") + path + QStringLiteral(" nicht speichern!\rDie bisherige Datei bleibt unverändert.\r") + reason});
     QCOMPARE(msgs.Messages()[0].Caption, QStringLiteral("Fehler"));
     QCOMPARE(msgs.Messages()[0].Kind, mkError);
 }

@@ -552,7 +552,7 @@ void TestEditor::failedSaveKeepsEditorOpen()
     QTest::mouseClick(dlg.SaveBtn, Qt::LeftButton);
     QCOMPARE(msgs.Messages().size(), 2);
     QCOMPARE(msgs.Messages()[1].Text, QStringLiteral("Konnte ") + dir.FilePath(User)
-                                          + QStringLiteral(" nicht speichern!\rDie bisherige Datei bleibt unverändert."));
+                                          + QStringLiteral(" nicht speichern!\rDie bisherige Datei bleibt unverändert.\rFehler 5: Zugriff verweigert"));
     QTest::qWait(20);
     QVERIFY(dlg.isVisible());
     QVERIFY(dlg.Modified());

@@ -131,17 +131,19 @@ void writeDayClass(
             continue;
         const QString &key = data.Provider(i).Key;
         w.Section(key + DayClassWord(dayClass));
-        QByteArray ident = w.Encode(key);
+        const QByteArray keyBytes = w.Encode(key);
+        QVarLengthArray<char, 128> ident(keyBytes.constBegin(), keyBytes.constEnd());
         const qsizetype keyLength = ident.size();
         const auto &entries = data.Entries(i, dayClass);
         for (qsizetype j = 0; j < entries.size(); ++j) {
             if (entries[j].Interval == 0)
                 continue;
             char index[24];
-            ident.truncate(keyLength);
+            ident.resize(keyLength);
             ident.append(index, std::to_chars(index, index + sizeof index, j).ptr - index);
             const char *end = WriteEntryValue(value, entries[j], char(sepByte));
-            w.WriteBytes(ident, QByteArrayView(value, end - value), key);
+            w.WriteBytes(QByteArrayView(ident.constData(), ident.size()),
+                QByteArrayView(value, end - value), key);
         }
     }
 }

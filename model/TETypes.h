@@ -72,7 +72,6 @@ struct TTariffEntry
     std::int32_t TimeTo = 0;   // last second of the end minute (hh:mm:59)
     double Interval = 0;       // seconds; 0 marks an entry the next sort removes
     double Fee = 0;            // currency units per interval
-    QString SortKey;           // "hh:mm:ss hh:mm:ss", set by SortTariffEntries
 
     bool operator==(const TTariffEntry &o) const
     {

@@ -101,6 +101,12 @@ QByteArrayView keyValue(QByteArrayView line)
     return v;
 }
 
+// Room made in a section that a writer creates: the keys it usually gets, and
+// a key table (a power of two) that holds them at most half full.
+constexpr qsizetype FreshSectionKeys = 24;
+constexpr qsizetype FreshKeyTable = 64;
+static_assert((FreshKeyTable & (FreshKeyTable - 1)) == 0 && FreshSectionKeys * 2 <= FreshKeyTable);
+
 } // namespace
 
 TIniDocument TIniDocument::Parse(QByteArrayView bytes)
@@ -121,6 +127,20 @@ TIniDocument TIniDocument::ParseBytes(QByteArray bytes)
          (q = static_cast<const char *>(std::memchr(q, '[', size_t(end - q)))); ++q)
         headers += q != begin && (q[-1] == '\n' || q[-1] == '\r');
     doc.m_blocks.reserve(headers + 1);
+    // The lines of the section being read gather in these two lists, which
+    // are reused; each section then gets its lists at their final size in
+    // one allocation, instead of growing them line by line.
+    QList<Line> lines;
+    QList<qsizetype> keyLines;
+    auto closeBlock = [&] {
+        if (doc.m_blocks.isEmpty())
+            return;
+        Block &block = doc.m_blocks.last();
+        block.lines = QList<Line>(lines.constBegin(), lines.constEnd());
+        block.keyLines = QList<qsizetype>(keyLines.constBegin(), keyLines.constEnd());
+        lines.resize(0);
+        keyLines.resize(0);
+    };
     const char *p = begin;
     // The next CR and the next LF are searched for only once they have been
     // passed, so that a file using just one of them is still read in one pass.
@@ -137,13 +157,29 @@ TIniDocument TIniDocument::ParseBytes(QByteArray bytes)
                 nextLf = end;
         }
         const char *lineEnd = std::min(nextCr, nextLf);
-        doc.addLine(Line {p - begin, lineEnd - p}, true);
+        const Line line {p - begin, lineEnd - p};
+        const QByteArrayView text(p, lineEnd - p);
+        if (headerName(text)) {
+            closeBlock();
+            Block block;
+            block.hasHeader = true;
+            block.header = line;
+            doc.m_blocks.append(std::move(block));
+            doc.addSection(doc.m_blocks.size() - 1);
+        } else {
+            if (doc.m_blocks.isEmpty())
+                doc.m_blocks.append(Block());
+            if (doc.m_blocks.last().hasHeader && !keyName(text).isEmpty())
+                keyLines.append(lines.size());
+            lines.append(line);
+        }
         if (lineEnd == end)
             break;
         p = lineEnd + 1;
         if (*lineEnd == '\r' && p < end && *p == '\n')
             ++p;
     }
+    closeBlock();
     // Each key table is made once, at a size for as many names as key lines;
     // a section that repeats one name many times gets a table that grows
     // with its distinct names instead.
@@ -224,7 +260,7 @@ void TIniDocument::compact()
     m_dropped = 0;
 }
 
-void TIniDocument::addLine(Line line, bool parsing)
+void TIniDocument::addLine(Line line)
 {
     const QByteArrayView text = lineAt(line);
     if (headerName(text)) {
@@ -249,9 +285,7 @@ void TIniDocument::addLine(Line line, bool parsing)
     if (!block.hasHeader || keyName(text).isEmpty())
         return;
     block.keyLines.append(pos);
-    // While a file is parsed the tables are made at the end, in one go.
-    if (!parsing)
-        indexKey(block, pos);
+    indexKey(block, pos);
 }
 
 QByteArrayView TIniDocument::sectionName(const Block &block) const
@@ -475,8 +509,13 @@ bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArr
 {
     section = trimmed(section);
     key = trimmed(key);
-    if (section.isEmpty() || key.isEmpty() || hasLineEnd(section) || hasLineEnd(key)
-        || hasLineEnd(value) || contains(key, '=') || key[0] == ';' || key[0] == '[')
+    if (section.isEmpty() || key.isEmpty() || hasLineEnd(key) || hasLineEnd(value)
+        || contains(key, '=') || key[0] == ';' || key[0] == '[')
+        return false;
+    // A section found in the document has no line end in its name: only a
+    // new one needs the look.
+    qsizetype blockIndex = findBlockIndex(section);
+    if (blockIndex < 0 && hasLineEnd(section))
         return false;
 
     // A value that would lose something when read (blanks or tabs at its
@@ -492,10 +531,13 @@ bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArr
         value = quoted;
     }
 
-    qsizetype blockIndex = findBlockIndex(section);
     if (blockIndex < 0) {
         Block fresh;
         fresh.hasHeader = true;
+        // Its lists and key table are not grown one key at a time.
+        fresh.lines.reserve(FreshSectionKeys);
+        fresh.keyLines.reserve(FreshSectionKeys);
+        fresh.keyTable = QList<KeySlot>(FreshKeyTable);
         QVarLengthArray<char, 256> header;
         header.append('[');
         header.append(section.data(), section.size());

@@ -144,7 +144,7 @@ private:
     // The value that a lookup of the name of the key line at `pos` gives.
     QByteArrayView valueOfName(const Block &block, qsizetype pos) const;
     QByteArrayView lineAt(const Block &block, qsizetype pos) const { return lineAt(block.lines.at(pos)); }
-    void addLine(Line line, bool parsing = false);
+    void addLine(Line line);
     qsizetype findBlockIndex(QByteArrayView section) const;
     // The first block of a section, by its folded name, or -1.
     qsizetype findSection(QByteArrayView folded, quint32 hash) const;

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <cmath>
@@ -329,28 +330,36 @@ QString TariffSortKey(const TTariffEntry &entry)
 void SortTariffEntries(TTariffEntryList &entries)
 {
     entries.removeIf([](const TTariffEntry &e) { return e.Interval == 0; });
-    bool clockTimes = true;
-    for (auto &e : entries) {
-        // A key that is right already (a list sorted before) is kept.
-        QChar buf[2 * MaxTimeTextLength + 1];
-        const QStringView key(buf, writeSortKey(buf, e));
-        if (e.SortKey != key)
-            e.SortKey = key.toString();
-        clockTimes = clockTimes && isClockTime(e.TimeFrom) && isClockTime(e.TimeTo);
-    }
     if (entries.isEmpty())
         return;
+    const bool clockTimes = std::all_of(entries.cbegin(), entries.cend(), [](const TTariffEntry &e) {
+        return isClockTime(e.TimeFrom) && isClockTime(e.TimeTo);
+    });
     if (clockTimes) {
         // Keys of times of day all have one width, two-digit hours and the
-        // separator in the same places: comparing them is comparing the times.
+        // separator in the same places: comparing them is comparing the
+        // times, and no key text is made.
         EditorQuickSort(
             entries, 0, entries.size() - 1, [](const TTariffEntry &a, const TTariffEntry &b) {
                 return a.TimeFrom != b.TimeFrom ? a.TimeFrom < b.TimeFrom : a.TimeTo < b.TimeTo;
             });
         return;
     }
-    EditorQuickSort(
-        entries, 0, entries.size() - 1, [](const TTariffEntry &a, const TTariffEntry &b) {
-            return Cp1252::compare(a.SortKey, b.SortKey) < 0;
-        });
+    // Other times compare as their key texts, made once per entry: the
+    // entries are sorted together with their keys, which gives the same
+    // order as sorting the entries alone by the same comparisons.
+    struct Keyed
+    {
+        QString key;
+        TTariffEntry entry;
+    };
+    QList<Keyed> keyed;
+    keyed.reserve(entries.size());
+    for (const TTariffEntry &e : std::as_const(entries))
+        keyed.append(Keyed {TariffSortKey(e), e});
+    EditorQuickSort(keyed, 0, keyed.size() - 1, [](const Keyed &a, const Keyed &b) {
+        return Cp1252::compare(a.key, b.key) < 0;
+    });
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        entries[i] = keyed[i].entry;
 }

@@ -42,11 +42,12 @@ QString ProgramDir();
 // Tests point the program directory elsewhere; an empty path restores it.
 void SetProgramDirOverride(const QString &dir);
 
-// Drops entries whose Interval is 0, sets every SortKey and sorts the list by
-// SortKey (bytes, unsigned) with the editor's quicksort, which is not stable.
+// Drops entries whose Interval is 0 and sorts the list by TariffSortKey
+// (bytes, unsigned) with the editor's quicksort, which is not stable.
 void SortTariffEntries(TTariffEntryList &entries);
 
-// The sort key of one entry: start and end as HH:MM:SS, joined by a blank.
+// The sort key of one entry: start and end as HH:MM:SS, joined by a blank,
+// cut to TTariffEntry::MaxSortKeyLength characters.
 QString TariffSortKey(const TTariffEntry &entry);
 
 // Fixed-point text with "." whatever the locale, for example 60.0000; a

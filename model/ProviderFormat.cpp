@@ -136,10 +136,17 @@ QStringView between(QStringView s, qsizetype dash, qsizetype slash)
 
 QString CleanValue(const QString &value)
 {
-    const qsizetype semicolon = value.indexOf(u';');
-    const QStringView kept = QStringView(value).left(semicolon < 0 ? value.size() : semicolon);
-    if (!kept.contains(u' '))
-        return semicolon < 0 ? value : kept.toString();
+    // Values are short: one look at each character finds both the ";" and
+    // whether a blank comes before it.
+    const QChar *const begin = value.constData();
+    const QChar *const end = begin + value.size();
+    const QChar *stop = begin;
+    bool blank = false;
+    for (; stop != end && *stop != u';'; ++stop)
+        blank = blank || *stop == u' ';
+    const QStringView kept(begin, stop);
+    if (!blank)
+        return stop == end ? value : kept.toString();
     QString out(kept.size(), Qt::Uninitialized);
     QChar *dst = out.data();
     for (QChar c : kept)

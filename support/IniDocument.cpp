@@ -23,9 +23,18 @@ QByteArrayView trimmed(QByteArrayView s)
     return s.sliced(b, e - b);
 }
 
+// The position of the first c in s, or -1.
+qsizetype find(QByteArrayView s, char c)
+{
+    if (s.isEmpty())
+        return -1;
+    const void *at = std::memchr(s.data(), c, size_t(s.size()));
+    return at ? static_cast<const char *>(at) - s.data() : -1;
+}
+
 bool contains(QByteArrayView s, char c)
 {
-    return !s.isEmpty() && std::memchr(s.data(), c, size_t(s.size())) != nullptr;
+    return find(s, c) >= 0;
 }
 
 bool hasLineEnd(QByteArrayView s)
@@ -85,14 +94,14 @@ QByteArrayView keyName(QByteArrayView line)
     const QByteArrayView t = trimmed(line);
     if (t.isEmpty() || t[0] == ';')
         return {};
-    const qsizetype eq = t.indexOf('=');
+    const qsizetype eq = find(t, '=');
     return eq < 0 ? t : trimmed(t.first(eq));
 }
 
 // The value of a key line as Windows returns it.
 QByteArrayView keyValue(QByteArrayView line)
 {
-    const qsizetype eq = line.indexOf('=');
+    const qsizetype eq = find(line, '=');
     if (eq < 0)
         return {};
     QByteArrayView v = trimmed(line.sliced(eq + 1));
@@ -191,7 +200,7 @@ TIniDocument TIniDocument::ParseBytes(QByteArray bytes)
             size *= 2;
         block.keyTable = QList<KeySlot>(size);
         for (qsizetype pos : std::as_const(block.keyLines))
-            doc.indexKey(block, pos);
+            doc.indexKey(block, pos, keyName(doc.lineAt(block, pos)));
     }
     return doc;
 }
@@ -282,10 +291,11 @@ void TIniDocument::addLine(Line line)
     Block &block = m_blocks[last];
     const qsizetype pos = block.lines.size();
     block.lines.append(line);
-    if (!block.hasHeader || keyName(text).isEmpty())
+    const QByteArrayView name = keyName(text);
+    if (!block.hasHeader || name.isEmpty())
         return;
     block.keyLines.append(pos);
-    indexKey(block, pos);
+    indexKey(block, pos, name);
 }
 
 QByteArrayView TIniDocument::sectionName(const Block &block) const
@@ -366,10 +376,10 @@ qsizetype TIniDocument::findKey(const Block &block, QByteArrayView folded, quint
     }
 }
 
-void TIniDocument::indexKey(Block &block, qsizetype pos)
+void TIniDocument::indexKey(Block &block, qsizetype pos, QByteArrayView name)
 {
     FoldBuffer buffer;
-    const QByteArrayView folded = fold(keyName(lineAt(block, pos)), buffer);
+    const QByteArrayView folded = fold(name, buffer);
     const quint32 hash = keyHash(folded);
     if (findKey(block, folded, hash) < 0)
         insertSlot(block, KeySlot {hash, qint32(pos)});

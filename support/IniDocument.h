@@ -153,8 +153,8 @@ private:
     QByteArrayView sectionName(const Block &block) const;
     // The position of a key in a block, or -1; `folded` is the folded name.
     qsizetype findKey(const Block &block, QByteArrayView folded, quint32 hash) const;
-    // Enters the key line at `pos` unless its name is there already.
-    void indexKey(Block &block, qsizetype pos);
+    // Enters the key line at `pos`, named `name`, unless the name is there already.
+    void indexKey(Block &block, qsizetype pos, QByteArrayView name);
     static void insertSlot(Block &block, KeySlot slot);
     // Stores the bytes of a new line (in place of `replacing` when given).
     // May move the lines written before (see compact()): views into the

@@ -53,24 +53,27 @@ qsizetype numberLength(QStringView s, qsizetype from)
 // its digits as a whole number and the power of ten it is divided by are
 // both exact doubles, and the division rounds correctly, so the result is
 // the nearest double, as from_chars gives it.
-bool convertShort(const char *s, qsizetype n, double &value)
+bool convertShort(QStringView s, double &value)
 {
     static constexpr double powersOfTen[]
         = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    qsizetype i = 0;
-    const bool negative = n > 0 && s[0] == '-';
-    i += negative;
+    const QChar *p = s.data();
+    const QChar *const end = p + s.size();
+    const bool negative = p != end && *p == u'-';
+    if (p != end && (*p == u'-' || *p == u'+'))
+        ++p;
     std::uint64_t digits = 0;
     int count = 0, decimals = 0;
     bool point = false;
-    for (; i < n; ++i) {
-        if (s[i] == '.' && !point) {
+    for (; p != end; ++p) {
+        const char16_t c = p->unicode();
+        if (c == u'.' && !point) {
             point = true;
             continue;
         }
-        if (s[i] < '0' || s[i] > '9' || ++count > 15)
+        if (c < u'0' || c > u'9' || ++count > 15)
             return false;
-        digits = digits * 10 + std::uint64_t(s[i] - '0');
+        digits = digits * 10 + std::uint64_t(c - u'0');
         decimals += point;
     }
     if (count == 0)
@@ -83,6 +86,11 @@ bool convertShort(const char *s, qsizetype n, double &value)
 
 bool convert(QStringView text, double &value)
 {
+    double v = 0;
+    if (convertShort(text, v)) {
+        value = v;
+        return true;
+    }
     char small[64];
     std::string large;
     char *ascii = small;
@@ -94,16 +102,21 @@ bool convert(QStringView text, double &value)
     for (QChar c : text)
         if (c != u'+')
             ascii[n++] = static_cast<char>(c.unicode());
-    double v = 0;
-    if (convertShort(ascii, n, v)) {
-        value = v;
-        return true;
-    }
     const auto res = std::from_chars(ascii, ascii + n, v);
     if (res.ec != std::errc() || !std::isfinite(v))
         return false;
     value = v;
     return true;
+}
+
+// The position of the first c in s from `from` on, or -1; a plain loop, as
+// the texts searched are short.
+qsizetype firstOf(QStringView s, char16_t c, qsizetype from)
+{
+    for (qsizetype i = from; i < s.size(); ++i)
+        if (s[i].unicode() == c)
+            return i;
+    return -1;
 }
 
 qsizetype skipBlanks(QStringView s)
@@ -312,9 +325,10 @@ TEntryParse ParseEntryValue(const QString &rawValue, TTariffEntry &entry)
         return TEntryParse::SyntaxError;
 
     const QStringView s(value);
-    const qsizetype dash = s.indexOf(u'-');
-    const qsizetype slash1 = s.indexOf(u'/');
-    const qsizetype slash2 = s.indexOf(u'/', slash1 + 1);
+    // The first "-", the first "/" and the "/" after it.
+    const qsizetype dash = firstOf(s, u'-', 0);
+    const qsizetype slash1 = firstOf(s, u'/', 0);
+    const qsizetype slash2 = firstOf(s, u'/', slash1 + 1);
     const QStringView start = s.left(dash);
     const QStringView end = between(s, dash, slash1);
     const QStringView interval = slash2 < 0 ? s.mid(slash1 + 1) : s.mid(slash1 + 1, slash2 - slash1 - 1);

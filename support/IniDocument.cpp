@@ -230,8 +230,14 @@ TIniDocument::Line TIniDocument::storeLine(QByteArrayView bytes, const Line *rep
     }
     if (replacing)
         dropLine(*replacing);
+    // Grown by doubling and filled with memcpy: a writer stores a line per
+    // key, and a general append costs more than the copy itself.
     const qsizetype at = m_added.size();
-    m_added.append(bytes.data(), bytes.size());
+    if (m_added.capacity() - at < bytes.size())
+        m_added.reserve(std::max<qsizetype>(2 * m_added.capacity(), at + bytes.size() + 4096));
+    m_added.resize(at + bytes.size());
+    if (!bytes.isEmpty())
+        std::memcpy(m_added.data() + at, bytes.data(), size_t(bytes.size()));
     return Line {-at - 1, bytes.size()};
 }
 

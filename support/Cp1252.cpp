@@ -40,11 +40,8 @@ QString decode(const QByteArray &bytes)
     return decode(bytes.constData(), bytes.size());
 }
 
-int byteOf(QChar c)
+int byteOfBeyondLatin1(char16_t u)
 {
-    const char16_t u = c.unicode();
-    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
-        return u;
     for (int i = 0; i < 32; ++i)
         if (HighTable[i] == u)
             return 0x80 + i;

@@ -22,8 +22,18 @@ void decodeInto(const char *data, qsizetype size, QString &out);
 // and makes *ok false; callers must refuse such text instead of writing it.
 QByteArray encode(const QString &text, bool *ok = nullptr);
 
-// The Windows-1252 byte of one character, or -1 when it has none.
-int byteOf(QChar c);
+// byteOf for a character that is not Latin-1 or is a C1 control (0x80-0x9F).
+int byteOfBeyondLatin1(char16_t u);
+
+// The Windows-1252 byte of one character, or -1 when it has none. Latin-1
+// characters other than the C1 controls have the byte of their own number.
+inline int byteOf(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+        return u;
+    return byteOfBeyondLatin1(u);
+}
 
 // True when every character of the text has a Windows-1252 byte.
 bool canEncode(const QString &text);

@@ -39,11 +39,7 @@ bool contains(QByteArrayView s, char c)
 
 bool hasLineEnd(QByteArrayView s)
 {
-    // Names and values are short: one look at each byte beats two searches.
-    for (const char c : s)
-        if (c == '\r' || c == '\n')
-            return true;
-    return false;
+    return find(s, '\n') >= 0 || find(s, '\r') >= 0;
 }
 
 // Names are compared by their folded bytes; they are folded on the stack so

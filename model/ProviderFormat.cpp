@@ -219,13 +219,24 @@ std::uint16_t DaysFromText(QStringView text)
     return days;
 }
 
-QString DaysToText(std::uint16_t days)
+namespace {
+
+// The digits of the days that are set, in order, into dst (room for 8).
+QChar *writeDays(QChar *dst, std::uint16_t days)
 {
-    QString out;
     for (int d = 1; d <= 8; ++d)
         if (days & (1u << d))
-            out.append(QChar(u'0' + d));
-    return out;
+            *dst++ = QChar(u'0' + d);
+    return dst;
+}
+
+} // namespace
+
+QString DaysToText(std::uint16_t days)
+{
+    QChar buf[8];
+    const qsizetype length = writeDays(buf, days) - buf;
+    return length > 0 ? QString(buf, length) : QString();
 }
 
 QString YesNoText(bool value)
@@ -444,8 +455,9 @@ std::optional<TFreeHoursRange> ParseRangeValue(const QString &rawValue)
 QString RangeValueText(const TFreeHoursRange &range)
 {
     const QChar sep = TLocaleSettings::Current().TimeSeparator;
-    QChar buf[2 * 16 + 3 + MaxFixedTextLength];
-    QChar *p = buf;
+    // The days, as DaysToText writes them, and the rest in one buffer.
+    QChar buf[8 + 2 * 16 + 4 + MaxFixedTextLength];
+    QChar *p = writeDays(buf, range.Days);
     *p++ = u'|';
     p = writeShortTime(p, range.TimeFrom, sep);
     *p++ = u'-';
@@ -453,7 +465,7 @@ QString RangeValueText(const TFreeHoursRange &range)
     *p++ = u'/';
     p = writeFileNumber(p, range.Interval);
     *p++ = u'/';
-    return DaysToText(range.Days).append(buf, p - buf);
+    return QString(buf, p - buf);
 }
 
 QString OptionSection(TOption option)

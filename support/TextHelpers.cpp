@@ -10,8 +10,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -332,9 +332,8 @@ void SortTariffEntries(TTariffEntryList &entries)
     entries.removeIf([](const TTariffEntry &e) { return e.Interval == 0; });
     if (entries.isEmpty())
         return;
-    const bool clockTimes = std::all_of(entries.cbegin(), entries.cend(), [](const TTariffEntry &e) {
-        return isClockTime(e.TimeFrom) && isClockTime(e.TimeTo);
-    });
+    const bool clockTimes = std::all_of(entries.cbegin(), entries.cend(),
+        [](const TTariffEntry &e) { return isClockTime(e.TimeFrom) && isClockTime(e.TimeTo); });
     if (clockTimes) {
         // Keys of times of day all have one width, two-digit hours and the
         // separator in the same places: comparing them is comparing the
@@ -357,9 +356,8 @@ void SortTariffEntries(TTariffEntryList &entries)
     keyed.reserve(entries.size());
     for (const TTariffEntry &e : std::as_const(entries))
         keyed.append(Keyed {TariffSortKey(e), e});
-    EditorQuickSort(keyed, 0, keyed.size() - 1, [](const Keyed &a, const Keyed &b) {
-        return Cp1252::compare(a.key, b.key) < 0;
-    });
+    EditorQuickSort(keyed, 0, keyed.size() - 1,
+        [](const Keyed &a, const Keyed &b) { return Cp1252::compare(a.key, b.key) < 0; });
     for (qsizetype i = 0; i < entries.size(); ++i)
         entries[i] = keyed[i].entry;
 }

@@ -239,6 +239,11 @@ void TestFormat::entryValueWritten()
     dot.TimeSeparator = u'.';
     TScopedLocaleSettings scoped(dot);
     QCOMPARE(EntryValueText(e), QStringLiteral("08.00-17.59/0.5000/0.00005"));
+    // Ranges: the days in order, the times, the interval and a closing "/".
+    QCOMPARE(RangeValueText(TFreeHoursRange {(1 << 8) | (1 << 1) | (1 << 7), 0, 86340, 60}),
+        QStringLiteral("178|00.00-23.59/60.0000/"));
+    QCOMPARE(RangeValueText(TFreeHoursRange {0, 64800, 64859, 0.5}),
+        QStringLiteral("|18.00-18.00/0.5000/"));
     QCOMPARE(IndexedIdent(QStringLiteral("BEIS0001"), 1), QStringLiteral("BEIS00011"));
 }
 

@@ -198,9 +198,10 @@ void TestIni::refusesTextThatWouldNotReadBack()
 {
     TIniDocument doc = TIniDocument::Parse("[A]\r\nk=1\r\n");
     for (const auto &[section, key, value] :
-         std::initializer_list<std::tuple<QByteArray, QByteArray, QByteArray>> {
-             {"A", "k", "1\r\n[X]"}, {"A", "a=b", "1"}, {"A", ";k", "1"}, {"A", "[X]", "1"},
-             {"A\nB", "k", "1"}, {"  ", "k", "1"}, {"A", " ", "1"}, {"A", "k\r", "1"}})
+        std::initializer_list<std::tuple<QByteArray, QByteArray, QByteArray>> {
+            {"A", "k", "1\r\n[X]"}, {"A", "a=b", "1"}, {"A", ";k", "1"}, {"A", "[X]", "1"},
+            {"A\nB", "k", "1"}, {"  ", "k", "1"}, {"A", " ", "1"}, {"A", "k\r", "1"},
+            {"A\rB", "k", "1"}, {"A", "k", "a\rb"}, {"A", "k", "a\nb"}})
         QVERIFY2(!doc.SetValue(section, key, value), key.constData());
     QVERIFY(!doc.AppendLine("; two\nlines"));
     QVERIFY(!doc.IsModified());

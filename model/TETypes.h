@@ -71,7 +71,12 @@ struct TTariffEntry
     std::int32_t TimeFrom = 0; // seconds since midnight, whole minutes
     std::int32_t TimeTo = 0;   // last second of the end minute (hh:mm:59)
     double Interval = 0;       // seconds; 0 marks an entry the next sort removes
-    double Fee = 0; // currency units per interval
+    double Fee = 0;            // currency units per interval
+
+    // The key SortTariffEntries orders by: start and end as hh:mm:ss with the
+    // locale's time separator, joined by one blank, at most 27 characters. It
+    // follows from the times, so it is worked out when asked for, not stored.
+    QString SortKey() const;
 
     bool operator==(const TTariffEntry &o) const
     {

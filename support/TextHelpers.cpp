@@ -327,6 +327,11 @@ QString TariffSortKey(const TTariffEntry &entry)
     return QString(buf, writeSortKey(buf, entry));
 }
 
+QString TTariffEntry::SortKey() const
+{
+    return TariffSortKey(*this);
+}
+
 void SortTariffEntries(TTariffEntryList &entries)
 {
     entries.removeIf([](const TTariffEntry &e) { return e.Interval == 0; });

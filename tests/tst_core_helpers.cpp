@@ -287,7 +287,7 @@ void TestHelpers::sortTariffEntries()
                            MakeEntry(28800, 30000, 1)};
     SortTariffEntries(list);
     QCOMPARE(list.size(), 3);
-    QCOMPARE(TariffSortKey(list[0]), QStringLiteral("08:00:00 08:20:00"));
+    QCOMPARE(list[0].SortKey(), QStringLiteral("08:00:00 08:20:00"));
     QCOMPARE(TariffSortKey(list[1]), QStringLiteral("08:00:00 17:59:59"));
     QCOMPARE(list[2].TimeFrom, 64800);
 

@@ -20,10 +20,6 @@
 
 #include <exception>
 
-namespace {
-TMain *instance = nullptr;
-}
-
 QString ApplicationCaption()
 {
     return QStringLiteral("Zalvor - Tarifeditor 3.00 [%1]").arg(QStringLiteral("Qt ") + QLatin1String(qVersion()));
@@ -33,7 +29,6 @@ TMain::TMain(QWidget *parent, bool askForFolder)
     : QDialog(parent)
     , m_askForFolder(askForFolder)
 {
-    instance = this;
     TelIniFile.SetIniLocation(loProgDir);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
@@ -93,16 +88,7 @@ TMain::TMain(QWidget *parent, bool askForFolder)
     FormCreate();
 }
 
-TMain::~TMain()
-{
-    if (instance == this)
-        instance = nullptr;
-}
-
-TMain *TMain::Instance()
-{
-    return instance;
-}
+TMain::~TMain() = default;
 
 void TMain::FormCreate()
 {

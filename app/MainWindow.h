@@ -26,9 +26,6 @@ public:
     explicit TMain(QWidget *parent = nullptr, bool askForFolder = false);
     ~TMain() override;
 
-    // The one running instance (the editor's dialogs use it as owner).
-    static TMain *Instance();
-
     // "Provider.ini" for item 0, "UserProv.ini" otherwise (also with no selection).
     QString GetSelectedFileName() const;
 

@@ -25,6 +25,7 @@ namespace {
 class DocumentWriter
 {
 public:
+    explicit DocumentWriter(qsizetype expectedBytes) { m_doc.ReserveForWriting(expectedBytes); }
     void Comment(const QString &text)
     {
         const QString line = CommentPrefix + text;
@@ -148,6 +149,27 @@ void writeDayClass(
     }
 }
 
+// About the size of the file written for the data: room for it is made at
+// once, so that the written bytes are neither moved nor grown piecemeal.
+qsizetype expectedFileSize(const TProviderData &data)
+{
+    // Typical lengths: "08:00-17:59/60.0000/0.0340", "12|08:00-17:59/60.0000/",
+    // an option's value and its "=" and line end.
+    constexpr qsizetype entryValue = 30, rangeValue = 36, optionValue = 12;
+    qsizetype size = 1024;
+    for (int i = 0; i < data.Count(); ++i) {
+        const qsizetype key = data.Provider(i).Key.size();
+        const qsizetype entries = data.Entries(i, TDayClass::Weekday).size()
+            + data.Entries(i, TDayClass::Weekend).size();
+        size += 16 + key + data.Provider(i).Name.size() // provider line
+            + 3 * (key + 24) // its own section headers
+            + entries * (key + 2 + entryValue + 3)
+            + data.Options(i).FreeHoursRanges.size() * (key + 2 + rangeValue + 3)
+            + qsizetype(std::size(SaveOrder)) * (key + optionValue + 3);
+    }
+    return size;
+}
+
 QString programPath(const QString &fileName)
 {
     return ProgramDir() + fileName;
@@ -159,7 +181,7 @@ bool BuildProviderFile(const TProviderData &data, const QStringList &displayName
                        const QDate &date, QByteArray &bytes, QString *unencodable,
                        const std::function<void()> &beforeEvenProvider)
 {
-    DocumentWriter w;
+    DocumentWriter w(expectedFileSize(data));
     for (const QString &text : HeaderTexts(data.FileName))
         w.Comment(text);
 

@@ -221,6 +221,8 @@ TIniDocument::Line TIniDocument::storeLine(QByteArrayView bytes, const Line *rep
         char *at = m_added.data() + (-replacing->offset - 1);
         if (!bytes.isEmpty())
             std::memmove(at, bytes.data(), size_t(bytes.size()));
+        at[bytes.size()] = '\r';
+        at[bytes.size() + 1] = '\n';
         m_dropped += replacing->size - bytes.size();
         return Line {replacing->offset, bytes.size()};
     }
@@ -229,18 +231,28 @@ TIniDocument::Line TIniDocument::storeLine(QByteArrayView bytes, const Line *rep
     // Grown by doubling and filled with memcpy: a writer stores a line per
     // key, and a general append costs more than the copy itself.
     const qsizetype at = m_added.size();
-    if (m_added.capacity() - at < bytes.size())
-        m_added.reserve(std::max<qsizetype>(2 * m_added.capacity(), at + bytes.size() + 4096));
-    m_added.resize(at + bytes.size());
+    const qsizetype stored = bytes.size() + 2;
+    if (m_added.capacity() - at < stored)
+        m_added.reserve(std::max<qsizetype>(2 * m_added.capacity(), at + stored + 4096));
+    m_added.resize(at + stored);
+    char *dst = m_added.data() + at;
     if (!bytes.isEmpty())
-        std::memcpy(m_added.data() + at, bytes.data(), size_t(bytes.size()));
+        std::memcpy(dst, bytes.data(), size_t(bytes.size()));
+    dst[bytes.size()] = '\r';
+    dst[bytes.size() + 1] = '\n';
     return Line {-at - 1, bytes.size()};
 }
 
 void TIniDocument::dropLine(const Line &line)
 {
     if (line.offset < 0)
-        m_dropped += line.size;
+        m_dropped += line.size + 2;
+}
+
+void TIniDocument::ReserveForWriting(qsizetype bytes)
+{
+    if (bytes > m_added.capacity())
+        m_added.reserve(bytes);
 }
 
 void TIniDocument::compact()
@@ -256,7 +268,7 @@ void TIniDocument::compact()
         if (line.offset >= 0)
             return;
         const qsizetype at = kept.size();
-        kept.append(m_added.constData() + (-line.offset - 1), line.size);
+        kept.append(m_added.constData() + (-line.offset - 1), line.size + 2);
         line.offset = -at - 1;
     };
     m_linesVisited = 0;
@@ -418,6 +430,27 @@ bool TIniDocument::IsEmpty() const
 
 QByteArray TIniDocument::Serialize() const
 {
+    // A document made by writing alone usually has its lines one after
+    // another in the written bytes, each with its line end: those bytes are
+    // the file, shared without a copy.
+    {
+        qsizetype next = 0;
+        bool inOrder = true;
+        auto follows = [&](const Line &line) {
+            inOrder = inOrder && line.offset == -next - 1;
+            next += line.size + 2;
+        };
+        for (const Block &b : m_blocks) {
+            if (b.hasHeader)
+                follows(b.header);
+            for (const Line &line : b.lines)
+                follows(line);
+            if (!inOrder)
+                break;
+        }
+        if (inOrder && next == m_added.size())
+            return m_added;
+    }
     qsizetype size = 0;
     for (const Block &b : m_blocks) {
         if (b.hasHeader)

@@ -98,13 +98,18 @@ public:
     // tabs, letters folded. Two names match exactly when these are equal.
     static QByteArray FoldedName(QByteArrayView name);
 
+    // Makes room for this many bytes of written lines (each with its line
+    // end), for a writer that knows roughly how much it will write.
+    void ReserveForWriting(qsizetype bytes);
+
     // Appends a raw line (a comment) at the end of the file; it counts as what
     // it is when read back (a "[name]" line opens a section). Refuses a line
     // containing CR or LF (false, nothing changed).
     bool AppendLine(QByteArrayView line);
 
 private:
-    // A line: bytes of m_text at offset >= 0, or of m_added at -offset - 1.
+    // A line: bytes of m_text at offset >= 0, or of m_added at -offset - 1
+    // (where CR LF follow each line).
     struct Line
     {
         qsizetype offset;
@@ -168,7 +173,7 @@ private:
     void compact();
 
     QByteArray m_text;         // the bytes read, unchanged
-    QByteArray m_added; // the bytes of the lines written since, one after another
+    QByteArray m_added; // the lines written since, one after another, each ending in CR LF
     qsizetype m_dropped = 0; // bytes of m_added that no line uses any more
     qsizetype m_linesVisited = 0; // lines the last compaction went through
     QList<Block> m_blocks;

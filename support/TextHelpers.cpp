@@ -343,10 +343,19 @@ void SortTariffEntries(TTariffEntryList &entries)
         // Keys of times of day all have one width, two-digit hours and the
         // separator in the same places: comparing them is comparing the
         // times, and no key text is made.
-        EditorQuickSort(
-            entries, 0, entries.size() - 1, [](const TTariffEntry &a, const TTariffEntry &b) {
-                return a.TimeFrom != b.TimeFrom ? a.TimeFrom < b.TimeFrom : a.TimeTo < b.TimeTo;
-            });
+        auto less = [](const TTariffEntry &a, const TTariffEntry &b) {
+            return a.TimeFrom != b.TimeFrom ? a.TimeFrom < b.TimeFrom : a.TimeTo < b.TimeTo;
+        };
+        // A list already in strictly rising order (as loaded or saved lists
+        // are) is what any sort makes of it: it is left alone, and shared
+        // copies of it are not copied. Equal keys are sorted, since the
+        // quicksort may swap them.
+        const TTariffEntryList &view = entries;
+        if (std::adjacent_find(view.cbegin(), view.cend(),
+                [&](const TTariffEntry &a, const TTariffEntry &b) { return !less(a, b); })
+            == view.cend())
+            return;
+        EditorQuickSort(entries, 0, entries.size() - 1, less);
         return;
     }
     // Other times compare as their key texts, made once per entry: the

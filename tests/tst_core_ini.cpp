@@ -57,6 +57,7 @@ private slots:
     void allByteValuesAndLargeData();
     void placementOfChanges();
     void rewritingOverAndOver();
+    void writtenDocumentSerializes();
     void refusesTextThatWouldNotReadBack();
     void readsAndErrorCodes();
     void notReadyShowsMessage();
@@ -192,6 +193,26 @@ void TestIni::rewritingOverAndOver()
     QCOMPARE(doc.Serialize(),
         "[Keep]\r\nk=" + value + "\r\nn0=2995\r\nn1=2996\r\nn2=2997\r\nn3=2998\r\nn4=2999\r\n"
             + expected);
+}
+
+void TestIni::writtenDocumentSerializes()
+{
+    // A document made by writing alone: its bytes given out stay as they
+    // were while it changes in place, shrinks a line, loses a section.
+    TIniDocument doc;
+    QVERIFY(doc.AppendLine("; top"));
+    QVERIFY(doc.SetValue("A", "k", "12"));
+    QVERIFY(doc.SetValue("A", "m", "x"));
+    const QByteArray first = doc.Serialize();
+    QCOMPARE(first, QByteArray("; top\r\n[A]\r\nk=12\r\nm=x\r\n"));
+    QVERIFY(doc.SetValue("a", "K", "34"));
+    QCOMPARE(doc.Serialize(), QByteArray("; top\r\n[A]\r\nk=34\r\nm=x\r\n"));
+    QVERIFY(doc.SetValue("A", "k", "5"));
+    QCOMPARE(doc.Serialize(), QByteArray("; top\r\n[A]\r\nk=5\r\nm=x\r\n"));
+    doc.EraseSection("a");
+    QVERIFY(doc.SetValue("B", "b", "1"));
+    QCOMPARE(doc.Serialize(), QByteArray("; top\r\n[B]\r\nb=1\r\n"));
+    QCOMPARE(first, QByteArray("; top\r\n[A]\r\nk=12\r\nm=x\r\n"));
 }
 
 void TestIni::refusesTextThatWouldNotReadBack()

@@ -5,6 +5,7 @@
 #include <QVarLengthArray>
 
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -32,14 +33,19 @@ qsizetype find(QByteArrayView s, char c)
     return at ? static_cast<const char *>(at) - s.data() : -1;
 }
 
-bool contains(QByteArrayView s, char c)
-{
-    return find(s, c) >= 0;
-}
-
 bool hasLineEnd(QByteArrayView s)
 {
     return find(s, '\n') >= 0 || find(s, '\r') >= 0;
+}
+
+// True when no byte of s is CR, LF or `also`; one look at each byte, as
+// names are short.
+bool noneOf(QByteArrayView s, char also)
+{
+    for (const char c : s)
+        if (c == '\r' || c == '\n' || c == also)
+            return false;
+    return true;
 }
 
 // Names are compared by their folded bytes; they are folded on the stack so
@@ -241,6 +247,38 @@ TIniDocument::Line TIniDocument::storeLine(QByteArrayView bytes, const Line *rep
     dst[bytes.size()] = '\r';
     dst[bytes.size() + 1] = '\n';
     return Line {-at - 1, bytes.size()};
+}
+
+TIniDocument::Line TIniDocument::storeKeyLine(QByteArrayView key, QByteArrayView value)
+{
+    // Put together aside when a part lies in the written bytes, which growing moves.
+    const std::less<const char *> before;
+    auto inside = [&](QByteArrayView part) {
+        return !part.isEmpty() && !before(part.data(), m_added.constData())
+            && before(part.data(), m_added.constData() + m_added.capacity());
+    };
+    if (inside(key) || inside(value)) {
+        QVarLengthArray<char, 256> line;
+        line.append(key.data(), key.size());
+        line.append('=');
+        line.append(value.data(), value.size());
+        return storeLine(QByteArrayView(line.constData(), line.size()));
+    }
+    const qsizetype at = m_added.size();
+    const qsizetype size = key.size() + 1 + value.size();
+    if (m_added.capacity() - at < size + 2)
+        m_added.reserve(std::max<qsizetype>(2 * m_added.capacity(), at + size + 2 + 4096));
+    m_added.resize(at + size + 2);
+    char *dst = m_added.data() + at;
+    std::memcpy(dst, key.data(), size_t(key.size()));
+    dst += key.size();
+    *dst++ = '=';
+    if (!value.isEmpty())
+        std::memcpy(dst, value.data(), size_t(value.size()));
+    dst += value.size();
+    *dst++ = '\r';
+    *dst = '\n';
+    return Line {-at - 1, size};
 }
 
 void TIniDocument::dropLine(const Line &line)
@@ -479,7 +517,8 @@ QByteArray TIniDocument::Serialize() const
 
 qsizetype TIniDocument::findBlockIndex(QByteArrayView section) const
 {
-    if (m_lastBlock >= 0 && section == m_lastSection)
+    if (m_lastBlock >= 0 && section.size() == m_lastSection.size()
+        && std::memcmp(section.data(), m_lastSection.constData(), size_t(section.size())) == 0)
         return m_lastBlock;
     FoldBuffer buffer;
     const QByteArrayView folded = fold(trimmed(section), buffer);
@@ -554,8 +593,8 @@ bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArr
 {
     section = trimmed(section);
     key = trimmed(key);
-    if (section.isEmpty() || key.isEmpty() || hasLineEnd(key) || hasLineEnd(value)
-        || contains(key, '=') || key[0] == ';' || key[0] == '[')
+    if (section.isEmpty() || key.isEmpty() || key[0] == ';' || key[0] == '['
+        || !noneOf(key, '=') || hasLineEnd(value))
         return false;
     // A section found in the document has no line end in its name: only a
     // new one needs the look.
@@ -622,11 +661,7 @@ bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArr
             = storeLine(QByteArrayView(line.constData(), line.size()), &block.lines[existing]);
     } else {
         const qsizetype pos = block.keyLines.isEmpty() ? 0 : block.keyLines.last() + 1;
-        QVarLengthArray<char, 256> line;
-        line.append(key.data(), key.size());
-        line.append('=');
-        line.append(value.data(), value.size());
-        const Line stored = storeLine(QByteArrayView(line.constData(), line.size()));
+        const Line stored = storeKeyLine(key, value);
         if (pos == block.lines.size())
             block.lines.append(stored);
         else

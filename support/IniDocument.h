@@ -165,6 +165,8 @@ private:
     // May move the lines written before (see compact()): views into the
     // document are invalid afterwards.
     Line storeLine(QByteArrayView bytes, const Line *replacing = nullptr);
+    // Stores a new line "key=value" the same way.
+    Line storeKeyLine(QByteArrayView key, QByteArrayView value);
     // Drops the bytes of a written line that is no longer in the document.
     void dropLine(const Line &line);
     // Moves the written lines still in the document together once more of

@@ -222,11 +222,11 @@ std::uint16_t DaysFromText(QStringView text)
 namespace {
 
 // The digits of the days that are set, in order, into dst (room for 8).
-QChar *writeDays(QChar *dst, std::uint16_t days)
+template<typename Char> Char *writeDays(Char *dst, std::uint16_t days)
 {
     for (int d = 1; d <= 8; ++d)
         if (days & (1u << d))
-            *dst++ = QChar(u'0' + d);
+            *dst++ = Char(u'0' + d);
     return dst;
 }
 
@@ -290,11 +290,23 @@ QString FileNumber(double value)
     return QString::fromLatin1(buf, WriteFileNumber(buf, value) - buf);
 }
 
+namespace {
+
+char *writeWholeNumber(char *dst, double value)
+{
+    if (!std::isfinite(value)) {
+        *dst = '0';
+        return dst + 1;
+    }
+    return WriteFixedText(dst, std::round(value), 0);
+}
+
+} // namespace
+
 QString WholeNumber(double value)
 {
-    if (!std::isfinite(value))
-        return QStringLiteral("0");
-    return FixedText(std::round(value), 0);
+    char buf[MaxFixedTextLength];
+    return QString::fromLatin1(buf, writeWholeNumber(buf, value) - buf);
 }
 
 std::optional<TKeyAndName> ParseProviderLine(const QString &rawValue)
@@ -452,20 +464,35 @@ std::optional<TFreeHoursRange> ParseRangeValue(const QString &rawValue)
     return range;
 }
 
+namespace {
+
+// days|hh:mm-hh:mm/interval/ into a QChar or byte buffer; the days as
+// DaysToText writes them.
+template<typename Char> Char *writeRangeValue(Char *p, const TFreeHoursRange &range, Char sep)
+{
+    p = writeDays(p, range.Days);
+    *p++ = Char(u'|');
+    p = writeShortTime(p, range.TimeFrom, sep);
+    *p++ = Char(u'-');
+    p = writeShortTime(p, range.TimeTo, sep);
+    *p++ = Char(u'/');
+    p = writeFileNumber(p, range.Interval);
+    *p++ = Char(u'/');
+    return p;
+}
+
+} // namespace
+
 QString RangeValueText(const TFreeHoursRange &range)
 {
-    const QChar sep = TLocaleSettings::Current().TimeSeparator;
-    // The days, as DaysToText writes them, and the rest in one buffer.
-    QChar buf[8 + 2 * 16 + 4 + MaxFixedTextLength];
-    QChar *p = writeDays(buf, range.Days);
-    *p++ = u'|';
-    p = writeShortTime(p, range.TimeFrom, sep);
-    *p++ = u'-';
-    p = writeShortTime(p, range.TimeTo, sep);
-    *p++ = u'/';
-    p = writeFileNumber(p, range.Interval);
-    *p++ = u'/';
-    return QString(buf, p - buf);
+    QChar buf[MaxRangeValueBytes];
+    return QString(
+        buf, writeRangeValue(buf, range, TLocaleSettings::Current().TimeSeparator) - buf);
+}
+
+char *WriteRangeValue(char *dst, const TFreeHoursRange &range, char sep)
+{
+    return writeRangeValue(dst, range, sep);
 }
 
 QString OptionSection(TOption option)
@@ -512,25 +539,47 @@ void ReadOption(TOption option, const QString &rawValue, TProviderOptions &o)
     }
 }
 
+char *WriteOptionValue(char *dst, TOption option, const TProviderOptions &o)
+{
+    auto yesNo = [dst](bool value) {
+        const std::string_view text = value ? "YES" : "NO";
+        return std::copy(text.begin(), text.end(), dst);
+    };
+    auto whole = [dst](std::int32_t value) {
+        return std::to_chars(dst, dst + 12, value).ptr;
+    };
+    switch (option) {
+    case TOption::TIMING:
+        return WriteFileNumber(dst, o.Timing);
+    case TOption::MinConnectTime:
+        return WriteFileNumber(dst, o.MinConnectTime);
+    case TOption::FREISTUNDEN:
+        return whole(o.FreeHours);
+    case TOption::OPTIONS:
+        return yesNo(o.Holidays2431);
+    case TOption::FreeHoursCosts:
+        return o.FreeHoursCosts > 0 ? WriteFileNumber(dst, o.FreeHoursCosts) : nullptr;
+    case TOption::GRUNDBETRAG:
+        return whole(o.BaseAmount);
+    case TOption::BASECONNECTPRICE:
+        return WriteFileNumber(dst, o.BaseConnectPrice);
+    case TOption::FreeHoursPerDay:
+        return o.FreeHoursPerDay ? yesNo(true) : nullptr;
+    case TOption::ISDNDoubleCosts:
+        return o.ISDNDoubleCosts ? yesNo(true) : nullptr;
+    case TOption::NOCOSTS:
+        return writeWholeNumber(dst, o.NoCostsFrom > 0 ? o.NoCostsFrom : -1);
+    case TOption::COSTSPERDAY:
+        return o.CostsPerDay > 0 ? writeWholeNumber(dst, o.CostsPerDay) : nullptr;
+    }
+    return nullptr;
+}
+
 std::optional<QString> OptionValueText(TOption option, const TProviderOptions &o)
 {
-    switch (option) {
-    case TOption::TIMING: return FileNumber(o.Timing);
-    case TOption::MinConnectTime: return FileNumber(o.MinConnectTime);
-    case TOption::FREISTUNDEN: return QString::number(o.FreeHours);
-    case TOption::OPTIONS: return YesNoText(o.Holidays2431);
-    case TOption::FreeHoursCosts:
-        return o.FreeHoursCosts > 0 ? std::optional(FileNumber(o.FreeHoursCosts)) : std::nullopt;
-    case TOption::GRUNDBETRAG: return QString::number(o.BaseAmount);
-    case TOption::BASECONNECTPRICE: return FileNumber(o.BaseConnectPrice);
-    case TOption::FreeHoursPerDay:
-        return o.FreeHoursPerDay ? std::optional(YesNoText(true)) : std::nullopt;
-    case TOption::ISDNDoubleCosts:
-        return o.ISDNDoubleCosts ? std::optional(YesNoText(true)) : std::nullopt;
-    case TOption::NOCOSTS: return WholeNumber(o.NoCostsFrom > 0 ? o.NoCostsFrom : -1);
-    case TOption::COSTSPERDAY:
-        return o.CostsPerDay > 0 ? std::optional(WholeNumber(o.CostsPerDay)) : std::nullopt;
-    }
+    char buf[MaxFixedTextLength];
+    if (const char *end = WriteOptionValue(buf, option, o))
+        return QString::fromLatin1(buf, end - buf);
     return std::nullopt;
 }
 

@@ -107,6 +107,10 @@ QString IndexedIdent(const QString &key, int index);
 std::optional<TFreeHoursRange> ParseRangeValue(const QString &rawValue);
 // days|hh:mm-hh:mm/interval/ : 23456|18:00-23:00/60.0000/
 QString RangeValueText(const TFreeHoursRange &range);
+// The same as Windows-1252 bytes, written to dst (room for MaxRangeValueBytes),
+// with sep as the byte of the time separator; returns the end. For the writer.
+inline constexpr int MaxRangeValueBytes = 8 + 2 * 16 + 4 + 330;
+char *WriteRangeValue(char *dst, const TFreeHoursRange &range, char sep);
 
 // --- Option sections ---
 
@@ -148,6 +152,9 @@ void ReadOption(TOption option, const QString &rawValue, TProviderOptions &optio
 // provider gets no line there (FreeHoursCosts and COSTSPERDAY only above 0,
 // FreeHoursPerDay and ISDNDoubleCosts only when set).
 std::optional<QString> OptionValueText(TOption option, const TProviderOptions &options);
+// The same as bytes, written to dst (room for MaxFixedTextLength); returns the
+// end, or nullptr when the provider gets no line. For the writer.
+char *WriteOptionValue(char *dst, TOption option, const TProviderOptions &options);
 // What saving changes in the model: NoCostsFrom and CostsPerDay become the
 // whole numbers the file holds, a NoCostsFrom of 0 or less becomes -1 and a
 // FreeHoursCosts of 0 or less (which is not written) becomes 0.

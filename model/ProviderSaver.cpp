@@ -48,12 +48,13 @@ public:
                 QByteArrayView(valueBytes.constData(), valueBytes.size())))
             refuse(ident + u'=' + value);
     }
-    // Bytes already in Windows-1252.
-    void WriteBytes(QByteArrayView ident, QByteArrayView value, const QString &forMessage)
+    // Bytes already in Windows-1252; false when refused (the caller says
+    // which text, so that it is only made then).
+    bool WriteBytes(QByteArrayView ident, QByteArrayView value)
     {
-        if (!m_doc.SetValue(m_section, ident, value))
-            refuse(forMessage);
+        return m_doc.SetValue(m_section, ident, value);
     }
+    void Refuse(const QString &text) { refuse(text); }
     QByteArray Encode(const QString &text) { return encode(text); }
     bool Ok() const { return m_bad.isNull(); }
     const QString &Bad() const { return m_bad; }
@@ -143,8 +144,9 @@ void writeDayClass(
             ident.resize(keyLength);
             ident.append(index, std::to_chars(index, index + sizeof index, j).ptr - index);
             const char *end = WriteEntryValue(value, entries[j], char(sepByte));
-            w.WriteBytes(QByteArrayView(ident.constData(), ident.size()),
-                QByteArrayView(value, end - value), key);
+            if (!w.WriteBytes(QByteArrayView(ident.constData(), ident.size()),
+                    QByteArrayView(value, end - value)))
+                w.Refuse(key);
         }
     }
 }
@@ -168,6 +170,38 @@ qsizetype expectedFileSize(const TProviderData &data)
             + qsizetype(std::size(SaveOrder)) * (key + optionValue + 3);
     }
     return size;
+}
+
+void writeRanges(DocumentWriter &w, const TProviderData &data,
+    const QList<std::optional<QByteArray>> &keys, const QList<bool> &shadowed)
+{
+    const QChar timeSeparator = TLocaleSettings::Current().TimeSeparator;
+    const int sepByte = Cp1252::byteOf(timeSeparator);
+    char value[MaxRangeValueBytes];
+    for (int i = 0; i < data.Count(); ++i) {
+        if (shadowed[i])
+            continue;
+        const QString &key = data.Provider(i).Key;
+        w.Section(key + SecFreeHoursRange);
+        const auto &ranges = data.Options(i).FreeHoursRanges;
+        if (ranges.isEmpty())
+            continue;
+        if (!keys[i] || sepByte < 0) {
+            w.Refuse(!keys[i] ? IndexedIdent(key, 0) : RangeValueText(ranges[0]));
+            continue;
+        }
+        QVarLengthArray<char, 128> ident(keys[i]->constBegin(), keys[i]->constEnd());
+        const qsizetype keyLength = ident.size();
+        for (qsizetype j = 0; j < ranges.size(); ++j) {
+            char index[24];
+            ident.resize(keyLength);
+            ident.append(index, std::to_chars(index, index + sizeof index, j).ptr - index);
+            const char *end = WriteRangeValue(value, ranges[j], char(sepByte));
+            if (!w.WriteBytes(QByteArrayView(ident.constData(), ident.size()),
+                    QByteArrayView(value, end - value)))
+                w.Refuse(IndexedIdent(key, int(j)) + u'=' + RangeValueText(ranges[j]));
+        }
+    }
 }
 
 QString programPath(const QString &fileName)
@@ -201,22 +235,29 @@ bool BuildProviderFile(const TProviderData &data, const QStringList &displayName
     writeDayClass(w, data, TDayClass::Weekday, shadowed);
     writeDayClass(w, data, TDayClass::Weekend, shadowed);
 
+    // Options and ranges are formed as bytes too, each key encoded once.
+    QList<std::optional<QByteArray>> keys(data.Count());
+    for (int i = 0; i < data.Count(); ++i) {
+        bool ok = true;
+        keys[i] = Cp1252::encode(data.Provider(i).Key, &ok);
+        if (!ok)
+            keys[i].reset();
+    }
+    char value[std::max(MaxFixedTextLength, MaxRangeValueBytes)];
     for (TOption option : SaveOrder) {
         w.Section(OptionSection(option));
-        for (int i = 0; i < data.Count(); ++i)
-            if (auto value = OptionValueText(option, data.Options(i)))
-                w.Write(data.Provider(i).Key, *value);
-        if (option == TOption::FREISTUNDEN) {
-            for (int i = 0; i < data.Count(); ++i) {
-                if (shadowed[i])
-                    continue;
-                const QString &key = data.Provider(i).Key;
-                w.Section(key + SecFreeHoursRange);
-                const auto &ranges = data.Options(i).FreeHoursRanges;
-                for (qsizetype j = 0; j < ranges.size(); ++j)
-                    w.Write(IndexedIdent(key, static_cast<int>(j)), RangeValueText(ranges[j]));
-            }
+        for (int i = 0; i < data.Count(); ++i) {
+            const char *end = WriteOptionValue(value, option, data.Options(i));
+            if (!end)
+                continue;
+            const QString &key = data.Provider(i).Key;
+            if (!keys[i])
+                w.Refuse(key);
+            else if (!w.WriteBytes(*keys[i], QByteArrayView(value, end - value)))
+                w.Refuse(key + u'=' + QLatin1StringView(value, end - value));
         }
+        if (option == TOption::FREISTUNDEN)
+            writeRanges(w, data, keys, shadowed);
     }
 
     if (!w.Ok()) {

@@ -138,19 +138,32 @@ TIniDocument TIniDocument::ParseBytes(QByteArray bytes)
          (q = static_cast<const char *>(std::memchr(q, '[', size_t(end - q)))); ++q)
         headers += q != begin && (q[-1] == '\n' || q[-1] == '\r');
     doc.m_blocks.reserve(headers + 1);
-    // The lines of the section being read gather in these two lists, which
-    // are reused; each section then gets its lists at their final size in
-    // one allocation, instead of growing them line by line.
+    // The lines of the section being read gather in these lists, which are
+    // reused; each section then gets its lists at their final size in one
+    // allocation, instead of growing them line by line, and its key table,
+    // made once at a size for as many names as key lines (a section that
+    // repeats one name many times gets a table that grows with its distinct
+    // names instead).
     QList<Line> lines;
     QList<qsizetype> keyLines;
+    QList<QByteArrayView> keyNames;
     auto closeBlock = [&] {
         if (doc.m_blocks.isEmpty())
             return;
         Block &block = doc.m_blocks.last();
         block.lines = QList<Line>(lines.constBegin(), lines.constEnd());
         block.keyLines = QList<qsizetype>(keyLines.constBegin(), keyLines.constEnd());
+        if (!keyLines.isEmpty()) {
+            qsizetype size = 8;
+            while (size < keyLines.size() * 2 && size < (qsizetype(1) << 16))
+                size *= 2;
+            block.keyTable = QList<KeySlot>(size);
+            for (qsizetype k = 0; k < keyLines.size(); ++k)
+                doc.indexKey(block, keyLines.at(k), keyNames.at(k));
+        }
         lines.resize(0);
         keyLines.resize(0);
+        keyNames.resize(0);
     };
     const char *p = begin;
     // The next CR and the next LF are searched for only once they have been
@@ -180,8 +193,12 @@ TIniDocument TIniDocument::ParseBytes(QByteArray bytes)
         } else {
             if (doc.m_blocks.isEmpty())
                 doc.m_blocks.append(Block());
-            if (doc.m_blocks.last().hasHeader && !keyName(text).isEmpty())
-                keyLines.append(lines.size());
+            if (doc.m_blocks.last().hasHeader) {
+                if (const QByteArrayView name = keyName(text); !name.isEmpty()) {
+                    keyLines.append(lines.size());
+                    keyNames.append(name);
+                }
+            }
             lines.append(line);
         }
         if (lineEnd == end)
@@ -191,19 +208,6 @@ TIniDocument TIniDocument::ParseBytes(QByteArray bytes)
             ++p;
     }
     closeBlock();
-    // Each key table is made once, at a size for as many names as key lines;
-    // a section that repeats one name many times gets a table that grows
-    // with its distinct names instead.
-    for (Block &block : doc.m_blocks) {
-        if (block.keyLines.isEmpty())
-            continue;
-        qsizetype size = 8;
-        while (size < block.keyLines.size() * 2 && size < (qsizetype(1) << 16))
-            size *= 2;
-        block.keyTable = QList<KeySlot>(size);
-        for (qsizetype pos : std::as_const(block.keyLines))
-            doc.indexKey(block, pos, keyName(doc.lineAt(block, pos)));
-    }
     return doc;
 }
 

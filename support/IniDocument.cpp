@@ -112,11 +112,18 @@ QByteArrayView keyValue(QByteArrayView line)
     return v;
 }
 
+// A key table (a power of two in size) is at most three quarters full, so
+// that a probe rarely passes more than a slot or two.
+constexpr bool keyTableTooFull(qsizetype keys, qsizetype tableSize)
+{
+    return keys * 4 > tableSize * 3;
+}
+
 // Room made in a section that a writer creates: the keys it usually gets, and
-// a key table (a power of two) that holds them at most half full.
+// a key table that holds them.
 constexpr qsizetype FreshSectionKeys = 24;
-constexpr qsizetype FreshKeyTable = 64;
-static_assert((FreshKeyTable & (FreshKeyTable - 1)) == 0 && FreshSectionKeys * 2 <= FreshKeyTable);
+constexpr qsizetype FreshKeyTable = 32;
+static_assert((FreshKeyTable & (FreshKeyTable - 1)) == 0 && !keyTableTooFull(FreshSectionKeys, FreshKeyTable));
 
 } // namespace
 
@@ -155,7 +162,7 @@ TIniDocument TIniDocument::ParseBytes(QByteArray bytes)
         block.keyLines = QList<qsizetype>(keyLines.constBegin(), keyLines.constEnd());
         if (!keyLines.isEmpty()) {
             qsizetype size = 8;
-            while (size < keyLines.size() * 2 && size < (qsizetype(1) << 16))
+            while (keyTableTooFull(keyLines.size(), size) && size < (qsizetype(1) << 16))
                 size *= 2;
             block.keyTable = QList<KeySlot>(size);
             for (qsizetype k = 0; k < keyLines.size(); ++k)
@@ -445,7 +452,7 @@ void TIniDocument::indexKey(Block &block, qsizetype pos, QByteArrayView name)
 
 void TIniDocument::insertSlot(Block &block, KeySlot slot)
 {
-    if ((block.keyCount + 1) * 2 > block.keyTable.size()) {
+    if (keyTableTooFull(block.keyCount + 1, block.keyTable.size())) {
         const QList<KeySlot> old = std::move(block.keyTable);
         block.keyTable = QList<KeySlot>(std::max<qsizetype>(8, old.size() * 2));
         block.keyCount = 0;

@@ -131,7 +131,7 @@ private:
         Line header {0, 0};
         QList<Line> lines; // the lines after the header
         QList<qsizetype> keyLines; // positions of the key lines in `lines`, in file order
-        QList<KeySlot> keyTable;   // a power of two in size, at most half full
+        QList<KeySlot> keyTable;   // a power of two in size, at most three quarters full
         qsizetype keyCount = 0;
         // The next block of the same name in file order, and (kept in the
         // first of them only) the last one; -1 for none.

@@ -152,14 +152,14 @@ TIniDocument TIniDocument::ParseBytes(QByteArray bytes)
     // repeats one name many times gets a table that grows with its distinct
     // names instead).
     QList<Line> lines;
-    QList<qsizetype> keyLines;
+    QList<qint32> keyLines;
     QList<QByteArrayView> keyNames;
     auto closeBlock = [&] {
         if (doc.m_blocks.isEmpty())
             return;
         Block &block = doc.m_blocks.last();
         block.lines = QList<Line>(lines.constBegin(), lines.constEnd());
-        block.keyLines = QList<qsizetype>(keyLines.constBegin(), keyLines.constEnd());
+        block.keyLines = QList<qint32>(keyLines.constBegin(), keyLines.constEnd());
         if (!keyLines.isEmpty()) {
             qsizetype size = 8;
             while (keyTableTooFull(keyLines.size(), size) && size < (qsizetype(1) << 16))
@@ -202,7 +202,7 @@ TIniDocument TIniDocument::ParseBytes(QByteArray bytes)
                 doc.m_blocks.append(Block());
             if (doc.m_blocks.last().hasHeader) {
                 if (const QByteArrayView name = keyName(text); !name.isEmpty()) {
-                    keyLines.append(lines.size());
+                    keyLines.append(qint32(lines.size()));
                     keyNames.append(name);
                 }
             }
@@ -357,7 +357,7 @@ void TIniDocument::addLine(Line line)
     const QByteArrayView name = keyName(text);
     if (!block.hasHeader || name.isEmpty())
         return;
-    block.keyLines.append(pos);
+    block.keyLines.append(qint32(pos));
     indexKey(block, pos, name);
 }
 
@@ -677,7 +677,7 @@ bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArr
             block.lines.append(stored);
         else
             block.lines.insert(pos, stored);
-        block.keyLines.append(pos);
+        block.keyLines.append(qint32(pos));
         insertSlot(block, KeySlot {hash, qint32(pos)});
     }
     m_modified = true;

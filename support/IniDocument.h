@@ -130,7 +130,9 @@ private:
     {
         Line header {0, 0};
         QList<Line> lines; // the lines after the header
-        QList<qsizetype> keyLines; // positions of the key lines in `lines`, in file order
+        // Positions of the key lines in `lines`, in file order (as in the key
+        // table, 32 bits: a section of 2^31 lines would not fit in memory).
+        QList<qint32> keyLines;
         QList<KeySlot> keyTable;   // a power of two in size, at most three quarters full
         qsizetype keyCount = 0;
         // The next block of the same name in file order, and (kept in the

@@ -190,11 +190,12 @@ TIniDocument TIniDocument::ParseBytes(QByteArray bytes)
         const char *lineEnd = std::min(nextCr, nextLf);
         const Line line {p - begin, lineEnd - p};
         const QByteArrayView text(p, lineEnd - p);
-        if (headerName(text)) {
+        if (const auto name = headerName(text)) {
             closeBlock();
             Block block;
             block.hasHeader = true;
             block.header = line;
+            block.setName(text, *name);
             doc.m_blocks.append(std::move(block));
             doc.addSection(doc.m_blocks.size() - 1);
         } else {
@@ -335,10 +336,11 @@ void TIniDocument::compact()
 void TIniDocument::addLine(Line line)
 {
     const QByteArrayView text = lineAt(line);
-    if (headerName(text)) {
+    if (const auto name = headerName(text)) {
         Block block;
         block.hasHeader = true;
         block.header = line;
+        block.setName(text, *name);
         m_blocks.append(std::move(block));
         addSection(m_blocks.size() - 1);
         return;
@@ -363,7 +365,7 @@ void TIniDocument::addLine(Line line)
 
 QByteArrayView TIniDocument::sectionName(const Block &block) const
 {
-    return headerName(lineAt(block.header)).value_or(QByteArrayView());
+    return lineAt(block.header).sliced(block.nameStart, block.nameSize);
 }
 
 qsizetype TIniDocument::findSection(QByteArrayView folded, quint32 hash) const
@@ -638,6 +640,8 @@ bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArr
         header.append(section.data(), section.size());
         header.append(']');
         fresh.header = storeLine(QByteArrayView(header.constData(), header.size()));
+        fresh.nameStart = 1;
+        fresh.nameSize = section.size();
         m_blocks.append(std::move(fresh));
         blockIndex = m_blocks.size() - 1;
         addSection(blockIndex);

@@ -129,6 +129,14 @@ private:
     struct Block
     {
         Line header {0, 0};
+        // Where the section's name stands in the header line.
+        qsizetype nameStart = 0;
+        qsizetype nameSize = 0;
+        void setName(QByteArrayView headerLine, QByteArrayView name)
+        {
+            nameStart = name.data() - headerLine.data();
+            nameSize = name.size();
+        }
         QList<Line> lines; // the lines after the header
         // Positions of the key lines in `lines`, in file order (as in the key
         // table, 32 bits: a section of 2^31 lines would not fit in memory).

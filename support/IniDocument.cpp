@@ -365,6 +365,8 @@ void TIniDocument::addLine(Line line)
 
 QByteArrayView TIniDocument::sectionName(const Block &block) const
 {
+    if (block.nameSize < 0)
+        return headerName(lineAt(block.header)).value_or(QByteArrayView());
     return lineAt(block.header).sliced(block.nameStart, block.nameSize);
 }
 
@@ -393,8 +395,8 @@ void TIniDocument::addSection(qsizetype blockIndex)
     if (first >= 0) {
         // A repeated section: invisible to lookups, chained for erasing.
         Block &head = m_blocks[first];
-        m_blocks[head.lastSame >= 0 ? head.lastSame : first].nextSame = blockIndex;
-        head.lastSame = blockIndex;
+        m_blocks[head.lastSame >= 0 ? head.lastSame : first].nextSame = qint32(blockIndex);
+        head.lastSame = qint32(blockIndex);
         return;
     }
     if ((m_sectionSlotsUsed + 1) * 2 > m_sectionTable.size()) {
@@ -640,8 +642,8 @@ bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArr
         header.append(section.data(), section.size());
         header.append(']');
         fresh.header = storeLine(QByteArrayView(header.constData(), header.size()));
-        fresh.nameStart = 1;
-        fresh.nameSize = section.size();
+        fresh.setName(QByteArrayView(header.constData(), header.size()),
+            QByteArrayView(header.constData() + 1, section.size()));
         m_blocks.append(std::move(fresh));
         blockIndex = m_blocks.size() - 1;
         addSection(blockIndex);

@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QList>
 
+#include <limits>
 #include <optional>
 
 // An INI file held in memory, line by line in file order, with the rules of
@@ -129,24 +130,28 @@ private:
     struct Block
     {
         Line header {0, 0};
-        // Where the section's name stands in the header line.
-        qsizetype nameStart = 0;
-        qsizetype nameSize = 0;
-        void setName(QByteArrayView headerLine, QByteArrayView name)
-        {
-            nameStart = name.data() - headerLine.data();
-            nameSize = name.size();
-        }
         QList<Line> lines; // the lines after the header
         // Positions of the key lines in `lines`, in file order (as in the key
         // table, 32 bits: a section of 2^31 lines would not fit in memory).
         QList<qint32> keyLines;
         QList<KeySlot> keyTable;   // a power of two in size, at most three quarters full
-        qsizetype keyCount = 0;
+        qint32 keyCount = 0;
         // The next block of the same name in file order, and (kept in the
-        // first of them only) the last one; -1 for none.
-        qsizetype nextSame = -1;
-        qsizetype lastSame = -1;
+        // first of them only) the last one; -1 for none. 32 bits, as in the
+        // section table: a file of many small sections costs less memory.
+        qint32 nextSame = -1;
+        qint32 lastSame = -1;
+        // Where the section's name stands in the header line; a size of -1
+        // (a header line of over 2 GiB) has it found in the line when asked.
+        qint32 nameStart = 0;
+        qint32 nameSize = 0;
+        void setName(QByteArrayView headerLine, QByteArrayView name)
+        {
+            const qsizetype start = name.data() - headerLine.data();
+            const bool fits = start + name.size() <= std::numeric_limits<qint32>::max();
+            nameStart = fits ? qint32(start) : 0;
+            nameSize = fits ? qint32(name.size()) : -1;
+        }
         bool hasHeader = false;
         bool erased = false;
         // True once a key name occurs twice: only then can a key line's value

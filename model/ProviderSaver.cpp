@@ -55,6 +55,12 @@ public:
         return m_doc.SetValue(m_section, ident, value);
     }
     void Refuse(const QString &text) { refuse(text); }
+    // A section written whole, for idents known to be distinct.
+    TIniDocument::TSectionWriter WriteSection(const QString &section)
+    {
+        m_section = encode(section);
+        return m_doc.WriteSection(m_section);
+    }
     QByteArray Encode(const QString &text) { return encode(text); }
     bool Ok() const { return m_bad.isNull(); }
     const QString &Bad() const { return m_bad; }
@@ -127,12 +133,13 @@ void writeDayClass(
         w.Encode(QString(timeSeparator)); // refuses the whole file
         return;
     }
+    // Each section is written whole: its idents (key and index) are distinct.
     char value[MaxEntryValueBytes];
     for (int i = 0; i < data.Count(); ++i) {
         if (shadowed[i])
             continue;
         const QString &key = data.Provider(i).Key;
-        w.Section(key + DayClassWord(dayClass));
+        auto section = w.WriteSection(key + DayClassWord(dayClass));
         const QByteArray keyBytes = w.Encode(key);
         QVarLengthArray<char, 128> ident(keyBytes.constBegin(), keyBytes.constEnd());
         const qsizetype keyLength = ident.size();
@@ -144,8 +151,7 @@ void writeDayClass(
             ident.resize(keyLength);
             ident.append(index, std::to_chars(index, index + sizeof index, j).ptr - index);
             const char *end = WriteEntryValue(value, entries[j], char(sepByte));
-            if (!w.WriteBytes(QByteArrayView(ident.constData(), ident.size()),
-                    QByteArrayView(value, end - value)))
+            if (!section.Add(QByteArrayView(ident.constData(), ident.size()), QByteArrayView(value, end - value)))
                 w.Refuse(key);
         }
     }
@@ -182,7 +188,8 @@ void writeRanges(DocumentWriter &w, const TProviderData &data,
         if (shadowed[i])
             continue;
         const QString &key = data.Provider(i).Key;
-        w.Section(key + SecFreeHoursRange);
+        // Written whole: its idents (key and index) are distinct.
+        auto section = w.WriteSection(key + SecFreeHoursRange);
         const auto &ranges = data.Options(i).FreeHoursRanges;
         if (ranges.isEmpty())
             continue;
@@ -197,7 +204,7 @@ void writeRanges(DocumentWriter &w, const TProviderData &data,
             ident.resize(keyLength);
             ident.append(index, std::to_chars(index, index + sizeof index, j).ptr - index);
             const char *end = WriteRangeValue(value, ranges[j], char(sepByte));
-            if (!w.WriteBytes(QByteArrayView(ident.constData(), ident.size()),
+            if (!section.Add(QByteArrayView(ident.constData(), ident.size()),
                     QByteArrayView(value, end - value)))
                 w.Refuse(IndexedIdent(key, int(j)) + u'=' + RangeValueText(ranges[j]));
         }

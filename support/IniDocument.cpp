@@ -48,6 +48,29 @@ bool noneOf(QByteArrayView s, char also)
     return true;
 }
 
+// A key name SetValue and WriteSection take (already trimmed).
+bool writableKey(QByteArrayView key)
+{
+    return !key.isEmpty() && key[0] != ';' && key[0] != '[' && noneOf(key, '=');
+}
+
+// A value that would lose something when read (blanks or tabs at its ends, or
+// a pair of quotes around it) is written in one more pair of quotes, which
+// reading takes off again; `buffer` holds the quoted text.
+QByteArrayView quotedIfNeeded(QByteArrayView value, QByteArray &buffer)
+{
+    if (value.isEmpty()
+        || !(isBlank(value.front()) || isBlank(value.back())
+            || (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
+                && value.back() == value.front())))
+        return value;
+    buffer.resize(value.size() + 2);
+    buffer[0] = '"';
+    std::memcpy(buffer.data() + 1, value.data(), size_t(value.size()));
+    buffer[value.size() + 1] = '"';
+    return buffer;
+}
+
 // Names are compared by their folded bytes; they are folded on the stack so
 // that a lookup allocates nothing.
 using FoldBuffer = QVarLengthArray<char, 128>;
@@ -160,14 +183,8 @@ TIniDocument TIniDocument::ParseBytes(QByteArray bytes)
         Block &block = doc.m_blocks.last();
         block.lines = QList<Line>(lines.constBegin(), lines.constEnd());
         block.keyLines = QList<qint32>(keyLines.constBegin(), keyLines.constEnd());
-        if (!keyLines.isEmpty()) {
-            qsizetype size = 8;
-            while (keyTableTooFull(keyLines.size(), size) && size < (qsizetype(1) << 16))
-                size *= 2;
-            block.keyTable = QList<KeySlot>(size);
-            for (qsizetype k = 0; k < keyLines.size(); ++k)
-                doc.indexKey(block, keyLines.at(k), keyNames.at(k));
-        }
+        if (!keyLines.isEmpty())
+            doc.makeKeyTable(block, [&](qsizetype k) { return keyNames.at(k); });
         lines.resize(0);
         keyLines.resize(0);
         keyNames.resize(0);
@@ -354,6 +371,7 @@ void TIniDocument::addLine(Line line)
         last = m_blocks.size() - 1;
     }
     Block &block = m_blocks[last];
+    ensureIndexed(block); // before the new key line joins the section
     const qsizetype pos = block.lines.size();
     block.lines.append(line);
     const QByteArrayView name = keyName(text);
@@ -428,8 +446,30 @@ void TIniDocument::addSection(qsizetype blockIndex)
     ++m_sectionSlotsUsed;
 }
 
+template<typename Name> void TIniDocument::makeKeyTable(const Block &block, Name name) const
+{
+    // At a size for as many names as key lines; a section that repeats one
+    // name many times gets a table that grows with its distinct names instead.
+    qsizetype size = 8;
+    while (keyTableTooFull(block.keyLines.size(), size) && size < (qsizetype(1) << 16))
+        size *= 2;
+    block.keyTable = QList<KeySlot>(size);
+    block.keyCount = 0;
+    block.repeatedKeys = false;
+    block.indexed = true;
+    for (qsizetype k = 0; k < block.keyLines.size(); ++k)
+        indexKey(block, block.keyLines.at(k), name(k));
+}
+
+void TIniDocument::ensureIndexed(const Block &block) const
+{
+    if (!block.indexed)
+        makeKeyTable(block, [&](qsizetype k) { return keyNameAt(block, block.keyLines.at(k)); });
+}
+
 qsizetype TIniDocument::findKey(const Block &block, QByteArrayView folded, quint32 hash) const
 {
+    ensureIndexed(block);
     if (block.keyTable.isEmpty())
         return -1;
     const qsizetype mask = block.keyTable.size() - 1;
@@ -443,7 +483,7 @@ qsizetype TIniDocument::findKey(const Block &block, QByteArrayView folded, quint
     }
 }
 
-void TIniDocument::indexKey(Block &block, qsizetype pos, QByteArrayView name)
+void TIniDocument::indexKey(const Block &block, qsizetype pos, QByteArrayView name) const
 {
     FoldBuffer buffer;
     const QByteArrayView folded = fold(name, buffer);
@@ -454,7 +494,7 @@ void TIniDocument::indexKey(Block &block, qsizetype pos, QByteArrayView name)
         block.repeatedKeys = true;
 }
 
-void TIniDocument::insertSlot(Block &block, KeySlot slot)
+void TIniDocument::insertSlot(const Block &block, KeySlot slot)
 {
     if (keyTableTooFull(block.keyCount + 1, block.keyTable.size())) {
         const QList<KeySlot> old = std::move(block.keyTable);
@@ -563,6 +603,7 @@ std::optional<QByteArrayView> TIniDocument::ValueView(QByteArrayView section, QB
 
 QByteArrayView TIniDocument::valueOfName(const Block &block, qsizetype pos) const
 {
+    ensureIndexed(block);
     if (!block.repeatedKeys)
         return keyValue(lineAt(block, pos));
     FoldBuffer buffer;
@@ -608,8 +649,7 @@ bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArr
 {
     section = trimmed(section);
     key = trimmed(key);
-    if (section.isEmpty() || key.isEmpty() || key[0] == ';' || key[0] == '['
-        || !noneOf(key, '=') || hasLineEnd(value))
+    if (section.isEmpty() || !writableKey(key) || hasLineEnd(value))
         return false;
     // A section found in the document has no line end in its name: only a
     // new one needs the look.
@@ -617,36 +657,13 @@ bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArr
     if (blockIndex < 0 && hasLineEnd(section))
         return false;
 
-    // A value that would lose something when read (blanks or tabs at its
-    // ends, or a pair of quotes around it) is written in one more pair of
-    // quotes, which reading takes off again.
     QByteArray quoted;
-    if (!value.isEmpty()
-        && (isBlank(value.front()) || isBlank(value.back())
-            || (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
-                && value.back() == value.front()))) {
-        quoted.reserve(value.size() + 2);
-        quoted.append('"').append(value.data(), value.size()).append('"');
-        value = quoted;
-    }
+    value = quotedIfNeeded(value, quoted);
 
     if (blockIndex < 0) {
-        Block fresh;
-        fresh.hasHeader = true;
         // Its lists and key table are not grown one key at a time.
-        fresh.lines.reserve(FreshSectionKeys);
-        fresh.keyLines.reserve(FreshSectionKeys);
-        fresh.keyTable = QList<KeySlot>(FreshKeyTable);
-        QVarLengthArray<char, 256> header;
-        header.append('[');
-        header.append(section.data(), section.size());
-        header.append(']');
-        fresh.header = storeLine(QByteArrayView(header.constData(), header.size()));
-        fresh.setName(QByteArrayView(header.constData(), header.size()),
-            QByteArrayView(header.constData() + 1, section.size()));
-        m_blocks.append(std::move(fresh));
-        blockIndex = m_blocks.size() - 1;
-        addSection(blockIndex);
+        blockIndex = addFreshSection(section, FreshSectionKeys);
+        m_blocks[blockIndex].keyTable = QList<KeySlot>(FreshKeyTable);
     }
     Block &block = m_blocks[blockIndex];
 
@@ -688,6 +705,53 @@ bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArr
     }
     m_modified = true;
     compact();
+    return true;
+}
+
+qsizetype TIniDocument::addFreshSection(QByteArrayView section, qsizetype keys)
+{
+    Block fresh;
+    fresh.hasHeader = true;
+    fresh.lines.reserve(keys);
+    fresh.keyLines.reserve(keys);
+    QVarLengthArray<char, 256> header;
+    header.append('[');
+    header.append(section.data(), section.size());
+    header.append(']');
+    fresh.header = storeLine(QByteArrayView(header.constData(), header.size()));
+    fresh.setName(QByteArrayView(header.constData(), header.size()),
+        QByteArrayView(header.constData() + 1, section.size()));
+    m_blocks.append(std::move(fresh));
+    addSection(m_blocks.size() - 1);
+    return m_blocks.size() - 1;
+}
+
+TIniDocument::TSectionWriter TIniDocument::WriteSection(QByteArrayView section)
+{
+    section = trimmed(section);
+    EraseSection(section);
+    return TSectionWriter(*this, section);
+}
+
+bool TIniDocument::TSectionWriter::Add(QByteArrayView key, QByteArrayView value)
+{
+    key = trimmed(key);
+    if (!writableKey(key) || hasLineEnd(value))
+        return false;
+    if (m_block < 0) {
+        if (m_section.isEmpty() || hasLineEnd(m_section))
+            return false;
+        m_block = m_doc.addFreshSection(m_section, 24);
+        // The key table is made when a lookup first needs it: a writer that
+        // writes whole sections never looks them up.
+        m_doc.m_blocks[m_block].indexed = false;
+    }
+    const Line stored = m_doc.storeKeyLine(key, quotedIfNeeded(value, m_quoted));
+    Block &block = m_doc.m_blocks[m_block];
+    block.keyLines.append(qint32(block.lines.size()));
+    block.lines.append(stored);
+    m_doc.m_modified = true;
+    m_doc.compact();
     return true;
 }
 

@@ -95,6 +95,33 @@ public:
     // Removes every occurrence of the section, header and all its lines, so
     // that no repeated copy of it comes to light afterwards.
     void EraseSection(QByteArrayView section);
+    // Writes a section whole, as the profile services' section writer does:
+    // WriteSection erases the section, and each Add of the writer it returns
+    // appends a "key=value" line, the first one making the section anew at
+    // the end of the file. Unlike SetValue, keys are not looked up on the
+    // way: a key added twice gets two lines, and lookups find the first.
+    // Values are quoted as SetValue quotes them; Add refuses (false, nothing
+    // added) what SetValue would refuse, a section name with a line end
+    // included. One section at a time: the document is changed by no other
+    // call between the Adds.
+    class TSectionWriter
+    {
+    public:
+        bool Add(QByteArrayView key, QByteArrayView value);
+
+    private:
+        friend class TIniDocument;
+        TSectionWriter(TIniDocument &doc, QByteArrayView section)
+            : m_doc(doc), m_section(section)
+        {
+        }
+        TIniDocument &m_doc;
+        QByteArrayView m_section; // the caller's bytes
+        qsizetype m_block = -1;
+        QByteArray m_quoted;
+    };
+    // `section` must stay valid while the writer is used.
+    TSectionWriter WriteSection(QByteArrayView section);
     // A section or key name as lookups compare it: trimmed of blanks and
     // tabs, letters folded. Two names match exactly when these are equal.
     static QByteArray FoldedName(QByteArrayView name);
@@ -134,8 +161,11 @@ private:
         // Positions of the key lines in `lines`, in file order (as in the key
         // table, 32 bits: a section of 2^31 lines would not fit in memory).
         QList<qint32> keyLines;
-        QList<KeySlot> keyTable;   // a power of two in size, at most three quarters full
-        qint32 keyCount = 0;
+        // The key table and what it found (a power of two in size, at most
+        // three quarters full); made when first needed for a section written
+        // whole, hence mutable.
+        mutable QList<KeySlot> keyTable;
+        mutable qint32 keyCount = 0;
         // The next block of the same name in file order, and (kept in the
         // first of them only) the last one; -1 for none. 32 bits, as in the
         // section table: a file of many small sections costs less memory.
@@ -156,7 +186,8 @@ private:
         bool erased = false;
         // True once a key name occurs twice: only then can a key line's value
         // differ from the value its name looks up.
-        bool repeatedKeys = false;
+        mutable bool repeatedKeys = false;
+        mutable bool indexed = true;
     };
 
     QByteArrayView lineAt(const Line &line) const;
@@ -170,12 +201,19 @@ private:
     qsizetype findSection(QByteArrayView folded, quint32 hash) const;
     // Enters a new block with a header under its name.
     void addSection(qsizetype blockIndex);
+    // Appends a new section with room for this many keys; returns its block.
+    qsizetype addFreshSection(QByteArrayView section, qsizetype keys);
     QByteArrayView sectionName(const Block &block) const;
     // The position of a key in a block, or -1; `folded` is the folded name.
     qsizetype findKey(const Block &block, QByteArrayView folded, quint32 hash) const;
     // Enters the key line at `pos`, named `name`, unless the name is there already.
-    void indexKey(Block &block, qsizetype pos, QByteArrayView name);
-    static void insertSlot(Block &block, KeySlot slot);
+    void indexKey(const Block &block, qsizetype pos, QByteArrayView name) const;
+    static void insertSlot(const Block &block, KeySlot slot);
+    // Makes a block's key table from its key lines; name(k) is the name of
+    // key line k.
+    template<typename Name> void makeKeyTable(const Block &block, Name name) const;
+    // Makes the key table of a section written whole, when first needed.
+    void ensureIndexed(const Block &block) const;
     // Stores the bytes of a new line (in place of `replacing` when given).
     // May move the lines written before (see compact()): views into the
     // document are invalid afterwards.

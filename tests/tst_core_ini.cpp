@@ -58,6 +58,7 @@ private slots:
     void placementOfChanges();
     void rewritingOverAndOver();
     void writtenDocumentSerializes();
+    void sectionWrittenWhole();
     void refusesTextThatWouldNotReadBack();
     void readsAndErrorCodes();
     void notReadyShowsMessage();
@@ -213,6 +214,36 @@ void TestIni::writtenDocumentSerializes()
     QVERIFY(doc.SetValue("B", "b", "1"));
     QCOMPARE(doc.Serialize(), QByteArray("; top\r\n[B]\r\nb=1\r\n"));
     QCOMPARE(first, QByteArray("; top\r\n[A]\r\nk=12\r\nm=x\r\n"));
+}
+
+void TestIni::sectionWrittenWhole()
+{
+    TIniDocument doc = TIniDocument::Parse("[S]\r\nold=1\r\n[T]\r\nt=1\r\n[s]\r\nrepeat=2\r\n");
+    {
+        auto w = doc.WriteSection(" s ");
+        QVERIFY(w.Add("k", "1"));
+        QVERIFY(w.Add(" K ", " two "));   // not looked up: a second line
+        QVERIFY(!w.Add("a=b", "x"));      // refused like SetValue, nothing added
+        QVERIFY(!w.Add(";c", "x"));
+        QVERIFY(!w.Add("v", "x\ny"));
+        QVERIFY(w.Add("q", "'q'"));
+    }
+    QVERIFY(!doc.WriteSection("Gone").Add("k\r", "1"));
+    doc.WriteSection("T"); // only erased
+    QVERIFY(!doc.WriteSection("new\nline").Add("k", "1"));
+    QCOMPARE(doc.Serialize(), QByteArray("[s]\r\nk=1\r\nK=\" two \"\r\nq=\"'q'\"\r\n"));
+    // Lookups find the first of a repeated key, in order and by name.
+    QCOMPARE(doc.Value("S", "k"), QByteArray("1"));
+    QList<QByteArray> values;
+    doc.ForEachValue("s", [&](QByteArrayView v) {
+        values.append(v.toByteArray());
+        return true;
+    });
+    QCOMPARE(values, QList<QByteArray>({"1", "1", "'q'"}));
+    // Changing it afterwards changes the first line.
+    QVERIFY(doc.SetValue("s", "K", "3"));
+    QVERIFY(doc.SetValue("s", "n", "4"));
+    QCOMPARE(doc.Serialize(), QByteArray("[s]\r\nk=3\r\nK=\" two \"\r\nq=\"'q'\"\r\nn=4\r\n"));
 }
 
 void TestIni::refusesTextThatWouldNotReadBack()

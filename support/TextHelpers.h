@@ -8,6 +8,21 @@
 
 // Optional leading blanks, optional sign, decimal digits, in the 32-bit range.
 bool ReadInt32(QStringView text, std::int32_t &value);
+// The same on the Windows-1252 bytes of a text, with the result its text gives.
+bool ReadInt32(QByteArrayView text, std::int32_t &value);
+
+// The code of a character, or of a Windows-1252 byte taken as the character of
+// its number. Readers that look for ASCII characters only read text and bytes
+// alike through it: ASCII bytes are their characters, and every other byte is
+// above 127, as every character it decodes to is.
+inline char16_t CodeOf(QChar c)
+{
+    return c.unicode();
+}
+inline char16_t CodeOf(char c)
+{
+    return static_cast<unsigned char>(c);
+}
 
 // Day abbreviations of the set bits of a day set, Monday to Saturday, then
 // Sunday, then holiday: "Mo Di Mi Do Fr Sa So Fei".

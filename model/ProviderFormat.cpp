@@ -7,6 +7,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <type_traits>
 
 namespace ProviderFormat {
@@ -37,6 +38,23 @@ template<typename View> View midOf(View s, qsizetype pos, qsizetype n = -1)
     return View(s.data() + pos, n < 0 || n > rest ? rest : n);
 }
 
+// The position of the first c (an ASCII character) in s from `from` on, or -1.
+qsizetype firstOf(QStringView s, char16_t c, qsizetype from)
+{
+    for (qsizetype i = from; i < s.size(); ++i)
+        if (s[i].unicode() == c)
+            return i;
+    return -1;
+}
+
+qsizetype firstOf(QByteArrayView s, char16_t c, qsizetype from)
+{
+    if (from >= s.size())
+        return -1;
+    const void *found = std::memchr(s.data() + from, c, size_t(s.size() - from));
+    return found ? static_cast<const char *>(found) - s.data() : -1;
+}
+
 // Room for a cleaned value; values longer than this go to the heap.
 template<typename View> using CleanBuffer = QVarLengthArray<CharOf<View>, 64>;
 
@@ -44,18 +62,14 @@ template<typename View> using CleanBuffer = QVarLengthArray<CharOf<View>, 64>;
 // deleted before its ";", else of `buffer`.
 template<typename View> View cleaned(View value, CleanBuffer<View> &buffer)
 {
-    // Values are short: one look at each character finds both the ";" and
-    // whether a blank comes before it.
-    qsizetype stop = 0;
-    bool blank = false;
-    for (; stop < value.size() && CodeOf(value[stop]) != u';'; ++stop)
-        blank = blank || CodeOf(value[stop]) == u' ';
-    if (!blank)
-        return leftOf(value, stop);
+    // All of the value when it has no ";" (leftOf takes all for -1).
+    const View kept = leftOf(value, firstOf(value, u';', 0));
+    if (firstOf(kept, u' ', 0) < 0)
+        return kept;
     buffer.clear();
-    for (qsizetype i = 0; i < stop; ++i)
-        if (CodeOf(value[i]) != u' ')
-            buffer.append(value[i]);
+    for (qsizetype i = 0; i < kept.size(); ++i)
+        if (CodeOf(kept[i]) != u' ')
+            buffer.append(kept[i]);
     return View(buffer.constData(), buffer.size());
 }
 
@@ -105,11 +119,19 @@ template<typename View> qsizetype numberLength(View s, qsizetype from)
     return i - from;
 }
 
-// Converts a validated number text (no blanks); false when out of range.
-// A number of at most 15 digits with or without a point and no exponent:
-// its digits as a whole number and the power of ten it is divided by are
-// both exact doubles, and the division rounds correctly, so the result is
-// the nearest double, as from_chars gives it.
+// Adds the digits from position i on to `digits`; returns the position after them.
+template<typename View> qsizetype addDigits(View s, qsizetype i, std::uint64_t &digits)
+{
+    for (; isDigitAt(s, i); ++i)
+        digits = digits * 10 + std::uint64_t(CodeOf(s[i]) - u'0');
+    return i;
+}
+
+// Reads a text that is a sign, digits and a point at most, with 1 to 15
+// digits and nothing else; false for any other text, which the general way
+// below reads. Its digits as a whole number and the power of ten it is
+// divided by are both exact doubles, and the division rounds correctly, so
+// the result is the nearest double, as from_chars gives it.
 template<typename View> bool convertShort(View s, double &value)
 {
     static constexpr double powersOfTen[]
@@ -118,21 +140,18 @@ template<typename View> bool convertShort(View s, double &value)
     const bool negative = isAt(s, 0, u'-');
     if (negative || isAt(s, 0, u'+'))
         ++i;
+    // Past 19 digits the sum wraps; such a text is refused below.
     std::uint64_t digits = 0;
-    int count = 0, decimals = 0;
-    bool point = false;
-    for (; i < s.size(); ++i) {
-        const char16_t c = CodeOf(s[i]);
-        if (c == u'.' && !point) {
-            point = true;
-            continue;
-        }
-        if (c < u'0' || c > u'9' || ++count > 15)
-            return false;
-        digits = digits * 10 + std::uint64_t(c - u'0');
-        decimals += point;
+    const qsizetype start = i;
+    i = addDigits(s, i, digits);
+    qsizetype count = i - start, decimals = 0;
+    if (isAt(s, i, u'.')) {
+        const qsizetype afterPoint = ++i;
+        i = addDigits(s, i, digits);
+        decimals = i - afterPoint;
+        count += decimals;
     }
-    if (count == 0)
+    if (i != s.size() || count == 0 || count > 15)
         return false;
     value = double(digits) / powersOfTen[decimals];
     if (negative)
@@ -159,16 +178,6 @@ template<typename View> bool convert(View text, double &value)
     return true;
 }
 
-// The position of the first c in s from `from` on, or -1; a plain loop, as
-// the texts searched are short.
-template<typename View> qsizetype firstOf(View s, char16_t c, qsizetype from)
-{
-    for (qsizetype i = from; i < s.size(); ++i)
-        if (CodeOf(s[i]) == c)
-            return i;
-    return -1;
-}
-
 template<typename View> qsizetype skipBlanks(View s)
 {
     qsizetype i = 0;
@@ -179,6 +188,10 @@ template<typename View> qsizetype skipBlanks(View s)
 
 template<typename View> bool readNumber(View text, double &value)
 {
+    // Most numbers are digits with an optional point, which convertShort
+    // takes only when they are a whole number text.
+    if (convertShort(text, value))
+        return true;
     const qsizetype start = skipBlanks(text);
     const qsizetype len = numberLength(text, start);
     if (len == 0 || start + len != text.size())

@@ -88,27 +88,26 @@ TTariffEntryList readDayClass(TTheIniFile &ini, const TKeyAndName &provider, TDa
 QList<TProviderOptions> readOptions(TTheIniFile &ini, const QList<TKeyAndName> &providers)
 {
     QList<TProviderOptions> options(providers.size());
-    if (ini.ByteOrderMark() == Cp1252::TByteOrderMark::None) {
-        // The keys as the file's bytes, made once and looked up in each
-        // section. Each key came from the file, so it has its bytes; were one
-        // to lack them, the empty ident reads as a missing value, as in ReadString.
-        QList<QByteArray> keys;
+    // In a Windows-1252 file the keys are looked up as the file's bytes,
+    // made once. Each key came from the file, so it has its bytes; were one
+    // to lack them, the empty ident reads as the empty value, as in ReadString.
+    const bool bytes = ini.ByteOrderMark() == Cp1252::TByteOrderMark::None;
+    QList<QByteArray> keys;
+    if (bytes) {
         keys.reserve(providers.size());
         for (const auto &provider : providers) {
             bool ok = true;
             const QByteArray key = Cp1252::encode(provider.Key, &ok);
             keys.append(ok ? key : QByteArray());
         }
-        for (TOption option : LoadOrder) {
-            ini.SetSection(OptionSection(option));
-            for (qsizetype i = 0; i < providers.size(); ++i)
+    }
+    for (TOption option : LoadOrder) {
+        ini.SetSection(OptionSection(option));
+        for (qsizetype i = 0; i < providers.size(); ++i) {
+            if (bytes)
                 ReadOption(
                     option, ini.ReadRawString(keys[i]).value_or(QByteArrayView()), options[i]);
-        }
-    } else {
-        for (TOption option : LoadOrder) {
-            ini.SetSection(OptionSection(option));
-            for (qsizetype i = 0; i < providers.size(); ++i)
+            else
                 ReadOption(option, readValue(ini, providers[i].Key), options[i]);
         }
     }

@@ -253,7 +253,7 @@ std::optional<QByteArrayView> TTheIniFile::ReadRawString(QByteArrayView ident)
         ShowNoFileName();
         return std::nullopt;
     }
-    if (ident.isEmpty())
+    if (ident.isEmpty() && !d->utf8())
         return QByteArrayView();
     std::optional<QByteArrayView> value;
     if (d->sectionEncodable && !d->utf8())

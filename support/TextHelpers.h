@@ -23,7 +23,7 @@ inline char16_t CodeOf(char c)
 namespace TextReading {
 // ReadInt32 on a QStringView or a QByteArrayView; inline, as readers call it
 // for many short fields.
-template<typename View> bool readInt32(View text, std::int32_t &value)
+template<typename View> Q_ALWAYS_INLINE bool readInt32(View text, std::int32_t &value)
 {
     qsizetype i = 0;
     while (i < text.size() && CodeOf(text[i]) == u' ')

@@ -122,8 +122,12 @@ template<typename View> qsizetype numberLength(View s, qsizetype from)
 // Adds the digits from position i on to `digits`; returns the position after them.
 template<typename View> qsizetype addDigits(View s, qsizetype i, std::uint64_t &digits)
 {
-    for (; isDigitAt(s, i); ++i)
-        digits = digits * 10 + std::uint64_t(CodeOf(s[i]) - u'0');
+    for (; i < s.size(); ++i) {
+        const unsigned digit = unsigned(CodeOf(s[i])) - u'0'; // wraps below "0"
+        if (digit > 9)
+            break;
+        digits = digits * 10 + digit;
+    }
     return i;
 }
 

@@ -192,8 +192,8 @@ template<typename View> qsizetype skipBlanks(View s)
 
 template<typename View> bool readNumber(View text, double &value)
 {
-    // Most numbers are digits with an optional point, which convertShort
-    // takes only when they are a whole number text.
+    // Most numbers are plain decimals, which convertShort reads at once; it
+    // refuses every other text.
     if (convertShort(text, value))
         return true;
     const qsizetype start = skipBlanks(text);

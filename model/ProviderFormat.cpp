@@ -3,114 +3,42 @@
 #include "support/LocaleSettings.h"
 #include "support/TextHelpers.h"
 
+#include <QVarLengthArray>
+
 #include <charconv>
 #include <cmath>
-#include <string>
+#include <cstring>
+#include <type_traits>
 
 namespace ProviderFormat {
 
 namespace {
 
-// Length of the number at the start of s (after `from`): sign, digits with an
-// optional "." and decimals, optional exponent; 0 when there is no digit.
-qsizetype numberLength(QStringView s, qsizetype from)
+// The readers below take a text (QStringView) or the Windows-1252 bytes of one
+// (QByteArrayView) alike: they look for ASCII characters only, and in such
+// bytes every character is one byte and every byte that is no ASCII character
+// decodes to a character that is none either (see CodeOf). So the bytes of a
+// value read exactly as its decoded text does.
+template<typename View>
+using CharOf = std::remove_cv_t<std::remove_pointer_t<decltype(View().data())>>;
+
+// QStringView's left() and mid() (with a position of 0 or more), which
+// QByteArrayView lacks.
+template<typename View> View leftOf(View s, qsizetype n)
 {
-    qsizetype i = from;
-    auto isDigit = [&](qsizetype k) { return k < s.size() && s[k] >= u'0' && s[k] <= u'9'; };
-    if (i < s.size() && (s[i] == u'+' || s[i] == u'-'))
-        ++i;
-    const qsizetype mantissaStart = i;
-    while (isDigit(i))
-        ++i;
-    bool digits = i > mantissaStart;
-    if (i < s.size() && s[i] == u'.') {
-        const qsizetype afterPoint = i + 1;
-        qsizetype k = afterPoint;
-        while (isDigit(k))
-            ++k;
-        if (digits || k > afterPoint) {
-            digits = true;
-            i = k;
-        }
-    }
-    if (!digits)
-        return 0;
-    if (i < s.size() && (s[i] == u'e' || s[i] == u'E')) {
-        qsizetype k = i + 1;
-        if (k < s.size() && (s[k] == u'+' || s[k] == u'-'))
-            ++k;
-        const qsizetype expStart = k;
-        while (isDigit(k))
-            ++k;
-        if (k > expStart)
-            i = k;
-    }
-    return i - from;
+    return size_t(n) >= size_t(s.size()) ? s : View(s.data(), n);
 }
 
-// Converts a validated number text (no blanks); false when out of range.
-// A number of at most 15 digits with or without a point and no exponent:
-// its digits as a whole number and the power of ten it is divided by are
-// both exact doubles, and the division rounds correctly, so the result is
-// the nearest double, as from_chars gives it.
-bool convertShort(QStringView s, double &value)
+template<typename View> View midOf(View s, qsizetype pos, qsizetype n = -1)
 {
-    static constexpr double powersOfTen[]
-        = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const QChar *p = s.data();
-    const QChar *const end = p + s.size();
-    const bool negative = p != end && *p == u'-';
-    if (p != end && (*p == u'-' || *p == u'+'))
-        ++p;
-    std::uint64_t digits = 0;
-    int count = 0, decimals = 0;
-    bool point = false;
-    for (; p != end; ++p) {
-        const char16_t c = p->unicode();
-        if (c == u'.' && !point) {
-            point = true;
-            continue;
-        }
-        if (c < u'0' || c > u'9' || ++count > 15)
-            return false;
-        digits = digits * 10 + std::uint64_t(c - u'0');
-        decimals += point;
-    }
-    if (count == 0)
-        return false;
-    value = double(digits) / powersOfTen[decimals];
-    if (negative)
-        value = -value;
-    return true;
+    Q_ASSERT(pos >= 0);
+    if (pos >= s.size())
+        return View();
+    const qsizetype rest = s.size() - pos;
+    return View(s.data() + pos, n < 0 || n > rest ? rest : n);
 }
 
-bool convert(QStringView text, double &value)
-{
-    double v = 0;
-    if (convertShort(text, v)) {
-        value = v;
-        return true;
-    }
-    char small[64];
-    std::string large;
-    char *ascii = small;
-    if (text.size() > qsizetype(sizeof small)) {
-        large.resize(text.size());
-        ascii = large.data();
-    }
-    qsizetype n = 0;
-    for (QChar c : text)
-        if (c != u'+')
-            ascii[n++] = static_cast<char>(c.unicode());
-    const auto res = std::from_chars(ascii, ascii + n, v);
-    if (res.ec != std::errc() || !std::isfinite(v))
-        return false;
-    value = v;
-    return true;
-}
-
-// The position of the first c in s from `from` on, or -1; a plain loop, as
-// the texts searched are short.
+// The position of the first c (an ASCII character) in s from `from` on, or -1.
 qsizetype firstOf(QStringView s, char16_t c, qsizetype from)
 {
     for (qsizetype i = from; i < s.size(); ++i)
@@ -119,63 +47,236 @@ qsizetype firstOf(QStringView s, char16_t c, qsizetype from)
     return -1;
 }
 
-qsizetype skipBlanks(QStringView s)
+qsizetype firstOf(QByteArrayView s, char16_t c, qsizetype from)
+{
+    if (from >= s.size())
+        return -1;
+    const void *found = std::memchr(s.data() + from, c, size_t(s.size() - from));
+    return found ? static_cast<const char *>(found) - s.data() : -1;
+}
+
+// Room for a cleaned value; values longer than this go to the heap.
+template<typename View> using CleanBuffer = QVarLengthArray<CharOf<View>, 64>;
+
+// The value as CleanValue leaves it: a view of `value` when nothing is
+// deleted before its ";", else of `buffer`.
+template<typename View> View cleaned(View value, CleanBuffer<View> &buffer)
+{
+    // All of the value when it has no ";" (leftOf takes all for -1).
+    const View kept = leftOf(value, firstOf(value, u';', 0));
+    if (firstOf(kept, u' ', 0) < 0)
+        return kept;
+    buffer.clear();
+    for (qsizetype i = 0; i < kept.size(); ++i)
+        if (CodeOf(kept[i]) != u' ')
+            buffer.append(kept[i]);
+    return View(buffer.constData(), buffer.size());
+}
+
+template<typename View> bool isDigitAt(View s, qsizetype k)
+{
+    return k < s.size() && CodeOf(s[k]) >= u'0' && CodeOf(s[k]) <= u'9';
+}
+
+template<typename View> bool isAt(View s, qsizetype k, char16_t c)
+{
+    return k < s.size() && CodeOf(s[k]) == c;
+}
+
+// Length of the number at the start of s (after `from`): sign, digits with an
+// optional "." and decimals, optional exponent; 0 when there is no digit.
+template<typename View> qsizetype numberLength(View s, qsizetype from)
+{
+    qsizetype i = from;
+    if (isAt(s, i, u'+') || isAt(s, i, u'-'))
+        ++i;
+    const qsizetype mantissaStart = i;
+    while (isDigitAt(s, i))
+        ++i;
+    bool digits = i > mantissaStart;
+    if (isAt(s, i, u'.')) {
+        const qsizetype afterPoint = i + 1;
+        qsizetype k = afterPoint;
+        while (isDigitAt(s, k))
+            ++k;
+        if (digits || k > afterPoint) {
+            digits = true;
+            i = k;
+        }
+    }
+    if (!digits)
+        return 0;
+    if (isAt(s, i, u'e') || isAt(s, i, u'E')) {
+        qsizetype k = i + 1;
+        if (isAt(s, k, u'+') || isAt(s, k, u'-'))
+            ++k;
+        const qsizetype expStart = k;
+        while (isDigitAt(s, k))
+            ++k;
+        if (k > expStart)
+            i = k;
+    }
+    return i - from;
+}
+
+// Adds the digits from position i on to `digits`; returns the position after them.
+template<typename View> qsizetype addDigits(View s, qsizetype i, std::uint64_t &digits)
+{
+    for (; i < s.size(); ++i) {
+        const unsigned digit = unsigned(CodeOf(s[i])) - u'0'; // wraps below "0"
+        if (digit > 9)
+            break;
+        digits = digits * 10 + digit;
+    }
+    return i;
+}
+
+// Reads a text that is a sign, digits and a point at most, with 1 to 15
+// digits and nothing else; false for any other text, which the general way
+// below reads. Its digits as a whole number and the power of ten it is
+// divided by are both exact doubles, and the division rounds correctly, so
+// the result is the nearest double, as from_chars gives it.
+template<typename View> bool convertShort(View s, double &value)
+{
+    static constexpr double powersOfTen[]
+        = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    qsizetype i = 0;
+    const bool negative = isAt(s, 0, u'-');
+    if (negative || isAt(s, 0, u'+'))
+        ++i;
+    // Past 19 digits the sum wraps; such a text is refused below.
+    std::uint64_t digits = 0;
+    const qsizetype start = i;
+    i = addDigits(s, i, digits);
+    qsizetype count = i - start, decimals = 0;
+    if (isAt(s, i, u'.')) {
+        const qsizetype afterPoint = ++i;
+        i = addDigits(s, i, digits);
+        decimals = i - afterPoint;
+        count += decimals;
+    }
+    if (i != s.size() || count == 0 || count > 15)
+        return false;
+    value = double(digits) / powersOfTen[decimals];
+    if (negative)
+        value = -value;
+    return true;
+}
+
+template<typename View> bool convert(View text, double &value)
+{
+    double v = 0;
+    if (convertShort(text, v)) {
+        value = v;
+        return true;
+    }
+    // A validated number is ASCII; from_chars takes no "+".
+    QVarLengthArray<char, 64> ascii;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (CodeOf(text[i]) != u'+')
+            ascii.append(static_cast<char>(CodeOf(text[i])));
+    const auto res = std::from_chars(ascii.constData(), ascii.constData() + ascii.size(), v);
+    if (res.ec != std::errc() || !std::isfinite(v))
+        return false;
+    value = v;
+    return true;
+}
+
+template<typename View> qsizetype skipBlanks(View s)
 {
     qsizetype i = 0;
-    while (i < s.size() && s[i] == u' ')
+    while (isAt(s, i, u' '))
         ++i;
     return i;
 }
 
+template<typename View> bool readNumber(View text, double &value)
+{
+    // Most numbers are plain decimals, which convertShort reads at once; it
+    // refuses every other text.
+    if (convertShort(text, value))
+        return true;
+    const qsizetype start = skipBlanks(text);
+    const qsizetype len = numberLength(text, start);
+    if (len == 0 || start + len != text.size())
+        return false;
+    return convert(midOf(text, start, len), value);
+}
+
+template<typename View> double readNumberPrefix(View text)
+{
+    const qsizetype start = skipBlanks(text);
+    const qsizetype len = numberLength(text, start);
+    double v = 0;
+    if (len == 0 || !convert(midOf(text, start, len), v))
+        return 0;
+    return v;
+}
+
 // A two-character field of a time: a readable integer, sign ignored.
-bool timeField(QStringView field, int &value)
+template<typename View> bool timeField(View field, int &value)
 {
     std::int32_t v = 0;
-    if (!ReadInteger(field, v))
+    if (!ReadInt32(field, v))
         return false;
     value = std::abs(v);
     return true;
 }
 
+template<typename View> bool parseTimeOfDay(View s, std::int32_t &seconds)
+{
+    seconds = 0;
+    int hours = 0, minutes = 0;
+    if (!timeField(midOf(s, 0, 2), hours)
+        || !timeField(s.size() > 3 ? midOf(s, 3, 2) : View(), minutes))
+        return false;
+    if (hours > 23 || minutes > 59)
+        return false;
+    seconds = hours * 3600 + minutes * 60;
+    return true;
+}
+
+template<typename View> bool isTariffEntryText(View text)
+{
+    return text.size() >= 12 && CodeOf(text[5]) == u'-' && CodeOf(text[11]) == u'/';
+}
+
+template<typename View> std::uint16_t daysFromText(View text)
+{
+    std::uint16_t days = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (const char16_t c = CodeOf(text[i]); c >= u'1' && c <= u'8')
+            days |= static_cast<std::uint16_t>(1u << (c - u'0'));
+    return days;
+}
+
+template<typename View> bool isYes(View cleanedValue)
+{
+    return cleanedValue.size() == 3 && CodeOf(cleanedValue[0]) == u'Y'
+        && CodeOf(cleanedValue[1]) == u'E' && CodeOf(cleanedValue[2]) == u'S';
+}
+
 // The text between the first "-" and the first "/" (empty when the "/" comes first).
-QStringView between(QStringView s, qsizetype dash, qsizetype slash)
+template<typename View> View between(View s, qsizetype dash, qsizetype slash)
 {
     if (dash < 0 || slash < 0 || slash <= dash)
         return {};
-    return s.mid(dash + 1, slash - dash - 1);
+    return midOf(s, dash + 1, slash - dash - 1);
 }
 
 } // namespace
 
 QString CleanValue(const QString &value)
 {
-    // Values are short: one look at each character finds both the ";" and
-    // whether a blank comes before it.
-    const QChar *const begin = value.constData();
-    const QChar *const end = begin + value.size();
-    const QChar *stop = begin;
-    bool blank = false;
-    for (; stop != end && *stop != u';'; ++stop)
-        blank = blank || *stop == u' ';
-    const QStringView kept(begin, stop);
-    if (!blank)
-        return stop == end ? value : kept.toString();
-    QString out(kept.size(), Qt::Uninitialized);
-    QChar *dst = out.data();
-    for (QChar c : kept)
-        if (c != u' ')
-            *dst++ = c;
-    out.truncate(dst - out.constData());
-    return out;
+    CleanBuffer<QStringView> buffer;
+    const QStringView kept = cleaned(QStringView(value), buffer);
+    // Cleaning only deletes: the same length is the same text.
+    return kept.size() == value.size() ? value : kept.toString();
 }
 
 bool ReadNumber(QStringView text, double &value)
 {
-    const qsizetype start = skipBlanks(text);
-    const qsizetype len = numberLength(text, start);
-    if (len == 0 || start + len != text.size())
-        return false;
-    return convert(text.mid(start, len), value);
+    return readNumber(text, value);
 }
 
 bool ReadInteger(QStringView text, std::int32_t &value)
@@ -185,38 +286,22 @@ bool ReadInteger(QStringView text, std::int32_t &value)
 
 double ReadNumberPrefix(QStringView text)
 {
-    const qsizetype start = skipBlanks(text);
-    const qsizetype len = numberLength(text, start);
-    double v = 0;
-    if (len == 0 || !convert(text.mid(start, len), v))
-        return 0;
-    return v;
+    return readNumberPrefix(text);
 }
 
 bool ParseTimeOfDay(QStringView s, std::int32_t &seconds)
 {
-    seconds = 0;
-    int hours = 0, minutes = 0;
-    if (!timeField(s.mid(0, 2), hours) || !timeField(s.size() > 3 ? s.mid(3, 2) : QStringView(), minutes))
-        return false;
-    if (hours > 23 || minutes > 59)
-        return false;
-    seconds = hours * 3600 + minutes * 60;
-    return true;
+    return parseTimeOfDay(s, seconds);
 }
 
 bool IsTariffEntryText(QStringView text)
 {
-    return text.size() >= 12 && text[5] == u'-' && text[11] == u'/';
+    return isTariffEntryText(text);
 }
 
 std::uint16_t DaysFromText(QStringView text)
 {
-    std::uint16_t days = 0;
-    for (QChar c : text)
-        if (c >= u'1' && c <= u'8')
-            days |= static_cast<std::uint16_t>(1u << (c.unicode() - u'0'));
-    return days;
+    return daysFromText(text);
 }
 
 namespace {
@@ -246,7 +331,7 @@ QString YesNoText(bool value)
 
 bool ReadYesNo(const QString &cleanedValue)
 {
-    return cleanedValue == u"YES";
+    return isYes(QStringView(cleanedValue));
 }
 
 QString FourDecimals(double value)
@@ -339,40 +424,55 @@ QString ProviderLineText(const QString &displayName, const QString &key)
     return SpaceToUnderscore(displayName) + u',' + key;
 }
 
-TEntryParse ParseEntryValue(const QString &rawValue, TTariffEntry &entry)
+namespace {
+
+template<typename View> TEntryParse parseEntryValue(View rawValue, TTariffEntry &entry)
 {
-    const QString value = CleanValue(rawValue);
-    if (value.isEmpty())
+    CleanBuffer<View> buffer;
+    const View s = cleaned(rawValue, buffer);
+    if (s.isEmpty())
         return TEntryParse::Empty;
-    if (!IsTariffEntryText(value))
+    if (!isTariffEntryText(s))
         return TEntryParse::SyntaxError;
 
-    const QStringView s(value);
     // The first "-", the first "/" and the "/" after it.
     const qsizetype dash = firstOf(s, u'-', 0);
     const qsizetype slash1 = firstOf(s, u'/', 0);
     const qsizetype slash2 = firstOf(s, u'/', slash1 + 1);
-    const QStringView start = s.left(dash);
-    const QStringView end = between(s, dash, slash1);
-    const QStringView interval = slash2 < 0 ? s.mid(slash1 + 1) : s.mid(slash1 + 1, slash2 - slash1 - 1);
-    const QStringView fee = slash2 < 0 ? QStringView() : s.mid(slash2 + 1);
+    const View start = leftOf(s, dash);
+    const View end = between(s, dash, slash1);
+    const View interval
+        = slash2 < 0 ? midOf(s, slash1 + 1) : midOf(s, slash1 + 1, slash2 - slash1 - 1);
+    const View fee = slash2 < 0 ? View() : midOf(s, slash2 + 1);
 
     entry = TTariffEntry {};
-    const bool fromOk = ParseTimeOfDay(start, entry.TimeFrom);
-    const bool toOk = ParseTimeOfDay(end, entry.TimeTo);
+    const bool fromOk = parseTimeOfDay(start, entry.TimeFrom);
+    const bool toOk = parseTimeOfDay(end, entry.TimeTo);
     if (!fromOk || !toOk)
         return TEntryParse::Faulty;
     entry.TimeTo += 59;
     bool numbersOk = true;
-    if (!ReadNumber(interval, entry.Interval)) {
-        entry.Interval = ReadNumberPrefix(interval);
+    if (!readNumber(interval, entry.Interval)) {
+        entry.Interval = readNumberPrefix(interval);
         numbersOk = false;
     }
-    if (!ReadNumber(fee, entry.Fee)) {
-        entry.Fee = ReadNumberPrefix(fee);
+    if (!readNumber(fee, entry.Fee)) {
+        entry.Fee = readNumberPrefix(fee);
         numbersOk = false;
     }
     return numbersOk ? TEntryParse::Valid : TEntryParse::Faulty;
+}
+
+} // namespace
+
+TEntryParse ParseEntryValue(const QString &rawValue, TTariffEntry &entry)
+{
+    return parseEntryValue(QStringView(rawValue), entry);
+}
+
+TEntryParse ParseEntryValue(QByteArrayView rawValue, TTariffEntry &entry)
+{
+    return parseEntryValue(rawValue, entry);
 }
 
 namespace {
@@ -441,30 +541,29 @@ QString IndexedIdent(const QString &key, int index)
     return key + QString::number(index);
 }
 
-std::optional<TFreeHoursRange> ParseRangeValue(const QString &rawValue)
+namespace {
+
+template<typename View> std::optional<TFreeHoursRange> parseRangeValue(View s)
 {
-    const QStringView s(rawValue);
-    const qsizetype bar = s.indexOf(u'|');
-    const QStringView days = bar < 0 ? QStringView() : s.left(bar);
-    const QStringView rest = bar < 0 ? s : s.mid(bar + 1);
-    const qsizetype dash = rest.indexOf(u'-');
-    const qsizetype slash1 = rest.indexOf(u'/');
+    const qsizetype bar = firstOf(s, u'|', 0);
+    const View days = bar < 0 ? View() : leftOf(s, bar);
+    const View rest = bar < 0 ? s : midOf(s, bar + 1);
+    const qsizetype dash = firstOf(rest, u'-', 0);
+    const qsizetype slash1 = firstOf(rest, u'/', 0);
     if (dash < 0 || slash1 < 0)
         return std::nullopt;
-    const qsizetype slash2 = rest.indexOf(u'/', slash1 + 1);
+    const qsizetype slash2 = firstOf(rest, u'/', slash1 + 1);
     if (slash2 < 0)
         return std::nullopt;
 
     TFreeHoursRange range;
-    range.Days = DaysFromText(days);
-    if (!ParseTimeOfDay(rest.left(dash), range.TimeFrom)
-        || !ParseTimeOfDay(between(rest, dash, slash1), range.TimeTo)
-        || !ReadNumber(rest.mid(slash1 + 1, slash2 - slash1 - 1), range.Interval))
+    range.Days = daysFromText(days);
+    if (!parseTimeOfDay(leftOf(rest, dash), range.TimeFrom)
+        || !parseTimeOfDay(between(rest, dash, slash1), range.TimeTo)
+        || !readNumber(midOf(rest, slash1 + 1, slash2 - slash1 - 1), range.Interval))
         return std::nullopt;
     return range;
 }
-
-namespace {
 
 // days|hh:mm-hh:mm/interval/ into a QChar or byte buffer; the days as
 // DaysToText writes them.
@@ -482,6 +581,16 @@ template<typename Char> Char *writeRangeValue(Char *p, const TFreeHoursRange &ra
 }
 
 } // namespace
+
+std::optional<TFreeHoursRange> ParseRangeValue(const QString &rawValue)
+{
+    return parseRangeValue(QStringView(rawValue));
+}
+
+std::optional<TFreeHoursRange> ParseRangeValue(QByteArrayView rawValue)
+{
+    return parseRangeValue(rawValue);
+}
 
 QString RangeValueText(const TFreeHoursRange &range)
 {
@@ -513,31 +622,42 @@ QString OptionSection(TOption option)
     return QString();
 }
 
-void ReadOption(TOption option, const QString &rawValue, TProviderOptions &o)
+namespace {
+
+template<typename View> void readOption(TOption option, View rawValue, TProviderOptions &o)
 {
-    const QString v = CleanValue(rawValue);
+    CleanBuffer<View> buffer;
+    const View v = cleaned(rawValue, buffer);
     auto number = [&](double fallback) {
         double d = 0;
-        return ReadNumber(v, d) ? d : fallback;
+        return readNumber(v, d) ? d : fallback;
     };
     auto integer = [&]() {
         std::int32_t i = 0;
-        return ReadInteger(v, i) ? i : 0;
+        return ReadInt32(v, i) ? i : 0;
     };
     switch (option) {
     case TOption::FREISTUNDEN: o.FreeHours = integer(); break;
-    case TOption::OPTIONS: o.Holidays2431 = v.isEmpty() || ReadYesNo(v); break;
+    case TOption::OPTIONS:
+        o.Holidays2431 = v.isEmpty() || isYes(v);
+        break;
     case TOption::FreeHoursCosts: o.FreeHoursCosts = number(0); break;
     case TOption::GRUNDBETRAG: o.BaseAmount = integer(); break;
     case TOption::BASECONNECTPRICE: o.BaseConnectPrice = number(0); break;
-    case TOption::FreeHoursPerDay: o.FreeHoursPerDay = ReadYesNo(v); break;
-    case TOption::ISDNDoubleCosts: o.ISDNDoubleCosts = ReadYesNo(v); break;
+    case TOption::FreeHoursPerDay:
+        o.FreeHoursPerDay = isYes(v);
+        break;
+    case TOption::ISDNDoubleCosts:
+        o.ISDNDoubleCosts = isYes(v);
+        break;
     case TOption::NOCOSTS: o.NoCostsFrom = number(-1); break;
     case TOption::COSTSPERDAY: o.CostsPerDay = std::max(0.0, number(0)); break;
     case TOption::TIMING: o.Timing = std::clamp(number(-1), -1.0, 1000.0); break;
     case TOption::MinConnectTime: o.MinConnectTime = std::clamp(number(-1), -1.0, 1000.0); break;
     }
 }
+
+} // namespace
 
 char *WriteOptionValue(char *dst, TOption option, const TProviderOptions &o)
 {
@@ -573,6 +693,16 @@ char *WriteOptionValue(char *dst, TOption option, const TProviderOptions &o)
         return o.CostsPerDay > 0 ? writeWholeNumber(dst, o.CostsPerDay) : nullptr;
     }
     return nullptr;
+}
+
+void ReadOption(TOption option, const QString &rawValue, TProviderOptions &options)
+{
+    readOption(option, QStringView(rawValue), options);
+}
+
+void ReadOption(TOption option, QByteArrayView rawValue, TProviderOptions &options)
+{
+    readOption(option, rawValue, options);
 }
 
 std::optional<QString> OptionValueText(TOption option, const TProviderOptions &o)

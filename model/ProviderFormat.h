@@ -2,6 +2,7 @@
 
 #include "TETypes.h"
 
+#include <QByteArrayView>
 #include <QDate>
 #include <QList>
 #include <QPair>
@@ -91,6 +92,9 @@ enum class TEntryParse {
 // an unreadable number keeps what ReadNumberPrefix finds; with an invalid time
 // interval and fee are 0, so the next sort removes the entry.
 TEntryParse ParseEntryValue(const QString &rawValue, TTariffEntry &entry);
+// The same on the raw value as the Windows-1252 bytes of a file without byte
+// order mark; the result is that of the decoded text.
+TEntryParse ParseEntryValue(QByteArrayView rawValue, TTariffEntry &entry);
 // hh:mm-hh:mm/interval/fee, numbers with four decimals.
 QString EntryValueText(const TTariffEntry &entry);
 // The same as Windows-1252 bytes, written to dst (room for MaxEntryValueBytes),
@@ -105,6 +109,8 @@ QString IndexedIdent(const QString &key, int index);
 // Parses a raw (uncleaned) range value; nothing when a time is invalid or the
 // interval unreadable (the closing "/" is required).
 std::optional<TFreeHoursRange> ParseRangeValue(const QString &rawValue);
+// The same on Windows-1252 bytes, with the result of the decoded text.
+std::optional<TFreeHoursRange> ParseRangeValue(QByteArrayView rawValue);
 // days|hh:mm-hh:mm/interval/ : 23456|18:00-23:00/60.0000/
 QString RangeValueText(const TFreeHoursRange &range);
 // The same as Windows-1252 bytes, written to dst (room for MaxRangeValueBytes),
@@ -148,6 +154,8 @@ inline constexpr TOption SaveOrder[] = {
 // Reads one raw option value (cleaned here) into the options, with the
 // default for a missing, empty or unreadable value and the reader's limits.
 void ReadOption(TOption option, const QString &rawValue, TProviderOptions &options);
+// The same on Windows-1252 bytes, with the result of the decoded text.
+void ReadOption(TOption option, QByteArrayView rawValue, TProviderOptions &options);
 // The value the writer puts into the option's section, or nothing when the
 // provider gets no line there (FreeHoursCosts and COSTSPERDAY only above 0,
 // FreeHoursPerDay and ISDNDoubleCosts only when set).

@@ -27,6 +27,16 @@ void forEachValue(TTheIniFile &ini, const QString &section, qsizetype limit,
     ini.ForEachValue(visit, limit);
 }
 
+// The same with the value's bytes for a Windows-1252 file, which the parsers
+// read as they read its text: visit takes both a QByteArrayView and a QString.
+template<typename Visit>
+void forEachValueOrBytes(TTheIniFile &ini, const QString &section, qsizetype limit, Visit visit)
+{
+    ini.SetSection(section);
+    if (!ini.ForEachRawValue(visit, limit))
+        ini.ForEachValue(visit, limit);
+}
+
 // A faulty line is shown at once, or only counted when the caller wants a count.
 void reportFaulty(int *faultyLines, const QString &text, const QString &caption)
 {
@@ -49,7 +59,7 @@ TTariffEntryList readDayClass(TTheIniFile &ini, const TKeyAndName &provider, TDa
     const QString word = DayClassWord(dayClass);
     TTariffEntryList entries;
     entries.reserve(MaxEntryLines);
-    forEachValue(ini, provider.Key + word, MaxEntryLines, [&](const QString &value) {
+    forEachValueOrBytes(ini, provider.Key + word, MaxEntryLines, [&](const auto &value) {
         TTariffEntry entry;
         switch (ParseEntryValue(value, entry)) {
         case TEntryParse::Empty:
@@ -78,10 +88,28 @@ TTariffEntryList readDayClass(TTheIniFile &ini, const TKeyAndName &provider, TDa
 QList<TProviderOptions> readOptions(TTheIniFile &ini, const QList<TKeyAndName> &providers)
 {
     QList<TProviderOptions> options(providers.size());
+    // In a Windows-1252 file the keys are looked up as the file's bytes,
+    // made once. Each key came from the file, so it has its bytes; were one
+    // to lack them, the empty ident reads as the empty value, as in ReadString.
+    const bool bytes = ini.ByteOrderMark() == Cp1252::TByteOrderMark::None;
+    QList<QByteArray> keys;
+    if (bytes) {
+        keys.reserve(providers.size());
+        for (const auto &provider : providers) {
+            bool ok = true;
+            const QByteArray key = Cp1252::encode(provider.Key, &ok);
+            keys.append(ok ? key : QByteArray());
+        }
+    }
     for (TOption option : LoadOrder) {
         ini.SetSection(OptionSection(option));
-        for (qsizetype i = 0; i < providers.size(); ++i)
-            ReadOption(option, readValue(ini, providers[i].Key), options[i]);
+        for (qsizetype i = 0; i < providers.size(); ++i) {
+            if (bytes)
+                ReadOption(
+                    option, ini.ReadRawString(keys[i]).value_or(QByteArrayView()), options[i]);
+            else
+                ReadOption(option, readValue(ini, providers[i].Key), options[i]);
+        }
     }
     // Providers whose keys name one range section (the same key, or keys
     // differing in letter case) share the list read for the first of them:
@@ -98,7 +126,7 @@ QList<TProviderOptions> readOptions(TTheIniFile &ini, const QList<TKeyAndName> &
         }
         // Every ident of the section, one at a time: a large section is
         // never listed whole.
-        forEachValue(ini, section, -1, [&](const QString &value) {
+        forEachValueOrBytes(ini, section, -1, [&](const auto &value) {
             if (value.isEmpty())
                 return;
             if (auto range = ParseRangeValue(value))

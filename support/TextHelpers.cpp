@@ -52,33 +52,6 @@ QString groupedAmount(double value, int decimals, QChar thousands, QChar point)
 
 } // namespace
 
-bool ReadInt32(QStringView text, std::int32_t &value)
-{
-    qsizetype i = 0;
-    while (i < text.size() && text[i] == u' ')
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-        negative = text[i++] == u'-';
-    if (i >= text.size())
-        return false;
-    qint64 v = 0;
-    for (; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < u'0' || c > u'9')
-            return false;
-        v = v * 10 + (c - u'0');
-        if (v > 0x80000000LL)
-            return false;
-    }
-    if (negative)
-        v = -v;
-    if (v < INT32_MIN || v > INT32_MAX)
-        return false;
-    value = static_cast<std::int32_t>(v);
-    return true;
-}
-
 QString DaysToNames(std::uint16_t days)
 {
     QString out;

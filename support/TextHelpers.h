@@ -2,12 +2,65 @@
 
 #include "model/TETypes.h"
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <cstdint>
 
+// The code of a character, or of a Windows-1252 byte taken as the character of
+// its number. Readers that look for ASCII characters only read text and bytes
+// alike through it: ASCII bytes are their characters, and every other byte is
+// above 127, as every character it decodes to is.
+inline char16_t CodeOf(QChar c)
+{
+    return c.unicode();
+}
+inline char16_t CodeOf(char c)
+{
+    return static_cast<unsigned char>(c);
+}
+
+namespace TextReading {
+// ReadInt32 on a QStringView or a QByteArrayView; inline, as readers call it
+// for many short fields.
+template<typename View> Q_ALWAYS_INLINE bool readInt32(View text, std::int32_t &value)
+{
+    qsizetype i = 0;
+    while (i < text.size() && CodeOf(text[i]) == u' ')
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (CodeOf(text[i]) == u'+' || CodeOf(text[i]) == u'-'))
+        negative = CodeOf(text[i++]) == u'-';
+    if (i >= text.size())
+        return false;
+    qint64 v = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t c = CodeOf(text[i]);
+        if (c < u'0' || c > u'9')
+            return false;
+        v = v * 10 + (c - u'0');
+        if (v > 0x80000000LL)
+            return false;
+    }
+    if (negative)
+        v = -v;
+    if (v < INT32_MIN || v > INT32_MAX)
+        return false;
+    value = static_cast<std::int32_t>(v);
+    return true;
+}
+} // namespace TextReading
+
 // Optional leading blanks, optional sign, decimal digits, in the 32-bit range.
-bool ReadInt32(QStringView text, std::int32_t &value);
+inline bool ReadInt32(QStringView text, std::int32_t &value)
+{
+    return TextReading::readInt32(text, value);
+}
+// The same on the Windows-1252 bytes of a text, with the result its text gives.
+inline bool ReadInt32(QByteArrayView text, std::int32_t &value)
+{
+    return TextReading::readInt32(text, value);
+}
 
 // Day abbreviations of the set bits of a day set, Monday to Saturday, then
 // Sunday, then holiday: "Mo Di Mi Do Fr Sa So Fei".

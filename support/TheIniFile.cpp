@@ -184,7 +184,7 @@ QString TTheIniFile::ReadString(const QString &ident, const QString &def)
         value = d->doc->ValueView(d->sectionBytes, view(key));
     // A missing key and a key holding the sentinel itself look alike, as they
     // do to the Windows call that reads with the sentinel as default.
-    if (!value || *value == QByteArrayView("INIERROR")) {
+    if (!value || isSentinel(*value)) {
         d->errorCode = -1;
         return def;
     }
@@ -233,7 +233,7 @@ void TTheIniFile::ForEachValue(const std::function<void(const QString &)> &visit
                 return false;
             ++count;
             // The sentinel reads as a missing key, as in ReadString.
-            if (value == QByteArrayView("INIERROR"))
+            if (isSentinel(value))
                 text.resize(0);
             else if (d->utf8())
                 text = QString::fromUtf8(value);
@@ -244,6 +244,43 @@ void TTheIniFile::ForEachValue(const std::function<void(const QString &)> &visit
         });
     }
     d->errorCode = count > 0 ? 0 : -1;
+}
+
+std::optional<QByteArrayView> TTheIniFile::ReadRawString(QByteArrayView ident)
+{
+    d->errorCode = 0;
+    if (!ready()) {
+        ShowNoFileName();
+        return std::nullopt;
+    }
+    if (ident.isEmpty() && !d->utf8())
+        return QByteArrayView();
+    std::optional<QByteArrayView> value;
+    if (d->sectionEncodable && !d->utf8())
+        value = d->doc->ValueView(d->sectionBytes, ident);
+    if (!value || isSentinel(*value)) {
+        d->errorCode = -1;
+        return std::nullopt;
+    }
+    return value;
+}
+
+bool TTheIniFile::startRawVisit(const TIniDocument *&doc, QByteArray &section)
+{
+    if (d->utf8())
+        return false;
+    d->errorCode = 0;
+    if (!ready()) {
+        ShowNoFileName();
+        return true;
+    }
+    if (!d->sectionEncodable) {
+        d->errorCode = -1;
+        return true;
+    }
+    doc = &*d->doc;
+    section = d->sectionBytes;
+    return true;
 }
 
 void TTheIniFile::WriteString(const QString &ident, const QString &value)

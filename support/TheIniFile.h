@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 // Where the INI file lies.
 enum TIniLocation : std::uint8_t {
@@ -91,6 +92,36 @@ public:
     // finds none; for sections too large to list. ErrorCode as ReadSection
     // leaves it. The component must not be changed while it runs.
     void ForEachValue(const std::function<void(const QString &)> &visit, qsizetype limit = -1);
+    // The same visit with the bytes of each value (no bytes where
+    // ForEachValue gives the empty text), for readers of Windows-1252 bytes;
+    // the views are valid during the visit. Returns false, visiting nothing
+    // and leaving everything as it was, when the document was read from a
+    // Unicode file (ByteOrderMark() not None): its values are no
+    // Windows-1252 bytes, ForEachValue reads them.
+    template<typename Visit> bool ForEachRawValue(Visit visit, qsizetype limit = -1)
+    {
+        QByteArray section;
+        const TIniDocument *doc = nullptr;
+        if (!startRawVisit(doc, section))
+            return false;
+        if (!doc)
+            return true;
+        qsizetype count = 0;
+        doc->ForEachValue(section, [&](QByteArrayView value) {
+            if (limit >= 0 && count >= limit)
+                return false;
+            ++count;
+            visit(isSentinel(value) ? QByteArrayView() : value);
+            return true;
+        });
+        SetErrorCode(count > 0 ? 0 : -1);
+        return true;
+    }
+    // ReadString for an ident given as Windows-1252 bytes, giving the bytes
+    // of the value; nothing where ReadString gives `def`. ErrorCode as
+    // ReadString sets it. The view is valid until the next change. For a
+    // document read from a Unicode file, nothing, with ErrorCode -1.
+    std::optional<QByteArrayView> ReadRawString(QByteArrayView ident);
     void WriteString(const QString &ident, const QString &value);
     void EraseSection();
     void AddCommentLine(const QString &text, const QString &prefix);
@@ -139,6 +170,14 @@ public:
     void SetProgDir(const QString &dir);
 
 private:
+    // The start of ForEachRawValue: false for a Unicode document; else the
+    // document and the section (kept aside, as a visit may read other keys of
+    // it) to visit, or no document, with ErrorCode set, when there is
+    // nothing to visit: -1 for a section that cannot occur, 0 after the
+    // message of a component that is not ready.
+    bool startRawVisit(const TIniDocument *&doc, QByteArray &section);
+    // The value a missing key and the sentinel share.
+    static bool isSentinel(QByteArrayView value) { return value == QByteArrayView("INIERROR"); }
     int checkWritable(const QString &path, bool &exists);
     bool ready() const;
     int appendTextLine(const QString &path, const QString &line);

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "model/ProviderFormat.h"
+#include "support/Cp1252.h"
 
 #include <QTest>
 
@@ -29,6 +30,8 @@ private slots:
     void rangeValue();
     void options_data();
     void options();
+    void bytesReadAsText_data();
+    void bytesReadAsText();
     void optionTexts();
     void numberForms();
     void headerAndCommon();
@@ -350,6 +353,48 @@ void TestFormat::options()
     o.FreeHoursPerDay = o.ISDNDoubleCosts = true;
     ReadOption(TOption(option), raw, o);
     QCOMPARE(optionValue(TOption(option), o), value);
+}
+
+void TestFormat::bytesReadAsText_data()
+{
+    QTest::addColumn<QByteArray>("raw");
+    QTest::newRow("plain") << QByteArray("08:00-17:59/60/0.03");
+    QTest::newRow("blanks and comment") << QByteArray(" 08:00 - 17:59 / 60 / 0.03 ; x\xE4");
+    QTest::newRow("signs and exponents") << QByteArray("-8:-5-+7:00/+6e1/-.5E-1");
+    QTest::newRow("euro after fee") << QByteArray("08:00-17:59/60/0.05\x80");
+    QTest::newRow("umlaut in interval") << QByteArray("08:00-17:59/6\xE40/0.03");
+    QTest::newRow("superscript digits") << QByteArray("0\xB2:00-17:59/\xB3/6\xB2");
+    QTest::newRow("no-break blank") << QByteArray("08:00-17:59/\xA060/0.03");
+    QTest::newRow("out of range") << QByteArray("08:00-17:59/1e999/99999999999999999999");
+    QTest::newRow("long with blanks") << " 08:00 - 17:59 / " + QByteArray(100, '0') + "60 / 0.03";
+    QTest::newRow("sentinel") << QByteArray("INIERROR");
+    QTest::newRow("comment only") << QByteArray("  ;08:00-17:59/60/0.03");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("range") << QByteArray("17|00:00-23:59/60.0000/");
+    QTest::newRow("range with odd days") << QByteArray("1\xB97 9|00:00-23:59/ 60/");
+    QTest::newRow("yes with blanks") << QByteArray(" Y E S ;\xFF");
+    QTest::newRow("integer limits") << QByteArray("-2147483648");
+    QTest::newRow("integer beyond") << QByteArray("+2147483648");
+    QTest::newRow("high bytes") << QByteArray("\x81\x8D\x8F\x90\x9D\xFF");
+}
+
+void TestFormat::bytesReadAsText()
+{
+    // The bytes of a Windows-1252 file read as the text they decode to, by
+    // every reader of values.
+    QFETCH(QByteArray, raw);
+    const QString text = Cp1252::decode(raw);
+    TTariffEntry fromBytes, fromText;
+    fromBytes.Fee = fromText.Fee = 7;
+    QCOMPARE(ParseEntryValue(QByteArrayView(raw), fromBytes), ParseEntryValue(text, fromText));
+    QCOMPARE(fromBytes, fromText);
+    QCOMPARE(ParseRangeValue(QByteArrayView(raw)), ParseRangeValue(text));
+    for (TOption option : LoadOrder) {
+        TProviderOptions bytes, texts;
+        ReadOption(option, QByteArrayView(raw), bytes);
+        ReadOption(option, text, texts);
+        QVERIFY2(bytes == texts, qPrintable(OptionSection(option)));
+    }
 }
 
 void TestFormat::optionTexts()

@@ -61,6 +61,8 @@ private slots:
     void sectionWrittenWhole();
     void refusesTextThatWouldNotReadBack();
     void readsAndErrorCodes();
+    void rawValuesReadAsText_data();
+    void rawValuesReadAsText();
     void notReadyShowsMessage();
     void missingFileAndDirectory();
     void writeProtection();
@@ -321,6 +323,58 @@ void TestIni::readsAndErrorCodes()
     QVERIFY(dir.Read(QStringLiteral("a.ini")).endsWith("; none\r\n[\xC4]\r\n\xF6=\xFC\r\n"));
 }
 
+void TestIni::rawValuesReadAsText_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<int>("limit");
+    const QByteArray file = "[A]\r\nempty=\r\nword=INIERROR\r\nv= \"Gr\xFC\xDF"
+                            "e\" \r\nV=later\r\n"
+                            "\xE4=\x80 ; x\r\nnone\r\n[\xC4]\r\n\xF6=\xFC\r\n[a]\r\nlost=1\r\n";
+    QTest::newRow("all") << file << QStringLiteral("A") << -1;
+    QTest::newRow("first two") << file << QStringLiteral("a") << 2;
+    QTest::newRow("umlaut section") << file << QStringLiteral("ä") << -1;
+    QTest::newRow("missing section") << file << QStringLiteral("B") << -1;
+    QTest::newRow("section without bytes") << file << QStringLiteral("中") << -1;
+    QTest::newRow("unicode file") << "\xEF\xBB\xBF" + file << QStringLiteral("A") << -1;
+}
+
+void TestIni::rawValuesReadAsText()
+{
+    // Values as bytes decode to the texts ReadString and ForEachValue give,
+    // with the same error codes; a Unicode file has no such bytes.
+    QFETCH(QByteArray, file);
+    QFETCH(QString, section);
+    QFETCH(int, limit);
+    TempProgramDir dir;
+    dir.Write(QStringLiteral("a.ini"), file);
+    TTheIniFile ini;
+    openIni(ini, QStringLiteral("a.ini"), section);
+    const bool unicode = ini.ByteOrderMark() != Cp1252::TByteOrderMark::None;
+    QStringList texts, fromBytes;
+    ini.ForEachValue([&](const QString &v) { texts.append(v); }, limit);
+    const int code = ini.ErrorCode();
+    ini.SetErrorCode(9);
+    QCOMPARE(
+        ini.ForEachRawValue(
+            [&](QByteArrayView v) { fromBytes.append(Cp1252::decode(v.data(), v.size())); }, limit),
+        !unicode);
+    QCOMPARE(ini.ErrorCode(), unicode ? 9 : code);
+    QCOMPARE(fromBytes, unicode ? QStringList() : texts);
+
+    QStringList keys;
+    ini.ReadSection(keys);
+    for (const QString &key : keys + QStringList {QStringLiteral("missing"), QString()}) {
+        const QString text = ini.ReadString(key, QStringLiteral("def"));
+        const int textCode = ini.ErrorCode();
+        const auto bytes = ini.ReadRawString(Cp1252::encode(key));
+        QCOMPARE(ini.ErrorCode(), unicode ? -1 : textCode);
+        if (!unicode)
+            QCOMPARE(
+                bytes ? Cp1252::decode(bytes->data(), bytes->size()) : QStringLiteral("def"), text);
+    }
+}
+
 void TestIni::notReadyShowsMessage()
 {
     TempProgramDir dir;
@@ -337,8 +391,12 @@ void TestIni::notReadyShowsMessage()
     ini.ReadSection(list);
     ini.WriteString(QStringLiteral("k"), QStringLiteral("2"));
     ini.EraseSection();
+    QVERIFY(!ini.ReadRawString("k"));
+    bool visited = false;
+    QVERIFY(ini.ForEachRawValue([&](QByteArrayView) { visited = true; }));
+    QVERIFY(!visited);
     QCOMPARE(list, QStringList {QStringLiteral("kept")});
-    QCOMPARE(msgs.Texts(), QStringList(4, NoFileName));
+    QCOMPARE(msgs.Texts(), QStringList(6, NoFileName));
     QCOMPARE(msgs.Messages().first().Kind, mkPlain);
     QCOMPARE(ini.ErrorCode(), 0);
 

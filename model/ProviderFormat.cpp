@@ -227,9 +227,15 @@ template<typename View> bool parseTimeOfDay(View s, std::int32_t &seconds)
 {
     seconds = 0;
     int hours = 0, minutes = 0;
-    if (!timeField(midOf(s, 0, 2), hours)
-        || !timeField(s.size() > 3 ? midOf(s, 3, 2) : View(), minutes))
+    auto digit = [&](qsizetype i) { return CodeOf(s[i]) >= u'0' && CodeOf(s[i]) <= u'9'; };
+    if (s.size() >= 5 && digit(0) && digit(1) && digit(3) && digit(4)) {
+        // The usual hh:mm, read as the fields below read it.
+        hours = (CodeOf(s[0]) - u'0') * 10 + (CodeOf(s[1]) - u'0');
+        minutes = (CodeOf(s[3]) - u'0') * 10 + (CodeOf(s[4]) - u'0');
+    } else if (!timeField(midOf(s, 0, 2), hours)
+        || !timeField(s.size() > 3 ? midOf(s, 3, 2) : View(), minutes)) {
         return false;
+    }
     if (hours > 23 || minutes > 59)
         return false;
     seconds = hours * 3600 + minutes * 60;

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -174,20 +175,21 @@ TIniDocument TIniDocument::ParseBytes(QByteArray bytes)
     // made once at a size for as many names as key lines (a section that
     // repeats one name many times gets a table that grows with its distinct
     // names instead).
-    QList<Line> lines;
-    QList<qint32> keyLines;
-    QList<QByteArrayView> keyNames;
+    // (Plain vectors: appending to them is inline.)
+    std::vector<Line> lines;
+    std::vector<qint32> keyLines;
+    std::vector<QByteArrayView> keyNames;
     auto closeBlock = [&] {
         if (doc.m_blocks.isEmpty())
             return;
         Block &block = doc.m_blocks.last();
-        block.lines = QList<Line>(lines.constBegin(), lines.constEnd());
-        block.keyLines = QList<qint32>(keyLines.constBegin(), keyLines.constEnd());
-        if (!keyLines.isEmpty())
-            doc.makeKeyTable(block, [&](qsizetype k) { return keyNames.at(k); });
-        lines.resize(0);
-        keyLines.resize(0);
-        keyNames.resize(0);
+        block.lines = QList<Line>(lines.cbegin(), lines.cend());
+        block.keyLines = QList<qint32>(keyLines.cbegin(), keyLines.cend());
+        if (!keyLines.empty())
+            doc.makeKeyTable(block, [&](qsizetype k) { return keyNames[size_t(k)]; });
+        lines.clear();
+        keyLines.clear();
+        keyNames.clear();
     };
     const char *p = begin;
     // The next CR and the next LF are searched for only once they have been
@@ -220,11 +222,11 @@ TIniDocument TIniDocument::ParseBytes(QByteArray bytes)
                 doc.m_blocks.append(Block());
             if (doc.m_blocks.last().hasHeader) {
                 if (const QByteArrayView name = keyName(text); !name.isEmpty()) {
-                    keyLines.append(qint32(lines.size()));
-                    keyNames.append(name);
+                    keyLines.push_back(qint32(lines.size()));
+                    keyNames.push_back(name);
                 }
             }
-            lines.append(line);
+            lines.push_back(line);
         }
         if (lineEnd == end)
             break;

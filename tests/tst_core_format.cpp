@@ -127,6 +127,8 @@ void TestFormat::parseTimeOfDay_data()
     QTest::newRow("too short") << "08:" << false << 0;
     QTest::newRow("empty") << "" << false << 0;
     QTest::newRow("letters") << "ab:cd" << false << 0;
+    QTest::newRow("blank before the hour") << " 8:05" << true << 29100;
+    QTest::newRow("only five characters read") << "08:05/x" << true << 29100;
 }
 
 void TestFormat::parseTimeOfDay()

@@ -32,10 +32,19 @@ public:
         if (!m_doc.AppendLine(encode(line)))
             refuse(line);
     }
-    void Section(const QString &section)
+    // Starts a section, erasing what the document has of it. A section whose
+    // idents are known to be distinct (as idents: letter case and blanks
+    // around them aside) is written whole, without looking each one up;
+    // otherwise each value is set, so that a later value of the same ident
+    // replaces an earlier one in its place.
+    void Section(const QString &section, bool distinctIdents = false)
     {
+        m_whole.reset();
         m_section = encode(section);
-        m_doc.EraseSection(m_section);
+        if (distinctIdents)
+            m_whole.emplace(m_doc.WriteSection(m_section));
+        else
+            m_doc.EraseSection(m_section);
     }
     // The document refuses what would not read back as written (a line break,
     // a key with "=" or starting with ";" or "[").
@@ -44,7 +53,7 @@ public:
         Buffer identBytes, valueBytes;
         if (!encodeInto(ident, identBytes) || !encodeInto(value, valueBytes))
             return;
-        if (!m_doc.SetValue(m_section, QByteArrayView(identBytes.constData(), identBytes.size()),
+        if (!WriteBytes(QByteArrayView(identBytes.constData(), identBytes.size()),
                 QByteArrayView(valueBytes.constData(), valueBytes.size())))
             refuse(ident + u'=' + value);
     }
@@ -52,15 +61,9 @@ public:
     // which text, so that it is only made then).
     bool WriteBytes(QByteArrayView ident, QByteArrayView value)
     {
-        return m_doc.SetValue(m_section, ident, value);
+        return m_whole ? m_whole->Add(ident, value) : m_doc.SetValue(m_section, ident, value);
     }
     void Refuse(const QString &text) { refuse(text); }
-    // A section written whole, for idents known to be distinct.
-    TIniDocument::TSectionWriter WriteSection(const QString &section)
-    {
-        m_section = encode(section);
-        return m_doc.WriteSection(m_section);
-    }
     QByteArray Encode(const QString &text) { return encode(text); }
     bool Ok() const { return m_bad.isNull(); }
     const QString &Bad() const { return m_bad; }
@@ -98,6 +101,7 @@ private:
 
     TIniDocument m_doc;
     QByteArray m_section;
+    std::optional<TIniDocument::TSectionWriter> m_whole; // writes m_section whole
     QString m_bad;
 };
 
@@ -139,7 +143,7 @@ void writeDayClass(
         if (shadowed[i])
             continue;
         const QString &key = data.Provider(i).Key;
-        auto section = w.WriteSection(key + DayClassWord(dayClass));
+        w.Section(key + DayClassWord(dayClass), true);
         const QByteArray keyBytes = w.Encode(key);
         QVarLengthArray<char, 128> ident(keyBytes.constBegin(), keyBytes.constEnd());
         const qsizetype keyLength = ident.size();
@@ -151,7 +155,7 @@ void writeDayClass(
             ident.resize(keyLength);
             ident.append(index, std::to_chars(index, index + sizeof index, j).ptr - index);
             const char *end = WriteEntryValue(value, entries[j], char(sepByte));
-            if (!section.Add(QByteArrayView(ident.constData(), ident.size()), QByteArrayView(value, end - value)))
+            if (!w.WriteBytes(QByteArrayView(ident.constData(), ident.size()), QByteArrayView(value, end - value)))
                 w.Refuse(key);
         }
     }
@@ -189,7 +193,7 @@ void writeRanges(DocumentWriter &w, const TProviderData &data,
             continue;
         const QString &key = data.Provider(i).Key;
         // Written whole: its idents (key and index) are distinct.
-        auto section = w.WriteSection(key + SecFreeHoursRange);
+        w.Section(key + SecFreeHoursRange, true);
         const auto &ranges = data.Options(i).FreeHoursRanges;
         if (ranges.isEmpty())
             continue;
@@ -204,7 +208,7 @@ void writeRanges(DocumentWriter &w, const TProviderData &data,
             ident.resize(keyLength);
             ident.append(index, std::to_chars(index, index + sizeof index, j).ptr - index);
             const char *end = WriteRangeValue(value, ranges[j], char(sepByte));
-            if (!section.Add(QByteArrayView(ident.constData(), ident.size()),
+            if (!w.WriteBytes(QByteArrayView(ident.constData(), ident.size()),
                     QByteArrayView(value, end - value)))
                 w.Refuse(IndexedIdent(key, int(j)) + u'=' + RangeValueText(ranges[j]));
         }
@@ -226,11 +230,11 @@ bool BuildProviderFile(const TProviderData &data, const QStringList &displayName
     for (const QString &text : HeaderTexts(data.FileName))
         w.Comment(text);
 
-    w.Section(SecCommon);
+    w.Section(SecCommon, true);
     for (const auto &[ident, value] : CommonValues(data.FileName, date))
         w.Write(ident, value);
 
-    w.Section(SecProvider);
+    w.Section(SecProvider, true); // P0, P1, …
     for (int i = 0; i < data.Count(); ++i) {
         if (i % 2 == 0 && beforeEvenProvider)
             beforeEvenProvider();
@@ -242,17 +246,27 @@ bool BuildProviderFile(const TProviderData &data, const QStringList &displayName
     writeDayClass(w, data, TDayClass::Weekday, shadowed);
     writeDayClass(w, data, TDayClass::Weekend, shadowed);
 
-    // Options and ranges are formed as bytes too, each key encoded once.
+    // Options and ranges are formed as bytes too, each key encoded once. The
+    // option sections have the keys as idents: written whole when no two
+    // keys are one ident.
     QList<std::optional<QByteArray>> keys(data.Count());
+    QSet<QByteArray> idents;
+    bool distinctKeys = true;
     for (int i = 0; i < data.Count(); ++i) {
         bool ok = true;
         keys[i] = Cp1252::encode(data.Provider(i).Key, &ok);
         if (!ok)
             keys[i].reset();
+        distinctKeys = distinctKeys && ok;
+        if (distinctKeys) {
+            const QByteArray ident = TIniDocument::FoldedName(*keys[i]);
+            distinctKeys = !idents.contains(ident);
+            idents.insert(ident);
+        }
     }
     char value[std::max(MaxFixedTextLength, MaxRangeValueBytes)];
     for (TOption option : SaveOrder) {
-        w.Section(OptionSection(option));
+        w.Section(OptionSection(option), distinctKeys);
         for (int i = 0; i < data.Count(); ++i) {
             const char *end = WriteOptionValue(value, option, data.Options(i));
             if (!end)

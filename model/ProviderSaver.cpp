@@ -37,12 +37,12 @@ public:
     // around them aside) is written whole, without looking each one up;
     // otherwise each value is set, so that a later value of the same ident
     // replaces an earlier one in its place.
-    void Section(const QString &section, bool distinctIdents = false)
+    void Section(const QString &section, bool distinctIdents = false, qsizetype expectedIdents = 24)
     {
         m_whole.reset();
         m_section = encode(section);
         if (distinctIdents)
-            m_whole.emplace(m_doc.WriteSection(m_section));
+            m_whole.emplace(m_doc.WriteSection(m_section, expectedIdents));
         else
             m_doc.EraseSection(m_section);
     }
@@ -143,11 +143,11 @@ void writeDayClass(
         if (shadowed[i])
             continue;
         const QString &key = data.Provider(i).Key;
-        w.Section(key + DayClassWord(dayClass), true);
+        const auto &entries = data.Entries(i, dayClass);
+        w.Section(key + DayClassWord(dayClass), true, entries.size());
         const QByteArray keyBytes = w.Encode(key);
         QVarLengthArray<char, 128> ident(keyBytes.constBegin(), keyBytes.constEnd());
         const qsizetype keyLength = ident.size();
-        const auto &entries = data.Entries(i, dayClass);
         for (qsizetype j = 0; j < entries.size(); ++j) {
             if (entries[j].Interval == 0)
                 continue;
@@ -193,8 +193,8 @@ void writeRanges(DocumentWriter &w, const TProviderData &data,
             continue;
         const QString &key = data.Provider(i).Key;
         // Written whole: its idents (key and index) are distinct.
-        w.Section(key + SecFreeHoursRange, true);
         const auto &ranges = data.Options(i).FreeHoursRanges;
+        w.Section(key + SecFreeHoursRange, true, ranges.size());
         if (ranges.isEmpty())
             continue;
         if (!keys[i] || sepByte < 0) {
@@ -234,7 +234,7 @@ bool BuildProviderFile(const TProviderData &data, const QStringList &displayName
     for (const auto &[ident, value] : CommonValues(data.FileName, date))
         w.Write(ident, value);
 
-    w.Section(SecProvider, true); // P0, P1, …
+    w.Section(SecProvider, true, data.Count()); // P0, P1, …
     for (int i = 0; i < data.Count(); ++i) {
         if (i % 2 == 0 && beforeEvenProvider)
             beforeEvenProvider();
@@ -266,7 +266,7 @@ bool BuildProviderFile(const TProviderData &data, const QStringList &displayName
     }
     char value[std::max(MaxFixedTextLength, MaxRangeValueBytes)];
     for (TOption option : SaveOrder) {
-        w.Section(OptionSection(option), distinctKeys);
+        w.Section(OptionSection(option), distinctKeys, data.Count());
         for (int i = 0; i < data.Count(); ++i) {
             const char *end = WriteOptionValue(value, option, data.Options(i));
             if (!end)

@@ -728,11 +728,11 @@ qsizetype TIniDocument::addFreshSection(QByteArrayView section, qsizetype keys)
     return m_blocks.size() - 1;
 }
 
-TIniDocument::TSectionWriter TIniDocument::WriteSection(QByteArrayView section)
+TIniDocument::TSectionWriter TIniDocument::WriteSection(QByteArrayView section, qsizetype expectedKeys)
 {
     section = trimmed(section);
     EraseSection(section);
-    return TSectionWriter(*this, section);
+    return TSectionWriter(*this, section, expectedKeys);
 }
 
 bool TIniDocument::TSectionWriter::Add(QByteArrayView key, QByteArrayView value)
@@ -743,7 +743,7 @@ bool TIniDocument::TSectionWriter::Add(QByteArrayView key, QByteArrayView value)
     if (m_block < 0) {
         if (m_section.isEmpty() || hasLineEnd(m_section))
             return false;
-        m_block = m_doc.addFreshSection(m_section, 24);
+        m_block = m_doc.addFreshSection(m_section, std::max<qsizetype>(m_expectedKeys, 1));
         // The key table is made when a lookup first needs it: a writer that
         // writes whole sections never looks them up.
         m_doc.m_blocks[m_block].indexed = false;

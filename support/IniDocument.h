@@ -111,17 +111,19 @@ public:
 
     private:
         friend class TIniDocument;
-        TSectionWriter(TIniDocument &doc, QByteArrayView section)
-            : m_doc(doc), m_section(section)
+        TSectionWriter(TIniDocument &doc, QByteArrayView section, qsizetype expectedKeys)
+            : m_doc(doc), m_section(section), m_expectedKeys(expectedKeys)
         {
         }
         TIniDocument &m_doc;
         QByteArrayView m_section; // the caller's bytes
+        qsizetype m_expectedKeys;
         qsizetype m_block = -1;
         QByteArray m_quoted;
     };
-    // `section` must stay valid while the writer is used.
-    TSectionWriter WriteSection(QByteArrayView section);
+    // `section` must stay valid while the writer is used; room is made for
+    // the keys expected.
+    TSectionWriter WriteSection(QByteArrayView section, qsizetype expectedKeys = 8);
     // A section or key name as lookups compare it: trimmed of blanks and
     // tabs, letters folded. Two names match exactly when these are equal.
     static QByteArray FoldedName(QByteArrayView name);

@@ -209,7 +209,12 @@ TIniDocument TIniDocument::ParseBytes(QByteArray bytes)
         const char *lineEnd = std::min(nextCr, nextLf);
         const Line line {p - begin, lineEnd - p};
         const QByteArrayView text(p, lineEnd - p);
-        if (const auto name = headerName(text)) {
+        // Only a line whose first non-blank byte is "[" can be a header.
+        const char *first = p;
+        while (first != lineEnd && isBlank(*first))
+            ++first;
+        const auto name = first != lineEnd && *first == '[' ? headerName(text) : std::nullopt;
+        if (name) {
             closeBlock();
             Block block;
             block.hasHeader = true;
@@ -490,22 +495,39 @@ void TIniDocument::indexKey(const Block &block, qsizetype pos, QByteArrayView na
     FoldBuffer buffer;
     const QByteArrayView folded = fold(name, buffer);
     const quint32 hash = keyHash(folded);
-    if (findKey(block, folded, hash) < 0)
-        insertSlot(block, KeySlot {hash, qint32(pos)});
-    else
-        block.repeatedKeys = true;
+    growKeyTableIfFull(block);
+    // One probe finds the name or the free slot it goes into.
+    const qsizetype mask = block.keyTable.size() - 1;
+    KeySlot *table = block.keyTable.data();
+    for (qsizetype i = hash & mask;; i = (i + 1) & mask) {
+        KeySlot &slot = table[i];
+        if (slot.pos < 0) {
+            slot = KeySlot {hash, qint32(pos)};
+            ++block.keyCount;
+            return;
+        }
+        if (slot.hash == hash && equalFolded(keyName(lineAt(block, slot.pos)), folded)) {
+            block.repeatedKeys = true;
+            return;
+        }
+    }
+}
+
+void TIniDocument::growKeyTableIfFull(const Block &block)
+{
+    if (!keyTableTooFull(block.keyCount + 1, block.keyTable.size()))
+        return;
+    const QList<KeySlot> old = std::move(block.keyTable);
+    block.keyTable = QList<KeySlot>(std::max<qsizetype>(8, old.size() * 2));
+    block.keyCount = 0;
+    for (const KeySlot &s : old)
+        if (s.pos >= 0)
+            insertSlot(block, s);
 }
 
 void TIniDocument::insertSlot(const Block &block, KeySlot slot)
 {
-    if (keyTableTooFull(block.keyCount + 1, block.keyTable.size())) {
-        const QList<KeySlot> old = std::move(block.keyTable);
-        block.keyTable = QList<KeySlot>(std::max<qsizetype>(8, old.size() * 2));
-        block.keyCount = 0;
-        for (const KeySlot &s : old)
-            if (s.pos >= 0)
-                insertSlot(block, s);
-    }
+    growKeyTableIfFull(block);
     const qsizetype mask = block.keyTable.size() - 1;
     KeySlot *table = block.keyTable.data();
     qsizetype i = slot.hash & mask;

@@ -211,6 +211,8 @@ private:
     // Enters the key line at `pos`, named `name`, unless the name is there already.
     void indexKey(const Block &block, qsizetype pos, QByteArrayView name) const;
     static void insertSlot(const Block &block, KeySlot slot);
+    // Doubles a key table that has no room for one more name.
+    static void growKeyTableIfFull(const Block &block);
     // Makes a block's key table from its key lines; name(k) is the name of
     // key line k.
     template<typename Name> void makeKeyTable(const Block &block, Name name) const;

@@ -178,7 +178,12 @@ TIniDocument TIniDocument::ParseBytes(QByteArray bytes)
     // (Plain vectors: appending to them is inline.)
     std::vector<Line> lines;
     std::vector<qint32> keyLines;
+    // The names of the first key lines, found while splitting: a section's
+    // key table is made from them without taking the lines apart again. Only
+    // so many are kept, so that a file of tiny lines does not hold them all.
+    constexpr size_t KeptNames = 4096;
     std::vector<QByteArrayView> keyNames;
+    keyNames.reserve(KeptNames);
     auto closeBlock = [&] {
         if (doc.m_blocks.isEmpty())
             return;
@@ -186,7 +191,10 @@ TIniDocument TIniDocument::ParseBytes(QByteArray bytes)
         block.lines = QList<Line>(lines.cbegin(), lines.cend());
         block.keyLines = QList<qint32>(keyLines.cbegin(), keyLines.cend());
         if (!keyLines.empty())
-            doc.makeKeyTable(block, [&](qsizetype k) { return keyNames[size_t(k)]; });
+            doc.makeKeyTable(block, [&](qsizetype k) {
+                return size_t(k) < keyNames.size() ? keyNames[size_t(k)]
+                                                   : doc.keyNameAt(block, block.keyLines.at(k));
+            });
         lines.clear();
         keyLines.clear();
         keyNames.clear();
@@ -228,7 +236,8 @@ TIniDocument TIniDocument::ParseBytes(QByteArray bytes)
             if (doc.m_blocks.last().hasHeader) {
                 if (const QByteArrayView name = keyName(text); !name.isEmpty()) {
                     keyLines.push_back(qint32(lines.size()));
-                    keyNames.push_back(name);
+                    if (keyNames.size() < KeptNames)
+                        keyNames.push_back(name);
                 }
             }
             lines.push_back(line);

@@ -105,9 +105,13 @@ quint32 keyHash(QByteArrayView folded)
 // The name of a section header line, or nothing when the line is none.
 std::optional<QByteArrayView> headerName(QByteArrayView line)
 {
-    const QByteArrayView t = trimmed(line);
-    if (t.isEmpty() || t[0] != '[')
+    // Most lines are no header: they are told by their first non-blank byte.
+    qsizetype first = 0;
+    while (first < line.size() && isBlank(line[first]))
+        ++first;
+    if (first == line.size() || line[first] != '[')
         return std::nullopt;
+    const QByteArrayView t = trimmed(line.sliced(first));
     const qsizetype close = t.lastIndexOf(']');
     if (close < 1)
         return std::nullopt;
@@ -169,13 +173,9 @@ TIniDocument TIniDocument::ParseBytes(QByteArray bytes)
          (q = static_cast<const char *>(std::memchr(q, '[', size_t(end - q)))); ++q)
         headers += q != begin && (q[-1] == '\n' || q[-1] == '\r');
     doc.m_blocks.reserve(headers + 1);
-    // The lines of the section being read gather in these lists, which are
+    // The lines of the section being read gather in these vectors, which are
     // reused; each section then gets its lists at their final size in one
-    // allocation, instead of growing them line by line, and its key table,
-    // made once at a size for as many names as key lines (a section that
-    // repeats one name many times gets a table that grows with its distinct
-    // names instead).
-    // (Plain vectors: appending to them is inline.)
+    // allocation, instead of growing them line by line, and its key table.
     std::vector<Line> lines;
     std::vector<qint32> keyLines;
     // The names of the first key lines, found while splitting: a section's
@@ -217,12 +217,7 @@ TIniDocument TIniDocument::ParseBytes(QByteArray bytes)
         const char *lineEnd = std::min(nextCr, nextLf);
         const Line line {p - begin, lineEnd - p};
         const QByteArrayView text(p, lineEnd - p);
-        // Only a line whose first non-blank byte is "[" can be a header.
-        const char *first = p;
-        while (first != lineEnd && isBlank(*first))
-            ++first;
-        const auto name = first != lineEnd && *first == '[' ? headerName(text) : std::nullopt;
-        if (name) {
+        if (const auto name = headerName(text)) {
             closeBlock();
             Block block;
             block.hasHeader = true;
@@ -279,19 +274,27 @@ TIniDocument::Line TIniDocument::storeLine(QByteArrayView bytes, const Line *rep
     }
     if (replacing)
         dropLine(*replacing);
-    // Grown by doubling and filled with memcpy: a writer stores a line per
-    // key, and a general append costs more than the copy itself.
-    const qsizetype at = m_added.size();
-    const qsizetype stored = bytes.size() + 2;
-    if (m_added.capacity() - at < stored)
-        m_added.reserve(std::max<qsizetype>(2 * m_added.capacity(), at + stored + 4096));
-    m_added.resize(at + stored);
-    char *dst = m_added.data() + at;
+    Line stored;
+    char *dst = appendLine(bytes.size(), stored);
     if (!bytes.isEmpty())
         std::memcpy(dst, bytes.data(), size_t(bytes.size()));
-    dst[bytes.size()] = '\r';
-    dst[bytes.size() + 1] = '\n';
-    return Line {-at - 1, bytes.size()};
+    return stored;
+}
+
+// Inline: every written line passes here.
+Q_ALWAYS_INLINE char *TIniDocument::appendLine(qsizetype size, Line &line)
+{
+    // Grown by doubling and filled by the caller: a writer stores a line per
+    // key, and a general append costs more than the copy itself.
+    const qsizetype at = m_added.size();
+    if (m_added.capacity() - at < size + 2)
+        m_added.reserve(std::max<qsizetype>(2 * m_added.capacity(), at + size + 2 + 4096));
+    m_added.resize(at + size + 2);
+    char *dst = m_added.data() + at;
+    dst[size] = '\r';
+    dst[size + 1] = '\n';
+    line = Line {-at - 1, size};
+    return dst;
 }
 
 TIniDocument::Line TIniDocument::storeKeyLine(QByteArrayView key, QByteArrayView value)
@@ -309,21 +312,13 @@ TIniDocument::Line TIniDocument::storeKeyLine(QByteArrayView key, QByteArrayView
         line.append(value.data(), value.size());
         return storeLine(QByteArrayView(line.constData(), line.size()));
     }
-    const qsizetype at = m_added.size();
-    const qsizetype size = key.size() + 1 + value.size();
-    if (m_added.capacity() - at < size + 2)
-        m_added.reserve(std::max<qsizetype>(2 * m_added.capacity(), at + size + 2 + 4096));
-    m_added.resize(at + size + 2);
-    char *dst = m_added.data() + at;
+    Line stored;
+    char *dst = appendLine(key.size() + 1 + value.size(), stored);
     std::memcpy(dst, key.data(), size_t(key.size()));
-    dst += key.size();
-    *dst++ = '=';
+    dst[key.size()] = '=';
     if (!value.isEmpty())
-        std::memcpy(dst, value.data(), size_t(value.size()));
-    dst += value.size();
-    *dst++ = '\r';
-    *dst = '\n';
-    return Line {-at - 1, size};
+        std::memcpy(dst + key.size() + 1, value.data(), size_t(value.size()));
+    return stored;
 }
 
 void TIniDocument::dropLine(const Line &line)

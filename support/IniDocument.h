@@ -224,6 +224,9 @@ private:
     Line storeLine(QByteArrayView bytes, const Line *replacing = nullptr);
     // Stores a new line "key=value" the same way.
     Line storeKeyLine(QByteArrayView key, QByteArrayView value);
+    // Appends room for a new line of `size` bytes, its line end written, to
+    // the written bytes; `line` tells where. The caller fills the room.
+    char *appendLine(qsizetype size, Line &line);
     // Drops the bytes of a written line that is no longer in the document.
     void dropLine(const Line &line);
     // Moves the written lines still in the document together once more of

@@ -217,33 +217,19 @@ void TTheIniFile::ReadSection(QStringList &strings, qsizetype limit)
 
 void TTheIniFile::ForEachValue(const std::function<void(const QString &)> &visit, qsizetype limit)
 {
-    d->errorCode = 0;
-    if (!ready()) {
-        ShowNoFileName();
-        return;
-    }
-    qsizetype count = 0;
-    if (d->sectionEncodable) {
-        // The section is kept aside because visit may read other keys of it.
-        const QByteArray section = d->sectionBytes;
-        // One text for all values: most are short, and its memory is reused.
-        QString text;
-        d->doc->ForEachValue(section, [&](QByteArrayView value) {
-            if (limit >= 0 && count >= limit)
-                return false;
-            ++count;
-            // The sentinel reads as a missing key, as in ReadString.
-            if (isSentinel(value))
+    // One text for all values: most are short, and its memory is reused.
+    QString text;
+    visitValueBytes(
+        [&](QByteArrayView value) {
+            if (value.isEmpty())
                 text.resize(0);
             else if (d->utf8())
                 text = QString::fromUtf8(value);
             else
                 Cp1252::decodeInto(value.data(), value.size(), text);
             visit(text);
-            return true;
-        });
-    }
-    d->errorCode = count > 0 ? 0 : -1;
+        },
+        limit);
 }
 
 std::optional<QByteArrayView> TTheIniFile::ReadRawString(QByteArrayView ident)
@@ -265,18 +251,16 @@ std::optional<QByteArrayView> TTheIniFile::ReadRawString(QByteArrayView ident)
     return value;
 }
 
-bool TTheIniFile::startRawVisit(const TIniDocument *&doc, QByteArray &section)
+bool TTheIniFile::startVisit(const TIniDocument *&doc, QByteArray &section)
 {
-    if (d->utf8())
-        return false;
     d->errorCode = 0;
     if (!ready()) {
         ShowNoFileName();
-        return true;
+        return false;
     }
     if (!d->sectionEncodable) {
         d->errorCode = -1;
-        return true;
+        return false;
     }
     doc = &*d->doc;
     section = d->sectionBytes;

@@ -100,21 +100,9 @@ public:
     // Windows-1252 bytes, ForEachValue reads them.
     template<typename Visit> bool ForEachRawValue(Visit visit, qsizetype limit = -1)
     {
-        QByteArray section;
-        const TIniDocument *doc = nullptr;
-        if (!startRawVisit(doc, section))
+        if (IsUnicode())
             return false;
-        if (!doc)
-            return true;
-        qsizetype count = 0;
-        doc->ForEachValue(section, [&](QByteArrayView value) {
-            if (limit >= 0 && count >= limit)
-                return false;
-            ++count;
-            visit(isSentinel(value) ? QByteArrayView() : value);
-            return true;
-        });
-        SetErrorCode(count > 0 ? 0 : -1);
+        visitValueBytes(visit, limit);
         return true;
     }
     // ReadString for an ident given as Windows-1252 bytes, giving the bytes
@@ -170,12 +158,33 @@ public:
     void SetProgDir(const QString &dir);
 
 private:
-    // The start of ForEachRawValue: false for a Unicode document; else the
-    // document and the section (kept aside, as a visit may read other keys of
-    // it) to visit, or no document, with ErrorCode set, when there is
-    // nothing to visit: -1 for a section that cannot occur, 0 after the
-    // message of a component that is not ready.
-    bool startRawVisit(const TIniDocument *&doc, QByteArray &section);
+    // True when the document was read from a Unicode file.
+    bool IsUnicode() const { return ByteOrderMark() != Cp1252::TByteOrderMark::None; }
+    // What ForEachValue and ForEachRawValue share: visit(bytes) for the
+    // values of the section in file order (no bytes for the sentinel), the
+    // limit, the count and ErrorCode.
+    template<typename Visit> void visitValueBytes(Visit visit, qsizetype limit)
+    {
+        QByteArray section;
+        const TIniDocument *doc = nullptr;
+        if (!startVisit(doc, section))
+            return;
+        qsizetype count = 0;
+        doc->ForEachValue(section, [&](QByteArrayView value) {
+            if (limit >= 0 && count >= limit)
+                return false;
+            ++count;
+            // The sentinel reads as a missing key, as in ReadString.
+            visit(isSentinel(value) ? QByteArrayView() : value);
+            return true;
+        });
+        SetErrorCode(count > 0 ? 0 : -1);
+    }
+    // The start of a visit: the document and the section (kept aside, as a
+    // visit may read other keys of it), or false, with ErrorCode set, when
+    // there is nothing to visit: -1 for a section that cannot occur, 0 after
+    // the message of a component that is not ready.
+    bool startVisit(const TIniDocument *&doc, QByteArray &section);
     // The value a missing key and the sentinel share.
     static bool isSentinel(QByteArrayView value) { return value == QByteArrayView("INIERROR"); }
     int checkWritable(const QString &path, bool &exists);

@@ -110,52 +110,76 @@ private:
 // range sections would be erased and written anew by that later provider, so
 // writing them is skipped: the file comes out the same, in time linear in the
 // model, however many providers share a key.
-QList<bool> shadowedProviders(const TProviderData &data)
+QList<bool> shadowedProviders(const TProviderData &data, const QList<std::optional<QByteArray>> &keys)
 {
+    const QByteArray suffix = Cp1252::encode(SecFreeHoursRange);
     QList<bool> shadowed(data.Count(), false);
     QSet<QByteArray> later;
     for (int i = data.Count() - 1; i >= 0; --i) {
-        bool ok = true;
-        const QByteArray key = Cp1252::encode(data.Provider(i).Key + SecFreeHoursRange, &ok);
-        if (!ok)
+        if (!keys[i])
             continue; // refused by the writer anyway
-        const QByteArray section = TIniDocument::FoldedName(key);
+        const QByteArray section = TIniDocument::FoldedName(*keys[i] + suffix);
         shadowed[i] = later.contains(section);
         later.insert(section);
     }
     return shadowed;
 }
 
-void writeDayClass(
-    DocumentWriter &w, const TProviderData &data, TDayClass dayClass, const QList<bool> &shadowed)
+// A provider key's bytes followed by an index: the idents of its entries and
+// free-hours ranges.
+class IndexedIdents
+{
+public:
+    explicit IndexedIdents(const QByteArray &key) : m_text(key.constBegin(), key.constEnd()) {}
+    QByteArrayView operator()(qsizetype index)
+    {
+        char digits[24];
+        m_text.resize(m_keyLength);
+        m_text.append(digits, std::to_chars(digits, digits + sizeof digits, index).ptr - digits);
+        return QByteArrayView(m_text.constData(), m_text.size());
+    }
+
+private:
+    QVarLengthArray<char, 128> m_text;
+    const qsizetype m_keyLength = m_text.size();
+};
+
+// What the day-class and range writers share: each key's bytes (none when it
+// has none), which providers a later one replaces, and the byte of the time
+// separator (-1 when it has none).
+struct KeyedSections
+{
+    QList<std::optional<QByteArray>> keys;
+    QList<bool> shadowed;
+    int sepByte = -1;
+};
+
+void writeDayClass(DocumentWriter &w, const TProviderData &data, TDayClass dayClass, const KeyedSections &k)
 {
     // The entries are most of the file: their idents and values are formed
     // as bytes directly.
-    const QChar timeSeparator = TLocaleSettings::Current().TimeSeparator;
-    const int sepByte = Cp1252::byteOf(timeSeparator);
-    if (sepByte < 0) {
-        w.Encode(QString(timeSeparator)); // refuses the whole file
+    if (k.sepByte < 0) {
+        w.Refuse(QString(TLocaleSettings::Current().TimeSeparator)); // refuses the whole file
         return;
     }
     // Each section is written whole: its idents (key and index) are distinct.
     char value[MaxEntryValueBytes];
     for (int i = 0; i < data.Count(); ++i) {
-        if (shadowed[i])
+        if (k.shadowed[i])
             continue;
         const QString &key = data.Provider(i).Key;
         const auto &entries = data.Entries(i, dayClass);
         w.Section(key + DayClassWord(dayClass), true, entries.size());
-        const QByteArray keyBytes = w.Encode(key);
-        QVarLengthArray<char, 128> ident(keyBytes.constBegin(), keyBytes.constEnd());
-        const qsizetype keyLength = ident.size();
+        if (!k.keys[i]) {
+            w.Refuse(key);
+            continue;
+        }
+        IndexedIdents ident(*k.keys[i]);
         for (qsizetype j = 0; j < entries.size(); ++j) {
             if (entries[j].Interval == 0)
                 continue;
-            char index[24];
-            ident.resize(keyLength);
-            ident.append(index, std::to_chars(index, index + sizeof index, j).ptr - index);
-            const char *end = WriteEntryValue(value, entries[j], char(sepByte));
-            if (!w.WriteBytes(QByteArrayView(ident.constData(), ident.size()), QByteArrayView(value, end - value)))
+            const char *end = WriteEntryValue(value, entries[j], char(k.sepByte));
+            if (!w.WriteBytes(ident(j), QByteArrayView(value, end - value)))
                 w.Refuse(key);
         }
     }
@@ -182,14 +206,11 @@ qsizetype expectedFileSize(const TProviderData &data)
     return size;
 }
 
-void writeRanges(DocumentWriter &w, const TProviderData &data,
-    const QList<std::optional<QByteArray>> &keys, const QList<bool> &shadowed)
+void writeRanges(DocumentWriter &w, const TProviderData &data, const KeyedSections &k)
 {
-    const QChar timeSeparator = TLocaleSettings::Current().TimeSeparator;
-    const int sepByte = Cp1252::byteOf(timeSeparator);
     char value[MaxRangeValueBytes];
     for (int i = 0; i < data.Count(); ++i) {
-        if (shadowed[i])
+        if (k.shadowed[i])
             continue;
         const QString &key = data.Provider(i).Key;
         // Written whole: its idents (key and index) are distinct.
@@ -197,19 +218,14 @@ void writeRanges(DocumentWriter &w, const TProviderData &data,
         w.Section(key + SecFreeHoursRange, true, ranges.size());
         if (ranges.isEmpty())
             continue;
-        if (!keys[i] || sepByte < 0) {
-            w.Refuse(!keys[i] ? IndexedIdent(key, 0) : RangeValueText(ranges[0]));
+        if (!k.keys[i] || k.sepByte < 0) {
+            w.Refuse(!k.keys[i] ? IndexedIdent(key, 0) : RangeValueText(ranges[0]));
             continue;
         }
-        QVarLengthArray<char, 128> ident(keys[i]->constBegin(), keys[i]->constEnd());
-        const qsizetype keyLength = ident.size();
+        IndexedIdents ident(*k.keys[i]);
         for (qsizetype j = 0; j < ranges.size(); ++j) {
-            char index[24];
-            ident.resize(keyLength);
-            ident.append(index, std::to_chars(index, index + sizeof index, j).ptr - index);
-            const char *end = WriteRangeValue(value, ranges[j], char(sepByte));
-            if (!w.WriteBytes(QByteArrayView(ident.constData(), ident.size()),
-                    QByteArrayView(value, end - value)))
+            const char *end = WriteRangeValue(value, ranges[j], char(k.sepByte));
+            if (!w.WriteBytes(ident(j), QByteArrayView(value, end - value)))
                 w.Refuse(IndexedIdent(key, int(j)) + u'=' + RangeValueText(ranges[j]));
         }
     }
@@ -242,28 +258,30 @@ bool BuildProviderFile(const TProviderData &data, const QStringList &displayName
         w.Write(QStringLiteral("P") + QString::number(i), ProviderLineText(name, data.Provider(i).Key));
     }
 
-    const QList<bool> shadowed = shadowedProviders(data);
-    writeDayClass(w, data, TDayClass::Weekday, shadowed);
-    writeDayClass(w, data, TDayClass::Weekend, shadowed);
-
-    // Options and ranges are formed as bytes too, each key encoded once. The
-    // option sections have the keys as idents: written whole when no two
+    // Entries, options and ranges are formed as bytes, each key encoded once.
+    // The option sections have the keys as idents: written whole when no two
     // keys are one ident.
-    QList<std::optional<QByteArray>> keys(data.Count());
+    KeyedSections k;
+    k.keys.resize(data.Count());
     QSet<QByteArray> idents;
     bool distinctKeys = true;
     for (int i = 0; i < data.Count(); ++i) {
         bool ok = true;
-        keys[i] = Cp1252::encode(data.Provider(i).Key, &ok);
+        k.keys[i] = Cp1252::encode(data.Provider(i).Key, &ok);
         if (!ok)
-            keys[i].reset();
+            k.keys[i].reset();
         distinctKeys = distinctKeys && ok;
         if (distinctKeys) {
-            const QByteArray ident = TIniDocument::FoldedName(*keys[i]);
+            const QByteArray ident = TIniDocument::FoldedName(*k.keys[i]);
             distinctKeys = !idents.contains(ident);
             idents.insert(ident);
         }
     }
+    k.shadowed = shadowedProviders(data, k.keys);
+    k.sepByte = Cp1252::byteOf(TLocaleSettings::Current().TimeSeparator);
+    writeDayClass(w, data, TDayClass::Weekday, k);
+    writeDayClass(w, data, TDayClass::Weekend, k);
+
     char value[std::max(MaxFixedTextLength, MaxRangeValueBytes)];
     for (TOption option : SaveOrder) {
         w.Section(OptionSection(option), distinctKeys, data.Count());
@@ -272,13 +290,13 @@ bool BuildProviderFile(const TProviderData &data, const QStringList &displayName
             if (!end)
                 continue;
             const QString &key = data.Provider(i).Key;
-            if (!keys[i])
+            if (!k.keys[i])
                 w.Refuse(key);
-            else if (!w.WriteBytes(*keys[i], QByteArrayView(value, end - value)))
+            else if (!w.WriteBytes(*k.keys[i], QByteArrayView(value, end - value)))
                 w.Refuse(key + u'=' + QLatin1StringView(value, end - value));
         }
         if (option == TOption::FREISTUNDEN)
-            writeRanges(w, data, keys, shadowed);
+            writeRanges(w, data, k);
     }
 
     if (!w.Ok()) {

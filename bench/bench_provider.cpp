@@ -99,24 +99,28 @@ void BM_SaveLargest(benchmark::State &state)
 }
 BENCHMARK(BM_SaveLargest)->Unit(benchmark::kMillisecond);
 
+// Runs `work` in a child process, whose exit status is 0 when it succeeded;
+// returns the child's peak resident memory in MiB.
+template<typename Work> double peakMiBOfChild(benchmark::State &state, Work work)
+{
+    const pid_t pid = fork();
+    if (pid == 0)
+        _exit(work() ? 0 : 1);
+    int status = 0;
+    rusage usage {};
+    wait4(pid, &status, 0, &usage);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        state.SkipWithError("child failed");
+    return usage.ru_maxrss / 1024.0;
+}
+
 // The peak resident memory of a child process that loads the file, in MiB.
 void BM_PeakMemoryOfLoad(benchmark::State &state)
 {
     fixture();
     double peakMiB = 0;
-    for (auto _ : state) {
-        const pid_t pid = fork();
-        if (pid == 0) {
-            const TProviderData data = loadLargest();
-            _exit(data.Count() == 1025 ? 0 : 1);
-        }
-        int status = 0;
-        rusage usage {};
-        wait4(pid, &status, 0, &usage);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-            state.SkipWithError("child failed");
-        peakMiB = usage.ru_maxrss / 1024.0;
-    }
+    for (auto _ : state)
+        peakMiB = peakMiBOfChild(state, [] { return loadLargest().Count() == 1025; });
     state.counters["peak_MiB"] = peakMiB;
 }
 BENCHMARK(BM_PeakMemoryOfLoad)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -139,8 +143,7 @@ void BM_HostileLoadSave(benchmark::State &state)
     f.close();
     double peakMiB = 0;
     for (auto _ : state) {
-        const pid_t pid = fork();
-        if (pid == 0) {
+        peakMiB = peakMiBOfChild(state, [&] {
             SetProgramDirOverride(dir.path());
             TTheIniFile ini;
             TProviderData data;
@@ -149,15 +152,8 @@ void BM_HostileLoadSave(benchmark::State &state)
             QStringList names;
             for (const auto &p : data.ProviderList())
                 names.append(UnderscoreToSpace(p.Name));
-            _exit(SaveProviderFile(ini, data, names, QDate(2026, 12, 8)) == TSaveResult::Saved ? 0
-                                                                                               : 1);
-        }
-        int status = 0;
-        rusage usage {};
-        wait4(pid, &status, 0, &usage);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-            state.SkipWithError("child failed");
-        peakMiB = usage.ru_maxrss / 1024.0;
+            return SaveProviderFile(ini, data, names, QDate(2026, 12, 8)) == TSaveResult::Saved;
+        });
     }
     state.counters["file_KB"] = bytes.size() / 1024.0;
     state.counters["peak_MiB"] = peakMiB;

@@ -200,6 +200,14 @@ void TMain::OKBtnClick()
     }
     if (wait)
         wait->CloseAndRelease();
+    // A file that is there but could not be read is not edited (the editor
+    // has said why); the user may choose the other file or end.
+    if (Editor->Unreadable()) {
+        delete Editor;
+        Editor = nullptr;
+        ProviderInfosSelectLB->setFocus();
+        return;
+    }
     Editor->exec();
     delete Editor;
     Editor = nullptr;

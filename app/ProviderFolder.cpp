@@ -1,6 +1,7 @@
 #include "ProviderFolder.h"
 
 #include "support/CommandLine.h"
+#include "support/FileSystem.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -37,24 +38,29 @@ TEditorCommandLine ReadEditorCommandLine(const QStringList &arguments, bool defe
                        "beim Start danach.")}};
     help.Sections = {{QStringLiteral("Rückgabewert"),
         QStringLiteral("0 nach dem Bearbeiten, 2 bei einem falschen Aufruf oder einem Ordner, "
-                       "den es nicht gibt.")}};
+                       "den es nicht gibt oder der nicht gelesen werden kann.")}};
     QCommandLineParser parser;
     TEditorCommandLine result;
     result.ExitStatus = ReadCommandLine(parser, {}, arguments, help, deferUnknownOptions);
     if (result.ExitStatus != GoOn || parser.positionalArguments().isEmpty())
         return result;
+    // The name as the file system gives it (DecodeFileName), shown with
+    // control characters made visible.
     const QString given = parser.positionalArguments().constFirst();
-    const QFileInfo info(given);
-    if (!info.isDir()) {
-        const QString text
-            = (info.exists() ? QStringLiteral("tarifeditor: „%1“ ist kein Ordner.\n")
-                             : QStringLiteral("tarifeditor: Den Ordner „%1“ gibt es nicht.\n"))
-                  .arg(given);
+    const int code = TFileSystem::Instance().CheckFolder(given);
+    if (code != 0) {
+        const QString shown = VisibleText(given);
+        const QString text = code == 2
+            ? QStringLiteral("tarifeditor: Den Ordner „%1“ gibt es nicht.\n").arg(shown)
+            : code == 267
+            ? QStringLiteral("tarifeditor: „%1“ ist kein Ordner.\n").arg(shown)
+            : QStringLiteral("tarifeditor: Der Ordner „%1“ kann nicht gelesen werden (%2).\n")
+                  .arg(shown, ErrorCodeText(code));
         std::fputs(text.toUtf8().constData(), stderr);
         result.ExitStatus = 2;
         return result;
     }
-    result.Folder = QDir::cleanPath(info.absoluteFilePath());
+    result.Folder = AbsoluteFilePath(given);
     return result;
 }
 

@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 #include "app/ProviderFolder.h"
 #include "controls/ContextHelp.h"
+#include "support/FileSystem.h"
 #include "support/MsgBoxDialog.h"
 #include "support/TextHelpers.h"
 
@@ -26,9 +27,15 @@ int main(int argc, char *argv[])
     // system is reached, so that they work without a display. Options of Qt
     // itself (-platform, -style, ...) are known only once the application
     // object has taken them out; the line is then read again.
-    QStringList raw;
-    for (int i = 0; i < argc; ++i)
-        raw.append(QString::fromLocal8Bit(argv[i]));
+    // Names are taken as the file system gives them: Qt's own decoding
+    // would lose the bytes of a folder name that is no UTF-8.
+    const auto rawArguments = [&] {
+        QStringList raw;
+        for (int i = 0; i < argc; ++i)
+            raw.append(DecodeFileName(QByteArray(argv[i])));
+        return raw;
+    };
+    const QStringList raw = rawArguments();
     if (const TEditorCommandLine early = ReadEditorCommandLine(raw, true); early.ExitStatus >= 0)
         return early.ExitStatus;
 
@@ -37,7 +44,8 @@ int main(int argc, char *argv[])
     // The installed desktop entry and icon (packaging/) carry this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.zalvor.tarifeditor"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.zalvor.tarifeditor")));
-    const TEditorCommandLine line = ReadEditorCommandLine(QCoreApplication::arguments());
+    // The application object has taken its own options out of argv.
+    const TEditorCommandLine line = ReadEditorCommandLine(rawArguments());
     if (line.ExitStatus >= 0)
         return line.ExitStatus;
     QString folder = line.Folder;

@@ -10,7 +10,8 @@
 // providers' day classes, and per day class without entries.
 //
 // Exit status: 0 no message, 1 messages (or coverage findings), 2 the file
-// cannot be read or written, or a wrong call.
+// cannot be read (also: no regular file, larger than 64 MiB) or written,
+// memory ran out, or a wrong call.
 // The check reads FILE only and changes nothing on disk; --write writes OUT
 // alone, and nothing when FILE could not be read.
 
@@ -19,6 +20,7 @@
 #include "model/ProviderLoader.h"
 #include "model/ProviderSaver.h"
 #include "support/CommandLine.h"
+#include "support/Cp1252.h"
 #include "support/FileSystem.h"
 #include "support/MsgBox.h"
 #include "support/TextHelpers.h"
@@ -26,35 +28,16 @@
 
 #include <QCoreApplication>
 #include <QDate>
-#include <QFileInfo>
 
 #include <cstdio>
+#include <new>
 
 namespace {
 
-// Control characters from a file (ESC sequences, NUL) would act on the
-// terminal or cut the line: they are printed as \x1b, \x00 and so on.
-QString visible(const QString &text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        // Format characters of Windows-1252 (the soft hyphen) stay; those
-        // beyond it (direction overrides) do not.
-        const QChar::Category cat = c.category();
-        if (cat == QChar::Other_Control || (cat == QChar::Other_Format && c.unicode() >= 0x100))
-            out += c.unicode() < 0x100
-                ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'))
-                : QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QChar(u'0'));
-        else
-            out += c;
-    }
-    return out;
-}
-
+// Control characters from a file or the command line are printed visibly.
 void printLine(const QString &text, FILE *to = stdout)
 {
-    std::fputs(visible(text).toUtf8().constData(), to);
+    std::fputs(VisibleText(text).toUtf8().constData(), to);
     std::fputc('\n', to);
 }
 
@@ -68,9 +51,9 @@ int usage()
 
 } // namespace
 
-int main(int argc, char *argv[])
+// The check itself; main() adds the answer to memory that runs out.
+static int run(const QStringList &arguments)
 {
-    QCoreApplication app(argc, argv);
     const QCommandLineOption writeOption(QStringLiteral("write"),
         QStringLiteral("Schreibt die eingelesenen Angaben mit dem Schreiber des "
                        "Tarifeditors in die Datei AUSGABE."),
@@ -98,10 +81,16 @@ int main(int argc, char *argv[])
                        "geschrieben werden kann oder der Aufruf falsch ist.")}};
     QCommandLineParser parser;
     if (const int status
-        = ReadCommandLine(parser, {coverageOption, dateOption, writeOption}, app.arguments(), help);
+        = ReadCommandLine(parser, {coverageOption, dateOption, writeOption}, arguments, help);
         status >= 0)
         return status;
     const QString outPath = parser.value(writeOption);
+    // "--write ''" names no file: a call that would write nothing is wrong.
+    if (parser.isSet(writeOption) && outPath.isEmpty()) {
+        printLine(
+            QStringLiteral("tarifcheck: Die Option --write braucht einen Dateinamen."), stderr);
+        return usage();
+    }
     const bool coverage = parser.isSet(coverageOption);
     QDate date = QDate::currentDate();
     if (parser.isSet(dateOption)) {
@@ -111,14 +100,20 @@ int main(int argc, char *argv[])
     }
     const QString inPath = parser.positionalArguments().constFirst();
 
-    const QFileInfo in(inPath);
-    auto cannotRead = [&] {
-        printLine(QStringLiteral("Fehler: Kann %1 nicht lesen.").arg(inPath), stderr);
+    // Only a regular file of a sane size is read (ReadWholeFile): a FIFO or
+    // a device would wait or never end.
+    auto cannotRead = [&](int code) {
+        printLine(code == TooLargeCode ? QStringLiteral("Fehler: %1 ist zu groß (mehr als %2 MiB).")
+                                             .arg(inPath)
+                                             .arg(MaxFileBytes >> 20)
+                                       : QStringLiteral("Fehler: Kann %1 nicht lesen (%2).")
+                                             .arg(inPath, ErrorCodeText(code)),
+            stderr);
         return 2;
     };
-    // Only a regular file: reading a FIFO or a device would wait or never end.
-    if (!in.isFile())
-        return cannotRead();
+    // Names are taken as the file system gives them (DecodeFileName).
+    const QString inFull = AbsoluteFilePath(inPath);
+    const qsizetype inSlash = inFull.lastIndexOf(u'/');
 
     // The plain messages of the INI component carry the application title.
     SetApplicationTitle(QStringLiteral("Zalvor - Tarifeditor 3.00 [tarifcheck]"));
@@ -136,13 +131,13 @@ int main(int argc, char *argv[])
     });
 
     // The loader reads from the program directory; point it at the file's own.
-    SetProgramDirOverride(in.absolutePath());
+    SetProgramDirOverride(inSlash == 0 ? QStringLiteral("/") : inFull.left(inSlash));
     TTheIniFile ini;
     ini.SetReadOnly(true);
     TProviderData data;
-    data.FileName = in.fileName();
+    data.FileName = inFull.mid(inSlash + 1);
     if (!LoadProviderFile(ini, data))
-        return cannotRead();
+        return cannotRead(ini.ErrorCode() != 0 ? ini.ErrorCode() : 2);
 
     int weekday = 0, weekend = 0, ranges = 0;
     for (int i = 0; i < data.Count(); ++i) {
@@ -161,9 +156,14 @@ int main(int argc, char *argv[])
         printLine(line);
 
     if (!outPath.isEmpty()) {
-        const QFileInfo out(outPath);
+        const QString outFull = AbsoluteFilePath(outPath);
         TProviderData saved = data;
-        saved.FileName = out.fileName();
+        // The header names the file in Windows-1252: a byte of the name that
+        // is no UTF-8 (DecodeFileName) is taken as that code page's byte.
+        saved.FileName = outFull.mid(outFull.lastIndexOf(u'/') + 1);
+        for (QChar &c : saved.FileName)
+            if (c.isLowSurrogate())
+                c = Cp1252::decode(QByteArray(1, char(c.unicode() & 0xFF))).at(0);
         PrepareForSave(saved);
         QStringList names;
         for (const auto &p : saved.ProviderList())
@@ -177,12 +177,35 @@ int main(int argc, char *argv[])
                 stderr);
             return 2;
         }
-        if (const int code = SafeWriteFile(out.absoluteFilePath(), bytes); code != 0) {
+        QStringList notKept;
+        if (const int code = SafeWriteFile(outFull, bytes, nullptr, &notKept); code != 0) {
             printLine(QStringLiteral("Fehler: Konnte %1 nicht speichern (%2).")
                           .arg(outPath, ErrorCodeText(code)),
                 stderr);
             return 2;
         }
+        if (!notKept.isEmpty())
+            printLine(
+                QStringLiteral(
+                    "Warnung: Von der bisherigen Datei %1 konnte nicht übernommen werden: %2.")
+                    .arg(outPath, notKept.join(QStringLiteral(", "))),
+                stderr);
     }
     return messages == 0 && findings.isEmpty() ? 0 : 1;
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    // The arguments as given, not as Qt decodes them: a name that is no
+    // UTF-8 would no longer name its file.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(DecodeFileName(QByteArray(argv[i])));
+    try {
+        return run(arguments);
+    } catch (const std::bad_alloc &) {
+        printLine(QStringLiteral("tarifcheck: %1").arg(ErrorCodeText(OutOfMemoryCode)), stderr);
+        return 2;
+    }
 }

@@ -13,6 +13,7 @@
 #include "model/ProviderFormat.h"
 #include "model/ProviderLoader.h"
 #include "model/ProviderSaver.h"
+#include "support/FileSystem.h"
 #include "support/LocaleSettings.h"
 #include "support/MsgBox.h"
 #include "support/TextHelpers.h"
@@ -310,7 +311,21 @@ void TProvidersDlg::FormCreate()
         grid->SetDefaultRowHeight(rowHeight);
         grid->SetRowCount(2);
     }
-    LoadProviderFile(m_iniFile, Data);
+    if (!LoadProviderFile(m_iniFile, Data)) {
+        // A missing file opens empty and is made by the first save. A file
+        // that is there but could not be read (no permission, a read error,
+        // no regular file, too large) is not opened: a save would replace it
+        // with what the editor shows, which is nothing.
+        const int code = m_iniFile.ErrorCode();
+        const QString path = ProgramDir() + Data.FileName;
+        if (code != 2 && TFileSystem::Instance().Exists(path)) {
+            m_unreadable = true;
+            Data.LoadedStamp = {};
+            ShowMsgBox(ReadFailureText(path, code) + u'\r'
+                    + QStringLiteral("Die Datei wird nicht bearbeitet und bleibt unverändert."),
+                QString(), mkError, {btOK});
+        }
+    }
     Data.Modified = false;
 
     QStringList names;

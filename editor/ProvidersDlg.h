@@ -38,6 +38,10 @@ public:
     // ProvidersCB is the display name of provider i.
     TProviderData Data;
     bool Modified() const { return Data.Modified; }
+    // True when the file is there but could not be read (the user has been
+    // told why): the window must not be shown, as saving it would replace
+    // the file with an empty one.
+    bool Unreadable() const { return m_unreadable; }
     const QString &FileName() const { return Data.FileName; }
 
     // Fills the labels and the grids for the selected provider.
@@ -140,6 +144,7 @@ private:
 
     TTheIniFile &m_iniFile;
     bool m_closing = false;
+    bool m_unreadable = false;
     TPriceRange m_prices;
     bool m_pricesKnown = false;
 };

@@ -9,6 +9,7 @@
 #include "controls/MySpeedButton.h"
 #include "dialogs/TakeOverProvDlg.h"
 #include "model/ProviderLoader.h"
+#include "support/FileSystem.h"
 #include "support/MsgBox.h"
 #include "support/TextHelpers.h"
 #include "support/TheIniFile.h"
@@ -22,6 +23,7 @@
 #include <QShortcut>
 
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -95,20 +97,29 @@ void TProvidersDlg::TakeOverProvClick()
     mainFile.FileName = MainFileName;
     int faultyLines = 0;
     bool loaded = false;
+    int code = 0;
     {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         QPointer<TWaitForm> wait = new TWaitForm(this);
         wait->ShowAndPaint();
         TTheIniFile mainIni;
         mainIni.SetReadOnly(true);
-        loaded = LoadProviderFile(mainIni, mainFile, &faultyLines);
+        try {
+            loaded = LoadProviderFile(mainIni, mainFile, &faultyLines);
+            code = mainIni.ErrorCode();
+        } catch (const std::bad_alloc &) {
+            mainFile = TProviderData();
+            code = OutOfMemoryCode;
+        }
         if (wait)
             wait->CloseAndRelease();
         QApplication::restoreOverrideCursor();
     }
     if (!loaded) {
+        // The reason, unless there is simply no such file.
         ShowMsgBox(
-            QStringLiteral("Die Hauptproviderdatei Provider.ini konnte nicht gelesen werden."),
+            QStringLiteral("Die Hauptproviderdatei Provider.ini konnte nicht gelesen werden.")
+                + (code != 0 && code != 2 ? u'\r' + ErrorCodeText(code) : QString()),
             QString(), mkError, {btOK});
         return;
     }

@@ -11,6 +11,7 @@
 #include "model/ProviderLoader.h"
 #include "model/ProviderSaver.h"
 #include "support/Cp1252.h"
+#include "support/FileSystem.h"
 #include "support/MsgBox.h"
 #include "support/TextHelpers.h"
 #include "support/TheIniFile.h"
@@ -83,6 +84,33 @@ inline QString Check(const QByteArray &input)
     QByteArray again;
     if (!save(second, again) || again != saved)
         return QStringLiteral("a second save gives other bytes");
+    return QString();
+}
+
+// The bound on what is read: a file one byte larger than MaxFileBytes (sparse,
+// so that it costs no disk) is refused before it is read, with the code of a
+// file too large. Returns what broke it, or an empty text.
+inline QString CheckSizeBound()
+{
+    const QString path = ProgramDir() + QStringLiteral("UserProv.ini");
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || !f.resize(MaxFileBytes + 1))
+        return QStringLiteral("cannot write the input");
+    f.close();
+    int messages = 0;
+    const TMsgBoxHandler previous = SetMsgBoxHandler([&messages](const TMsgBoxRequest &) {
+        ++messages;
+        return 1;
+    });
+    TTheIniFile ini;
+    ini.SetReadOnly(true);
+    TProviderData data;
+    data.FileName = QStringLiteral("UserProv.ini");
+    const bool loaded = LoadProviderFile(ini, data);
+    SetMsgBoxHandler(previous);
+    QFile::remove(path);
+    if (loaded || ini.ErrorCode() != TooLargeCode || data.Count() != 0)
+        return QStringLiteral("a file beyond the size bound was read");
     return QString();
 }
 

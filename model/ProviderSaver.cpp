@@ -14,6 +14,7 @@
 #include <QVarLengthArray>
 
 #include <charconv>
+#include <new>
 
 using namespace ProviderFormat;
 
@@ -333,10 +334,11 @@ TSaveResult SaveProviderFile(TTheIniFile &ini, TProviderData &data, const QStrin
                              const QDate &date, const std::function<void()> &beforeEvenProvider)
 {
     const QString path = programPath(data.FileName);
-    auto cannotReplace = [&] {
+    // The last line says why, as for a failed write.
+    auto cannotReplace = [&](int code) {
         ShowMsgBox(QStringLiteral("Konnte ") + path + QStringLiteral(" nicht löschen!") + u'\r'
-                       + QStringLiteral("Speicherung kann nicht erfolgen!"),
-                   QString(), mkError, {btOK});
+                + QStringLiteral("Speicherung kann nicht erfolgen!") + u'\r' + ErrorCodeText(code),
+            QString(), mkError, {btOK});
         return TSaveResult::CannotReplace;
     };
     // The last line says why, in words: "Fehler 112: Datenträger voll", or
@@ -354,21 +356,38 @@ TSaveResult SaveProviderFile(TTheIniFile &ini, TProviderData &data, const QStrin
     ini.SetIniLocation(loProgDir);
     const int openCode = ini.CheckWritable();
     if (openCode != 0 && openCode != 2)
-        return cannotReplace();
+        return cannotReplace(openCode);
 
     // Work on a copy, so that a failure leaves the model exactly as it was.
-    TProviderData saved = data;
-    PrepareForSave(saved);
-
+    // Memory that runs out on the way leaves both as they were, too.
+    TProviderData saved;
     QByteArray bytes;
     QString unwritable;
-    if (!BuildProviderFile(saved, displayNames, date, bytes, &unwritable, beforeEvenProvider))
-        return writeFailed(QStringLiteral("„%1“ enthält Zeichen, die in der Datei nicht dargestellt werden können.")
-                               .arg(unwritable));
-
     TSafeWriteStep failedAt = TSafeWriteStep::None;
-    if (const int code = SafeWriteFile(path, bytes, &failedAt); code != 0)
-        return failedAt == TSafeWriteStep::CreateTemp ? cannotReplace() : writeFailed(ErrorCodeText(code));
+    QStringList notKept;
+    int code = 0;
+    try {
+        saved = data;
+        PrepareForSave(saved);
+        if (!BuildProviderFile(saved, displayNames, date, bytes, &unwritable, beforeEvenProvider))
+            return writeFailed(QStringLiteral(
+                "„%1“ enthält Zeichen, die in der Datei nicht dargestellt werden können.")
+                                   .arg(unwritable));
+        code = SafeWriteFile(path, bytes, &failedAt, &notKept);
+    } catch (const std::bad_alloc &) {
+        return writeFailed(ErrorCodeText(OutOfMemoryCode));
+    }
+    if (code != 0)
+        return failedAt == TSafeWriteStep::CreateTemp ? cannotReplace(code)
+                                                      : writeFailed(ErrorCodeText(code));
+    // The file is in place; what it could not take over from the old one is
+    // said, not dropped silently.
+    if (!notKept.isEmpty())
+        ShowMsgBox(QStringLiteral("Die Datei ") + path + QStringLiteral(" wurde gespeichert.")
+                + u'\r'
+                + QStringLiteral("Von der bisherigen Datei konnte nicht übernommen werden: ")
+                + notKept.join(QStringLiteral(", ")) + u'.',
+            QString(), mkWarning, {btOK});
 
     saved.Modified = false;
     saved.LoadedStamp = FileStampOf(path);

@@ -70,6 +70,31 @@ void print(const QString &text, FILE *to)
 
 } // namespace
 
+QString VisibleText(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        // A byte of a file name that is no UTF-8 (DecodeFileName) is shown
+        // as the byte.
+        if (c.isLowSurrogate() && (i == 0 || !text[i - 1].isHighSurrogate())) {
+            out += QStringLiteral("\\x%1").arg(c.unicode() & 0xFF, 2, 16, QChar(u'0'));
+            continue;
+        }
+        // Format characters of Windows-1252 (the soft hyphen) stay; those
+        // beyond it (direction overrides) do not.
+        const QChar::Category cat = c.category();
+        if (cat == QChar::Other_Control || (cat == QChar::Other_Format && c.unicode() >= 0x100))
+            out += c.unicode() < 0x100
+                ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'))
+                : QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QChar(u'0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
 QString VersionText(const QString &name)
 {
     return name + u' ' + QLatin1String(ProgramVersion) + QStringLiteral(" (Qt ")
@@ -118,11 +143,12 @@ int ReadCommandLine(QCommandLineParser &parser, const QList<QCommandLineOption> 
             ? QStringLiteral("Einer Option fehlt ihr Wert, oder sie hat einen unerwarteten.")
             : QStringLiteral("Unbekannte Option „%1%2“.")
                   .arg(unknown.first().size() == 1 ? QStringLiteral("-") : QStringLiteral("--"),
-                      unknown.first());
+                      VisibleText(unknown.first()));
     } else if (count < help.RequiredArguments) {
         error = QStringLiteral("Es fehlt die Angabe %1.").arg(help.Arguments.value(count).first);
     } else if (count > help.Arguments.size()) {
-        error = QStringLiteral("Zu viele Angaben: „%1“.").arg(parser.positionalArguments().last());
+        error = QStringLiteral("Zu viele Angaben: „%1“.")
+                    .arg(VisibleText(parser.positionalArguments().last()));
     } else {
         return GoOn;
     }

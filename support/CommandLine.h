@@ -24,6 +24,13 @@ struct TProgramHelp
     QList<std::pair<QString, QString>> Sections; // heading, text
 };
 
+// The text with control characters made visible, for a terminal: ESC
+// sequences and NUL from a file or a command line would act on the terminal
+// or cut the line, so they are printed as \x1b, \x00 and so on (and
+// direction overrides as \u202e); a byte of a file name that is no UTF-8
+// (DecodeFileName) as \xff.
+QString VisibleText(const QString &text);
+
 // "NAME 3.00 (Qt 6.4.2)".
 QString VersionText(const QString &name);
 

@@ -1,18 +1,22 @@
 #include "FileSystem.h"
 
+#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
+
+#include <new>
 
 namespace {
 
@@ -24,7 +28,34 @@ TFileSystem *&installed()
 
 QByteArray native(const QString &path)
 {
-    return QFile::encodeName(path);
+    return EncodeFileName(path);
+}
+
+// The length of the valid UTF-8 sequence at s[i], or 0.
+int utf8SequenceAt(const QByteArray &s, qsizetype i)
+{
+    const auto byte = [&](qsizetype k) {
+        return k < s.size() ? static_cast<unsigned char>(s[k]) : 0u;
+    };
+    const unsigned b0 = byte(i);
+    if (b0 < 0x80)
+        return 1;
+    const auto cont = [&](qsizetype k, unsigned lo = 0x80, unsigned hi = 0xBF) {
+        const unsigned b = byte(k);
+        return b >= lo && b <= hi;
+    };
+    if (b0 >= 0xC2 && b0 <= 0xDF)
+        return cont(i + 1) ? 2 : 0;
+    if (b0 >= 0xE0 && b0 <= 0xEF) {
+        // No overlong forms, no surrogates.
+        const unsigned lo = b0 == 0xE0 ? 0xA0 : 0x80, hi = b0 == 0xED ? 0x9F : 0xBF;
+        return cont(i + 1, lo, hi) && cont(i + 2) ? 3 : 0;
+    }
+    if (b0 >= 0xF0 && b0 <= 0xF4) {
+        const unsigned lo = b0 == 0xF0 ? 0x90 : 0x80, hi = b0 == 0xF4 ? 0x8F : 0xBF;
+        return cont(i + 1, lo, hi) && cont(i + 2) && cont(i + 3) ? 4 : 0;
+    }
+    return 0;
 }
 
 QString parentOf(const QString &path)
@@ -47,23 +78,30 @@ bool directoryMissing(const QString &path)
 // The largest piece handed to one Write call; every piece must be written whole.
 constexpr qint64 WriteChunk = qint64(1) << 20;
 
+constexpr int ErrorOutOfMemory = OutOfMemoryCode;
 constexpr int ErrorDiskFull = 112;
+constexpr int ErrorTooLarge = TooLargeCode;
 constexpr int ErrorGeneral = 31;
 constexpr int ErrorNotRegular = 161;
 constexpr int ErrorLinkLoop = 1921;
 
 // The longest file name the file systems take, in bytes.
 constexpr qsizetype MaxNameBytes = 255;
-// A temporary file name: "." + base + "." + up to 7 random characters + ".tmp".
-constexpr qsizetype TempNameExtra = 1 + 1 + 7 + 4;
-// A temporary file untouched for this long, and not locked, is a leftover.
-constexpr int StaleSeconds = 5;
+// The mark of this program's temporary files, between the base name and the
+// random part: "." + base + ".tarifsave-" + RandomChars characters + ".tmp".
+constexpr char TempMark[] = ".tarifsave-";
+constexpr qsizetype RandomChars = 12;
+constexpr qsizetype TempNameExtra = 1 + (sizeof(TempMark) - 1) + RandomChars + 4;
+// A named temporary file is created without any permission bit and gets
+// them once its writer holds the lock; such a file is taken for a leftover
+// only when it has stayed so for this long.
+constexpr int UnlockedBirthSeconds = 5;
 
 // "." + the encoded base name, cut at a character boundary so that a
 // temporary name made from it stays within MaxNameBytes.
 QByteArray tempPrefix(const QString &baseName)
 {
-    QByteArray base = QFile::encodeName(baseName);
+    QByteArray base = EncodeFileName(baseName);
     const qsizetype room = MaxNameBytes - TempNameExtra;
     if (base.size() > room) {
         qsizetype cut = room;
@@ -72,7 +110,17 @@ QByteArray tempPrefix(const QString &baseName)
             --cut;
         base.truncate(cut);
     }
-    return '.' + base + '.';
+    return '.' + base + TempMark;
+}
+
+// The random part of a temporary name: 12 characters [0-9a-z], about 62 bits.
+QByteArray randomPart()
+{
+    quint64 n = QRandomGenerator::global()->generate64();
+    QByteArray out(RandomChars, '0');
+    for (qsizetype i = 0; i < RandomChars; ++i, n /= 36)
+        out[i] = "0123456789abcdefghijklmnopqrstuvwxyz"[n % 36];
+    return out;
 }
 
 bool isTempName(QByteArrayView name, QByteArrayView prefix)
@@ -80,7 +128,7 @@ bool isTempName(QByteArrayView name, QByteArrayView prefix)
     if (!name.startsWith(prefix) || !name.endsWith(".tmp"))
         return false;
     const QByteArrayView random = name.sliced(prefix.size(), name.size() - prefix.size() - 4);
-    if (random.isEmpty() || random.size() > 7)
+    if (random.size() != RandomChars)
         return false;
     return std::all_of(random.begin(), random.end(),
         [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'); });
@@ -123,8 +171,12 @@ int resolveTarget(const QString &path, QString &target)
             return errno == ELOOP ? ErrorLinkLoop : ErrorNotRegular;
         if (!S_ISREG(st.st_mode))
             return ErrorNotRegular;
-        target = QFileInfo(path).canonicalFilePath();
-        return target.isEmpty() ? ErrorNotRegular : 0;
+        char *real = ::realpath(p.constData(), nullptr);
+        if (!real)
+            return ErrorNotRegular;
+        target = DecodeFileName(QByteArray(real));
+        ::free(real);
+        return 0;
     }
     return S_ISREG(st.st_mode) ? 0 : ErrorNotRegular;
 }
@@ -188,6 +240,19 @@ bool TFileSystem::Exists(const QString &path)
     return !path.isEmpty() && ::stat(native(path).constData(), &st) == 0;
 }
 
+int TFileSystem::CheckFolder(const QString &path)
+{
+    const QByteArray p = native(path);
+    struct stat st;
+    if (path.isEmpty() || ::stat(p.constData(), &st) != 0)
+        return m_lastError = (path.isEmpty() || errno == ENOENT) ? 2 : MapErrno(errno);
+    if (!S_ISDIR(st.st_mode))
+        return m_lastError = 267;
+    if (::faccessat(AT_FDCWD, p.constData(), R_OK | X_OK, AT_EACCESS) != 0)
+        return m_lastError = MapErrno(errno);
+    return 0;
+}
+
 bool TFileSystem::Stat(const QString &path, qint64 &size, QDateTime &modified)
 {
     struct stat st;
@@ -196,8 +261,8 @@ bool TFileSystem::Stat(const QString &path, qint64 &size, QDateTime &modified)
         return false;
     }
     size = st.st_size;
-    modified = QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000
-                                              + st.st_mtim.tv_nsec / 1000000);
+    modified = QDateTime::fromMSecsSinceEpoch(
+        qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000);
     return true;
 }
 
@@ -251,61 +316,153 @@ bool TFileSystem::RemoveFile(const QString &path)
     return true;
 }
 
+namespace {
+
+// 0 for a regular file of at most MaxFileBytes, else the code that refuses it.
+int readableKind(const struct stat &st)
+{
+    if (S_ISDIR(st.st_mode))
+        return 5;
+    if (!S_ISREG(st.st_mode))
+        return ErrorNotRegular;
+    return st.st_size > MaxFileBytes ? ErrorTooLarge : 0;
+}
+
+} // namespace
+
 int TFileSystem::ReadWholeFile(const QString &path, QByteArray &bytes)
 {
     bytes.clear();
     if (path.isEmpty())
         return m_lastError = 2;
-    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+    const QByteArray p = native(path);
+    // A FIFO or a device is refused before it is opened: opening a FIFO
+    // waits for a writer. O_NONBLOCK guards against one put in its place
+    // meanwhile, and the check is made again on what was opened.
+    struct stat st;
+    if (::stat(p.constData(), &st) != 0)
+        return m_lastError = MapErrno(errno, errno == ENOENT && directoryMissing(path));
+    if (const int code = readableKind(st); code != 0)
+        return m_lastError = code;
+    const int fd = ::open(p.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return m_lastError = MapErrno(errno, errno == ENOENT && directoryMissing(path));
-    struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || readableKind(st) != 0) {
+        const int code = readableKind(st);
         ::close(fd);
-        return m_lastError = 5;
+        return m_lastError = code != 0 ? code : ErrorGeneral;
     }
-    // The size is a hint only: the file is read up to its end, whatever that is.
-    qint64 capacity = (::fstat(fd, &st) == 0 && st.st_size > 0) ? st.st_size + 1 : 64 * 1024;
-    QByteArray buffer(capacity, Qt::Uninitialized);
-    qint64 total = 0;
-    for (;;) {
-        if (total == buffer.size())
-            buffer.resize(buffer.size() * 2);
-        const ssize_t n = ::read(fd, buffer.data() + total, size_t(buffer.size() - total));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int code = MapErrno(errno);
-            ::close(fd);
-            return m_lastError = code;
+    try {
+        // The size is a hint only: the file is read up to its end, whatever
+        // that is, but never beyond the bound (a file that grows meanwhile).
+        const qint64 limit = MaxFileBytes + 1;
+        QByteArray buffer(st.st_size > 0 ? std::min(qint64(st.st_size) + 1, limit) : 64 * 1024,
+            Qt::Uninitialized);
+        qint64 total = 0;
+        for (;;) {
+            if (total == buffer.size()) {
+                if (total >= limit) {
+                    ::close(fd);
+                    return m_lastError = ErrorTooLarge;
+                }
+                buffer.resize(std::min(buffer.size() * 2, limit));
+            }
+            const ssize_t n = ::read(fd, buffer.data() + total, size_t(buffer.size() - total));
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                const int code = MapErrno(errno);
+                ::close(fd);
+                return m_lastError = code;
+            }
+            if (n == 0)
+                break;
+            total += n;
         }
-        if (n == 0)
-            break;
-        total += n;
+        ::close(fd);
+        buffer.truncate(total);
+        bytes = std::move(buffer);
+        return 0;
+    } catch (const std::bad_alloc &) {
+        ::close(fd);
+        return m_lastError = ErrorOutOfMemory;
     }
-    ::close(fd);
-    buffer.truncate(total);
-    bytes = std::move(buffer);
-    return 0;
 }
 
-int TFileSystem::CreateTempFile(const QString &dir, const QString &baseName, QString &tempPath,
-                                int &handle)
+int TFileSystem::CheckWriteAccess(const QString &path)
+{
+    // The effective ids decide, as for the opening the check stands for.
+    if (::faccessat(AT_FDCWD, native(path).constData(), W_OK, AT_EACCESS) == 0)
+        return 0;
+    switch (errno) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return m_lastError = MapErrno(errno);
+    default:
+        return 0; // nothing there, or a failure the write itself will meet
+    }
+}
+
+int TFileSystem::CreateTempFile(
+    const QString &dir, const QString &baseName, QString &tempPath, int &handle)
 {
     handle = -1;
+    tempPath.clear();
+    const QByteArray d = native(dir.isEmpty() ? QStringLiteral(".") : dir);
+#ifdef O_TMPFILE
+    // No name until the file is complete; file systems without the feature
+    // refuse it, and the named way below is taken.
+    if (const int fd = ::open(d.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600); fd >= 0) {
+        ::flock(fd, LOCK_EX | LOCK_NB);
+        handle = fd;
+        return 0;
+    }
+#endif
+    const QByteArray prefix = d + '/' + tempPrefix(baseName);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray candidate = prefix + randomPart() + ".tmp";
+        // Born without permission bits: a cleaner leaves such a file alone,
+        // so it cannot be taken between its creation and its locking.
+        const int fd = ::open(candidate.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0);
+        if (fd >= 0) {
+            ::flock(fd, LOCK_EX | LOCK_NB);
+            if (::fchmod(fd, 0600) != 0) {
+                const int code = MapErrno(errno);
+                ::unlink(candidate.constData());
+                ::close(fd);
+                return m_lastError = code;
+            }
+            tempPath = DecodeFileName(candidate);
+            handle = fd;
+            return 0;
+        }
+        if (errno != EEXIST)
+            return m_lastError = MapErrno(errno, true);
+    }
+    return m_lastError = 80;
+}
+
+int TFileSystem::NameTempFile(
+    int handle, const QString &dir, const QString &baseName, QString &tempPath)
+{
+    if (!tempPath.isEmpty())
+        return 0;
     const QByteArray prefix
         = native(dir.isEmpty() ? QStringLiteral(".") : dir) + '/' + tempPrefix(baseName);
-    // Mode 0666 lets the umask decide, as for any new file, when there is no
-    // old file to take the bits from.
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(handle);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray candidate = prefix
-            + QByteArray::number(QRandomGenerator::global()->generate() & 0x3FFFFFFF, 36) + ".tmp";
-        const int fd = ::open(candidate.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            // Nobody else knows the name yet, so the lock is free.
-            ::flock(fd, LOCK_EX | LOCK_NB);
-            tempPath = QFile::decodeName(candidate);
-            handle = fd;
+        const QByteArray candidate = prefix + randomPart() + ".tmp";
+        // linkat cannot replace an existing name, so the file gets a marked
+        // name of its own first and is renamed over the target afterwards.
+        int rc = ::linkat(
+            AT_FDCWD, self.constData(), AT_FDCWD, candidate.constData(), AT_SYMLINK_FOLLOW);
+#ifdef AT_EMPTY_PATH
+        if (rc != 0 && errno == ENOENT) // no /proc
+            rc = ::linkat(handle, "", AT_FDCWD, candidate.constData(), AT_EMPTY_PATH);
+#endif
+        if (rc == 0) {
+            tempPath = DecodeFileName(candidate);
             return 0;
         }
         if (errno != EEXIST)
@@ -322,18 +479,25 @@ void TFileSystem::RemoveStaleTempFiles(const QString &dir, const QString &baseNa
     if (!listing)
         return;
     const std::time_t now = std::time(nullptr);
+    const uid_t me = ::geteuid();
     while (const dirent *entry = ::readdir(listing)) {
         if (!isTempName(QByteArrayView(entry->d_name), prefix))
             continue;
         const QByteArray path = d + '/' + entry->d_name;
+        struct stat st;
+        // Only the user's own regular files; a link is never followed.
+        if (::lstat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != me)
+            continue;
+        // A file without permission bits may be one whose writer has not
+        // taken the lock yet.
+        if ((st.st_mode & 07777) == 0 && now - st.st_ctime < UnlockedBirthSeconds)
+            continue;
         const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0)
             continue;
-        struct stat st;
-        // A running write holds the lock; a file just made or just written
-        // may be one whose writer has not taken the lock yet or has just
-        // closed it before renaming.
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime >= StaleSeconds
+        // A running write holds the lock until its file is renamed.
+        struct stat opened;
+        if (::fstat(fd, &opened) == 0 && opened.st_ino == st.st_ino && opened.st_dev == st.st_dev
             && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
             ::unlink(path.constData());
         ::close(fd);
@@ -379,18 +543,85 @@ int TFileSystem::Close(int handle)
     return 0;
 }
 
-int TFileSystem::CopyPermissions(const QString &from, int handle)
+namespace {
+
+// The bits of a new file: 0666 less the umask. The umask can only be read by
+// setting it; nothing else of this program creates files meanwhile.
+mode_t newFileMode()
 {
-    struct stat st;
-    if (::stat(native(from).constData(), &st) != 0)
-        return 0; // no old file: the new one keeps the umask's bits
-    // The owner can only be handed on by a privileged process; elsewhere the
-    // file stays the writer's, as any rewritten file would.
-    if (::fchown(handle, st.st_uid, st.st_gid) != 0) {
-        // not an error
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// Copies the extended attributes of `from` (the ACLs among them) onto the
+// open file; the names of those that could not be set go to notKept.
+void copyAttributes(const QByteArray &from, int handle, QStringList &notKept)
+{
+    ssize_t size = ::listxattr(from.constData(), nullptr, 0);
+    if (size <= 0)
+        return; // none, or a file system without them
+    QByteArray names(size, Qt::Uninitialized);
+    size = ::listxattr(from.constData(), names.data(), size_t(names.size()));
+    if (size <= 0)
+        return;
+    names.truncate(size);
+    for (const QByteArray &name : names.split('\0')) {
+        if (name.isEmpty())
+            continue;
+        bool kept = false;
+        const ssize_t valueSize = ::getxattr(from.constData(), name.constData(), nullptr, 0);
+        if (valueSize >= 0) {
+            QByteArray value(valueSize, Qt::Uninitialized);
+            const ssize_t got = ::getxattr(
+                from.constData(), name.constData(), value.data(), size_t(value.size()));
+            if (got >= 0) {
+                value.truncate(got);
+                // One the new file already has (given by the system) counts as kept.
+                QByteArray current(got, Qt::Uninitialized);
+                kept = ::fgetxattr(handle, name.constData(), current.data(), size_t(current.size()))
+                        == got
+                    && current == value;
+                if (!kept)
+                    kept = ::fsetxattr(
+                               handle, name.constData(), value.constData(), size_t(value.size()), 0)
+                        == 0;
+            }
+        }
+        if (!kept)
+            notKept.append(name == "system.posix_acl_access" ? QStringLiteral("Zugriffsliste (ACL)")
+                                                             : QString::fromUtf8(name));
     }
+}
+
+} // namespace
+
+int TFileSystem::CopyPermissions(const QString &from, int handle, QStringList &notKept)
+{
+    const QByteArray f = native(from);
+    struct stat st;
+    if (::stat(f.constData(), &st) != 0) {
+        // No old file: the bits any new file gets.
+        if (::fchmod(handle, newFileMode()) != 0)
+            return m_lastError = MapErrno(errno);
+        return 0;
+    }
+    // The owner can only be handed on by a privileged process; elsewhere the
+    // file becomes the writer's, as any rewritten file would. The group is
+    // kept where the writer belongs to it.
+    if (::fchown(handle, st.st_uid, st.st_gid) != 0)
+        ::fchown(handle, uid_t(-1), st.st_gid);
+    struct stat now;
+    if (::fstat(handle, &now) == 0) {
+        if (now.st_uid != st.st_uid)
+            notKept.append(QStringLiteral("Eigentümer"));
+        if (now.st_gid != st.st_gid)
+            notKept.append(QStringLiteral("Gruppe"));
+    }
+    // After the owner, which clears the set-id bits.
     if (::fchmod(handle, st.st_mode & 07777) != 0)
         return m_lastError = MapErrno(errno);
+    copyAttributes(f, handle, notKept);
     return 0;
 }
 
@@ -413,7 +644,8 @@ int SafeWriteFile(const QString &path, const QByteArray &bytes)
     return SafeWriteFile(path, bytes, nullptr);
 }
 
-int SafeWriteFile(const QString &path, const QByteArray &bytes, TSafeWriteStep *failedAt)
+int SafeWriteFile(
+    const QString &path, const QByteArray &bytes, TSafeWriteStep *failedAt, QStringList *notKept)
 {
     TFileSystem &fs = TFileSystem::Instance();
     TSafeWriteStep step = TSafeWriteStep::CreateTemp;
@@ -434,12 +666,18 @@ int SafeWriteFile(const QString &path, const QByteArray &bytes, TSafeWriteStep *
     if (const int rc = resolveTarget(path, target); rc != 0)
         return failAt(step, rc);
 
-    // A write-protected file is not replaced behind its owner's back.
+    // A write-protected file is not replaced behind its owner's back, nor a
+    // file the user may not write: replacing goes through the folder's
+    // permissions, which would let any user who may write the folder take
+    // another user's file.
     if (fs.IsWriteProtected(target))
         return failAt(step, 5);
+    if (const int rc = fs.CheckWriteAccess(target); rc != 0)
+        return failAt(step, rc);
 
     const qsizetype slash = target.lastIndexOf(u'/');
-    const QString dir = slash < 0 ? QStringLiteral(".") : (slash == 0 ? QStringLiteral("/") : target.left(slash));
+    const QString dir
+        = slash < 0 ? QStringLiteral(".") : (slash == 0 ? QStringLiteral("/") : target.left(slash));
     const QString baseName = target.mid(slash + 1);
     fs.RemoveStaleTempFiles(dir, baseName);
 
@@ -449,10 +687,13 @@ int SafeWriteFile(const QString &path, const QByteArray &bytes, TSafeWriteStep *
     if (rc != 0)
         return failAt(step, rc);
 
+    // The name goes before the handle, so that the lock is held throughout
+    // (a file without a name goes with its handle).
     auto fail = [&](int code, bool closeHandle) {
+        if (!tempPath.isEmpty())
+            fs.RemoveFile(tempPath);
         if (closeHandle)
             fs.Close(handle);
-        fs.RemoveFile(tempPath);
         return failAt(step, code != 0 ? code : ErrorGeneral);
     };
     auto lastErrorOr = [&](int fallback) {
@@ -460,32 +701,91 @@ int SafeWriteFile(const QString &path, const QByteArray &bytes, TSafeWriteStep *
         return e != 0 ? e : fallback;
     };
 
-    step = TSafeWriteStep::Write;
-    const char *data = bytes.constData();
-    const qint64 size = bytes.size();
-    for (qint64 done = 0; done < size;) {
-        const qint64 piece = std::min(WriteChunk, size - done);
-        fs.ClearLastError();
-        const qint64 n = fs.Write(handle, data + done, piece);
-        if (n < 0)
-            return fail(lastErrorOr(ErrorGeneral), true);
-        if (n != piece)
-            return fail(lastErrorOr(ErrorDiskFull), true);
-        done += n;
+    // Memory that runs out on the way (a file system of a test, the list of
+    // what was not kept) ends the write like any failure.
+    try {
+        step = TSafeWriteStep::Write;
+        const char *data = bytes.constData();
+        const qint64 size = bytes.size();
+        for (qint64 done = 0; done < size;) {
+            const qint64 piece = std::min(WriteChunk, size - done);
+            fs.ClearLastError();
+            const qint64 n = fs.Write(handle, data + done, piece);
+            if (n < 0)
+                return fail(lastErrorOr(ErrorGeneral), true);
+            if (n != piece)
+                return fail(lastErrorOr(ErrorDiskFull), true);
+            done += n;
+        }
+        step = TSafeWriteStep::Permissions;
+        QStringList lost;
+        if ((rc = fs.CopyPermissions(target, handle, lost)) != 0)
+            return fail(rc, true);
+        step = TSafeWriteStep::Sync;
+        if ((rc = fs.Sync(handle)) != 0)
+            return fail(rc, true);
+        step = TSafeWriteStep::Rename;
+        if ((rc = fs.NameTempFile(handle, dir, baseName, tempPath)) != 0)
+            return fail(rc, true);
+        if ((rc = fs.Rename(tempPath, target)) != 0)
+            return fail(rc, true);
+        // The lock goes only now that the file is in place, so that no cleaner
+        // takes a finished file for a leftover. The data were synced: a failing
+        // close loses nothing, and the file is in place either way.
+        fs.Close(handle);
+        if (notKept)
+            *notKept = lost;
+        return 0;
+    } catch (const std::bad_alloc &) {
+        return fail(ErrorOutOfMemory, true);
     }
-    step = TSafeWriteStep::Permissions;
-    if ((rc = fs.CopyPermissions(target, handle)) != 0)
-        return fail(rc, true);
-    step = TSafeWriteStep::Sync;
-    if ((rc = fs.Sync(handle)) != 0)
-        return fail(rc, true);
-    step = TSafeWriteStep::Close;
-    if ((rc = fs.Close(handle)) != 0)
-        return fail(rc, false);
-    step = TSafeWriteStep::Rename;
-    if ((rc = fs.Rename(tempPath, target)) != 0)
-        return fail(rc, false);
-    return 0;
+}
+
+QString DecodeFileName(const QByteArray &name)
+{
+    QString out;
+    out.reserve(name.size());
+    qsizetype runStart = 0, i = 0;
+    while (i < name.size()) {
+        const int n = utf8SequenceAt(name, i);
+        if (n > 0) {
+            i += n;
+            continue;
+        }
+        out += QString::fromUtf8(name.constData() + runStart, i - runStart);
+        out += QChar(char16_t(0xDC00 + static_cast<unsigned char>(name[i])));
+        runStart = ++i;
+    }
+    out += QString::fromUtf8(name.constData() + runStart, i - runStart);
+    return out;
+}
+
+QByteArray EncodeFileName(const QString &name)
+{
+    QByteArray out;
+    out.reserve(name.size());
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i].unicode();
+        const bool lone = c >= 0xDC80 && c <= 0xDCFF && (i == 0 || !name[i - 1].isHighSurrogate());
+        if (!lone)
+            continue;
+        out += QStringView(name).sliced(runStart, i - runStart).toUtf8();
+        out += char(c - 0xDC00);
+        runStart = i + 1;
+    }
+    out += QStringView(name).sliced(runStart).toUtf8();
+    return out;
+}
+
+QString AbsoluteFilePath(const QString &path)
+{
+    if (path.startsWith(u'/'))
+        return QDir::cleanPath(path);
+    char *cwd = ::getcwd(nullptr, 0);
+    const QString base = cwd ? DecodeFileName(QByteArray(cwd)) : QStringLiteral("/");
+    ::free(cwd);
+    return QDir::cleanPath(base + u'/' + path);
 }
 
 QString ErrorReason(int code)
@@ -499,6 +799,8 @@ QString ErrorReason(int code)
         return QStringLiteral("zu viele offene Dateien");
     case 5:
         return QStringLiteral("Zugriff verweigert");
+    case 8:
+        return QStringLiteral("nicht genügend Arbeitsspeicher");
     case 19:
         return QStringLiteral("Datenträger schreibgeschützt");
     case 31:
@@ -517,6 +819,8 @@ QString ErrorReason(int code)
         return QStringLiteral("Name zu lang");
     case 223:
         return QStringLiteral("Datei zu groß");
+    case 267:
+        return QStringLiteral("kein Ordner");
     case 1113:
         return QStringLiteral("Zeichen im Windows-Zeichensatz nicht darstellbar");
     case 1117:
@@ -533,4 +837,14 @@ QString ErrorCodeText(int code)
     const QString reason = ErrorReason(code);
     return reason.isEmpty() ? QStringLiteral("Fehler %1").arg(code)
                             : QStringLiteral("Fehler %1: %2").arg(code).arg(reason);
+}
+
+QString ReadFailureText(const QString &path, int code)
+{
+    if (code == TooLargeCode)
+        return QStringLiteral("Die Datei %1 ist zu groß (mehr als %2 MiB).")
+            .arg(path)
+            .arg(MaxFileBytes >> 20);
+    return QStringLiteral("Die Datei %1 kann nicht gelesen werden.").arg(path) + u'\r'
+        + ErrorCodeText(code);
 }

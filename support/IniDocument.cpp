@@ -6,9 +6,24 @@
 
 #include <cstring>
 #include <functional>
+#include <new>
 #include <vector>
 
 namespace {
+
+// A list with the elements of `v`. Qt's range constructor does not check its
+// allocation (it copies into nothing when memory runs out); here running out
+// is an exception, as everywhere else, which the readers of files answer.
+template<typename T> QList<T> listOf(const std::vector<T> &v)
+{
+    QList<T> list;
+    list.reserve(qsizetype(v.size()));
+    if (list.capacity() < qsizetype(v.size()))
+        throw std::bad_alloc();
+    for (const T &x : v)
+        list.append(x);
+    return list;
+}
 
 bool isBlank(char c)
 {
@@ -188,8 +203,8 @@ TIniDocument TIniDocument::ParseBytes(QByteArray bytes)
         if (doc.m_blocks.isEmpty())
             return;
         Block &block = doc.m_blocks.last();
-        block.lines = QList<Line>(lines.cbegin(), lines.cend());
-        block.keyLines = QList<qint32>(keyLines.cbegin(), keyLines.cend());
+        block.lines = listOf(lines);
+        block.keyLines = listOf(keyLines);
         if (!keyLines.empty())
             doc.makeKeyTable(block, [&](qsizetype k) {
                 return size_t(k) < keyNames.size() ? keyNames[size_t(k)]

@@ -5,6 +5,28 @@
 #include <QDir>
 #include <QFile>
 
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+int RunAsNobody(const std::function<int()> &step)
+{
+    if (::geteuid() != 0)
+        return -1;
+    const pid_t child = ::fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setresgid(NobodyId, NobodyId, NobodyId) != 0
+            || ::setresuid(NobodyId, NobodyId, NobodyId) != 0)
+            ::_exit(99);
+        ::_exit(step());
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) { }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
 MsgRecorder::MsgRecorder()
 {
     m_previous = SetMsgBoxHandler([this](const TMsgBoxRequest &r) {

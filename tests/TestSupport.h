@@ -1,7 +1,7 @@
 #pragma once
 
-#include "support/LocaleSettings.h"
 #include "model/TETypes.h"
+#include "support/LocaleSettings.h"
 #include "support/MsgBox.h"
 
 #include <QList>
@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <deque>
+#include <functional>
 
 // Records every message box and answers it, so that no test blocks on a dialog.
 // Answers are taken in order; when none is left the first button is pressed.
@@ -46,6 +47,13 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// The unprivileged user (and group) the permission tests take on.
+inline constexpr unsigned NobodyId = 65534;
+// Runs `step` in a child process as that user, with no other group, and
+// gives its exit status (128 + signal when it died); -1 when the tests do not
+// run as root and cannot become another user.
+int RunAsNobody(const std::function<int()> &step);
 
 // Settings of a point-decimal locale with the symbol in front: "$1.00", "-$1.00".
 TLocaleSettings DollarLocale();

@@ -3,7 +3,11 @@
 #include "support/FileSystem.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTest>
+
+#include <csignal>
+#include <sys/xattr.h>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -25,7 +29,9 @@ public:
 
     int CreateTempFile(const QString &dir, const QString &base, QString &temp, int &handle) override
     {
-        return failAt == TSafeWriteStep::CreateTemp ? 5 : TFileSystem::CreateTempFile(dir, base, temp, handle);
+        return failAt == TSafeWriteStep::CreateTemp
+            ? 5
+            : TFileSystem::CreateTempFile(dir, base, temp, handle);
     }
     qint64 Write(int handle, const char *data, qint64 size) override
     {
@@ -37,11 +43,16 @@ public:
         }
         return TFileSystem::Write(handle, data, size);
     }
-    int CopyPermissions(const QString &from, int handle) override
+    int CopyPermissions(const QString &from, int handle, QStringList &notKept) override
     {
-        return failAt == TSafeWriteStep::Permissions ? 5 : TFileSystem::CopyPermissions(from, handle);
+        return failAt == TSafeWriteStep::Permissions
+            ? 5
+            : TFileSystem::CopyPermissions(from, handle, notKept);
     }
-    int Sync(int handle) override { return failAt == TSafeWriteStep::Sync ? 1117 : TFileSystem::Sync(handle); }
+    int Sync(int handle) override
+    {
+        return failAt == TSafeWriteStep::Sync ? 1117 : TFileSystem::Sync(handle);
+    }
     int Close(int handle) override
     {
         const int rc = TFileSystem::Close(handle);
@@ -74,6 +85,13 @@ private slots:
     void refusesTargetsThatAreNoRegularFile();
     void longNamesAndFileSizeLimit();
     void leftoversOfKilledWritesGo();
+    void finishedTempFileOfARunningWriteStays();
+    void readRefusesWhatItMustNotRead_data();
+    void readRefusesWhatItMustNotRead();
+    void tempFileIsPrivateAndNamelessWhileWritten();
+    void otherUsersFileIsNotReplaced();
+    void groupAclAndAttributesKept();
+    void namesThatAreNoUtf8();
 };
 
 void TestFileSystem::errorCodesOfRealCalls()
@@ -125,7 +143,8 @@ void TestFileSystem::safeWriteRespectsProtectionAndLinks()
 {
     TempProgramDir dir;
     dir.Write(QStringLiteral("target.ini"), "old");
-    QVERIFY(QFile::link(dir.FilePath(QStringLiteral("target.ini")), dir.FilePath(QStringLiteral("link.ini"))));
+    QVERIFY(QFile::link(
+        dir.FilePath(QStringLiteral("target.ini")), dir.FilePath(QStringLiteral("link.ini"))));
     QCOMPARE(SafeWriteFile(dir.FilePath(QStringLiteral("link.ini")), "new"), 0);
     QVERIFY(QFileInfo(dir.FilePath(QStringLiteral("link.ini"))).isSymLink());
     QCOMPARE(dir.Read(QStringLiteral("target.ini")), QByteArray("new"));
@@ -149,7 +168,6 @@ void TestFileSystem::failedStepLeavesOldFile_data()
     QTest::newRow("short write, later piece") << TSafeWriteStep::Write << true << 2 << 112;
     QTest::newRow("permissions") << TSafeWriteStep::Permissions << false << 1 << 5;
     QTest::newRow("sync") << TSafeWriteStep::Sync << false << 1 << 1117;
-    QTest::newRow("close") << TSafeWriteStep::Close << false << 1 << 1117;
     QTest::newRow("rename") << TSafeWriteStep::Rename << false << 1 << 32;
 }
 
@@ -168,7 +186,9 @@ void TestFileSystem::failedStepLeavesOldFile()
     fs.failOnWriteCall = failingWriteCall;
     TScopedFileSystem scope(&fs);
     TSafeWriteStep reported = TSafeWriteStep::None;
-    QCOMPARE(SafeWriteFile(dir.FilePath(QStringLiteral("a.ini")), QByteArray(2 * 1024 * 1024, 'x'), &reported), code);
+    QCOMPARE(SafeWriteFile(dir.FilePath(QStringLiteral("a.ini")), QByteArray(2 * 1024 * 1024, 'x'),
+                 &reported),
+        code);
     QCOMPARE(reported, step);
     QCOMPARE(dir.Read(QStringLiteral("a.ini")), old);
     QCOMPARE(dir.Entries(), QStringList {QStringLiteral("a.ini")});
@@ -242,27 +262,233 @@ void TestFileSystem::longNamesAndFileSizeLimit()
 void TestFileSystem::leftoversOfKilledWritesGo()
 {
     TempProgramDir dir;
-    auto make = [&](const QString &name, int ageSeconds) {
+    auto make = [&](const QString &name, int ageSeconds, mode_t mode = 0600) {
         dir.Write(name, "part");
+        const QByteArray p = QFile::encodeName(dir.FilePath(name));
+        ::chmod(p.constData(), mode);
         const qint64 t = QDateTime::currentSecsSinceEpoch() - ageSeconds;
         const utimbuf times {t, t};
-        ::utime(QFile::encodeName(dir.FilePath(name)).constData(), &times);
+        ::utime(p.constData(), &times);
     };
-    make(QStringLiteral(".a.ini.k3x9.tmp"), 3600); // left by a killed write
-    make(QStringLiteral(".a.ini.zz.tmp"), 60); // the same
-    make(QStringLiteral(".a.ini.held.tmp"), 3600); // a running write holds it
-    make(QStringLiteral(".a.ini.new1.tmp"), 0); // just made
-    make(QStringLiteral(".b.ini.k3x9.tmp"), 3600); // another file's
-    make(QStringLiteral(".a.ini.k3x9.tmp.keep"), 3600); // not the pattern
+    const QString mark = QStringLiteral(".a.ini.tarifsave-");
+    make(mark + QStringLiteral("k3x9k3x9k3x9.tmp"), 3600); // left by a killed write
+    make(mark + QStringLiteral("0123456789ab.tmp"), 0); // the same, just now: no wait
+    make(mark + QStringLiteral("heldheldheld.tmp"), 3600); // a running write holds it
+    make(mark + QStringLiteral("bornbornborn.tmp"), 0, 0); // its writer is about to lock it
+    make(mark + QStringLiteral("otherotherot.tmp"), 3600); // another user's
+    ::chown(QFile::encodeName(dir.FilePath(mark + QStringLiteral("otherotherot.tmp"))).constData(),
+        NobodyId, NobodyId);
+    // Names a user or another program may well have chosen.
+    const QStringList foreign
+        = {QStringLiteral(".a.ini.backup.tmp"), QStringLiteral(".a.ini.1.tmp"),
+            mark + QStringLiteral("short.tmp"), mark + QStringLiteral("k3x9k3x9k3x9.tmp.keep"),
+            QStringLiteral(".b.ini.tarifsave-k3x9k3x9k3x9.tmp")};
+    for (const QString &name : foreign)
+        make(name, 3600);
     const int held = ::open(
-        QFile::encodeName(dir.FilePath(QStringLiteral(".a.ini.held.tmp"))).constData(), O_RDONLY);
+        QFile::encodeName(dir.FilePath(mark + QStringLiteral("heldheldheld.tmp"))).constData(),
+        O_RDONLY);
     QVERIFY(held >= 0 && ::flock(held, LOCK_EX) == 0);
     QCOMPARE(SafeWriteFile(dir.FilePath(QStringLiteral("a.ini")), "new"), 0);
     ::close(held);
-    QCOMPARE(dir.Entries(),
-        (QStringList {QStringLiteral(".a.ini.held.tmp"), QStringLiteral(".a.ini.k3x9.tmp.keep"),
-            QStringLiteral(".a.ini.new1.tmp"), QStringLiteral(".b.ini.k3x9.tmp"),
-            QStringLiteral("a.ini")}));
+    QStringList expected = foreign
+        + QStringList {mark + QStringLiteral("heldheldheld.tmp"),
+            mark + QStringLiteral("bornbornborn.tmp"), QStringLiteral("a.ini")};
+    if (::geteuid() == 0)
+        expected.append(mark + QStringLiteral("otherotherot.tmp"));
+    expected.sort();
+    QCOMPARE(dir.Entries(), expected);
+}
+
+void TestFileSystem::finishedTempFileOfARunningWriteStays()
+{
+    // A second write comes while the first has its file complete but not yet
+    // renamed, long after that file was written.
+    class Pausing : public TFileSystem
+    {
+    public:
+        bool nested = false;
+        int Rename(const QString &from, const QString &to) override
+        {
+            if (!nested) {
+                nested = true;
+                const qint64 t = QDateTime::currentSecsSinceEpoch() - 3600;
+                const utimbuf times {t, t};
+                ::utime(QFile::encodeName(from).constData(), &times);
+                secondResult = SafeWriteFile(to, "second");
+            }
+            return TFileSystem::Rename(from, to);
+        }
+        int secondResult = -1;
+    };
+    TempProgramDir dir;
+    Pausing fs;
+    TScopedFileSystem scope(&fs);
+    QCOMPARE(SafeWriteFile(dir.FilePath(QStringLiteral("a.ini")), "first"), 0);
+    QCOMPARE(fs.secondResult, 0);
+    QCOMPARE(dir.Read(QStringLiteral("a.ini")), QByteArray("first"));
+    QCOMPARE(dir.Entries(), QStringList {QStringLiteral("a.ini")});
+}
+
+void TestFileSystem::readRefusesWhatItMustNotRead_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("code");
+    QTest::newRow("FIFO, not opened") << QStringLiteral("fifo") << 161;
+    QTest::newRow("device") << QStringLiteral("device") << 161;
+    QTest::newRow("larger than the bound") << QStringLiteral("large") << 223;
+}
+
+void TestFileSystem::readRefusesWhatItMustNotRead()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, code);
+    TempProgramDir dir;
+    QString path = dir.FilePath(QStringLiteral("UserProv.ini"));
+    const QByteArray p = QFile::encodeName(path);
+    if (kind == u"fifo") {
+        QCOMPARE(::mkfifo(p.constData(), 0644), 0);
+    } else if (kind == u"device") {
+        path = QStringLiteral("/dev/zero");
+    } else {
+        // Sparse: one byte more than the bound costs no disk.
+        dir.Write(QStringLiteral("UserProv.ini"), QByteArray());
+        QCOMPARE(::truncate(p.constData(), MaxFileBytes + 1), 0);
+    }
+    QByteArray bytes = "stale";
+    ::alarm(20); // a blocking open or an endless read ends the test
+    const int rc = TFileSystem::Instance().ReadWholeFile(path, bytes);
+    ::alarm(0);
+    QCOMPARE(rc, code);
+    QVERIFY(bytes.isEmpty());
+}
+
+void TestFileSystem::tempFileIsPrivateAndNamelessWhileWritten()
+{
+    // Notes the mode of the file being written and the folder's names.
+    class Watching : public TFileSystem
+    {
+    public:
+        QString folder;
+        mode_t mode = 0;
+        QStringList names;
+        qint64 Write(int handle, const char *data, qint64 size) override
+        {
+            struct stat st;
+            ::fstat(handle, &st);
+            mode = st.st_mode & 07777;
+            names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+            return TFileSystem::Write(handle, data, size);
+        }
+    };
+    TempProgramDir dir;
+    dir.Write(QStringLiteral("a.ini"), "old");
+    ::chmod(QFile::encodeName(dir.FilePath(QStringLiteral("a.ini"))).constData(), 0644);
+    Watching fs;
+    fs.folder = dir.Path();
+    TScopedFileSystem scope(&fs);
+    QCOMPARE(SafeWriteFile(dir.FilePath(QStringLiteral("a.ini")), "new"), 0);
+    QCOMPARE(fs.mode, mode_t(0600));
+    QCOMPARE(fs.names, QStringList {QStringLiteral("a.ini")});
+    QCOMPARE(modeOf(dir.FilePath(QStringLiteral("a.ini"))), mode_t(0644));
+}
+
+void TestFileSystem::otherUsersFileIsNotReplaced()
+{
+    // root's file, readable by all, in a folder the user owns.
+    TempProgramDir dir;
+    const QString path = dir.FilePath(QStringLiteral("UserProv.ini"));
+    dir.Write(QStringLiteral("UserProv.ini"), "root's");
+    ::chmod(QFile::encodeName(path).constData(), 0644);
+    ::chown(QFile::encodeName(dir.Path()).constData(), NobodyId, NobodyId);
+    const int status = RunAsNobody([&] {
+        TSafeWriteStep step = TSafeWriteStep::None;
+        const int rc = SafeWriteFile(path, "nobody's", &step);
+        return rc == 5 && step == TSafeWriteStep::CreateTemp ? 0 : 1;
+    });
+    if (status < 0)
+        QSKIP("needs root to take on another user");
+    QCOMPARE(status, 0);
+    QCOMPARE(dir.Read(QStringLiteral("UserProv.ini")), QByteArray("root's"));
+    struct stat st;
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+    QCOMPARE(st.st_uid, uid_t(0));
+    QCOMPARE(dir.Entries(), QStringList {QStringLiteral("UserProv.ini")});
+}
+
+void TestFileSystem::groupAclAndAttributesKept()
+{
+    if (::geteuid() != 0)
+        QSKIP("needs root to hand the file to another group and user");
+    TempProgramDir dir;
+    const QString path = dir.FilePath(QStringLiteral("a.ini"));
+    const QByteArray p = QFile::encodeName(path);
+    dir.Write(QStringLiteral("a.ini"), "old");
+    QCOMPARE(::chown(p.constData(), 0, NobodyId), 0);
+    QCOMPARE(::chmod(p.constData(), 0640), 0);
+    QCOMPARE(::setxattr(p.constData(), "user.tag", "blue", 4, 0), 0);
+    QCOMPARE(QProcess::execute(QStringLiteral("setfacl"),
+                 {QStringLiteral("-m"), QStringLiteral("u:nobody:rw"), path}),
+        0);
+    auto acl = [&] {
+        QProcess getfacl;
+        getfacl.start(QStringLiteral("getfacl"), {QStringLiteral("-cp"), path});
+        getfacl.waitForFinished();
+        return getfacl.readAllStandardOutput();
+    };
+    const QByteArray aclBefore = acl();
+    QVERIFY(aclBefore.contains("user:nobody:rw-"));
+
+    QStringList notKept;
+    QCOMPARE(SafeWriteFile(path, "new", nullptr, &notKept), 0);
+    QCOMPARE(dir.Read(QStringLiteral("a.ini")), QByteArray("new"));
+    QCOMPARE(notKept, QStringList());
+    struct stat st;
+    QCOMPARE(::stat(p.constData(), &st), 0);
+    QCOMPARE(st.st_gid, gid_t(NobodyId));
+    QCOMPARE(st.st_mode & 07777, mode_t(0660)); // the mask of the ACL, as before
+    QCOMPARE(acl(), aclBefore);
+    char tag[8] = {};
+    QCOMPARE(::getxattr(p.constData(), "user.tag", tag, sizeof tag), ssize_t(4));
+    QCOMPARE(QByteArray(tag), QByteArray("blue"));
+
+    // The user's own file of a group the user is not in: the group cannot be
+    // kept, and the write says so.
+    ::chown(QFile::encodeName(dir.Path()).constData(), NobodyId, NobodyId);
+    QCOMPARE(::chown(p.constData(), NobodyId, 0), 0);
+    const int status = RunAsNobody([&] {
+        QStringList lost;
+        return SafeWriteFile(path, "nobody's", nullptr, &lost) == 0
+                && lost == QStringList {QStringLiteral("Gruppe")}
+            ? 0
+            : 1;
+    });
+    QCOMPARE(status, 0);
+    QCOMPARE(dir.Read(QStringLiteral("a.ini")), QByteArray("nobody's"));
+}
+
+void TestFileSystem::namesThatAreNoUtf8()
+{
+    // A name in Latin-1, as an old system leaves it: bytes that are no UTF-8.
+    const QByteArray raw("M\xFCller\xFF.ini");
+    const QString name = DecodeFileName(raw);
+    QCOMPARE(EncodeFileName(name), raw);
+    QCOMPARE(EncodeFileName(DecodeFileName("Gr\xC3\xBCn.ini")), QByteArray("Gr\xC3\xBCn.ini"));
+    QCOMPARE(DecodeFileName("Gr\xC3\xBCn.ini"), QStringLiteral("Grün.ini"));
+    TempProgramDir dir;
+    const QString folder = dir.Path() + DecodeFileName("Ordner\xE4");
+    QCOMPARE(::mkdir(EncodeFileName(folder).constData(), 0755), 0);
+    const QString path = folder + u'/' + name;
+    QCOMPARE(SafeWriteFile(path, "[A]\r\n"), 0);
+    QByteArray bytes;
+    QCOMPARE(TFileSystem::Instance().ReadWholeFile(path, bytes), 0);
+    QCOMPARE(bytes, QByteArray("[A]\r\n"));
+    QCOMPARE(TFileSystem::Instance().CheckFolder(folder), 0);
+    struct stat st;
+    QCOMPARE(::stat((EncodeFileName(folder) + '/' + raw).constData(), &st), 0);
+    // Qt cannot name them to remove them.
+    ::unlink((EncodeFileName(folder) + '/' + raw).constData());
+    ::rmdir(EncodeFileName(folder).constData());
 }
 
 QTEST_GUILESS_MAIN(TestFileSystem)

@@ -11,9 +11,11 @@
 #include "support/TheIniFile.h"
 
 #include <QDir>
+
 #include <QRandomGenerator>
 #include <QStringEncoder>
 #include <QTest>
+#include <new>
 
 #include <unistd.h>
 
@@ -128,7 +130,17 @@ QByteArray build(TProviderData data, const QDate &date = QDate(2026, 12, 7))
 class FaultyFileSystem : public TFileSystem
 {
 public:
-    enum Fault { None, FailTemp, ShortWrite, WriteError, FailSync, FailRename, Protection, FailClose };
+    enum Fault {
+        None,
+        FailTemp,
+        ShortWrite,
+        WriteError,
+        FailSync,
+        FailRename,
+        Protection,
+        OutOfMemory,
+        LoseGroup
+    };
     Fault fault = None;
 
     int CreateTempFile(const QString &dir, const QString &base, QString &temp, int &handle) override
@@ -143,13 +155,17 @@ public:
             return TFileSystem::Write(handle, data, std::min<qint64>(size, 100) / 2);
         if (fault == WriteError)
             return -1;
+        if (fault == OutOfMemory)
+            throw std::bad_alloc();
         return TFileSystem::Write(handle, data, size);
     }
     int Sync(int handle) override { return fault == FailSync ? 112 : TFileSystem::Sync(handle); }
-    int Close(int handle) override
+    int CopyPermissions(const QString &from, int handle, QStringList &notKept) override
     {
-        const int rc = TFileSystem::Close(handle);
-        return fault == FailClose ? 112 : rc;
+        const int rc = TFileSystem::CopyPermissions(from, handle, notKept);
+        if (fault == LoseGroup)
+            notKept.append(QStringLiteral("Gruppe"));
+        return rc;
     }
     int Rename(const QString &from, const QString &to) override
     {
@@ -186,6 +202,7 @@ private slots:
     void saveFailuresLeaveEverything_data();
     void saveFailuresLeaveEverything();
     void writeProtectionNotRemovable();
+    void whatTheNewFileCannotKeepIsSaid();
     void changedOnDiskAsksFirst();
     void unencodableNameIsRefused();
     void saveIsFaithful_data();
@@ -515,11 +532,13 @@ void TestProviderFile::saveFailuresLeaveEverything_data()
     QTest::addColumn<int>("fault");
     QTest::addColumn<bool>("cannotReplace");
     QTest::addColumn<QString>("reason"); // the last line of the write failure's message
-    QTest::newRow("temporary file") << int(FaultyFileSystem::FailTemp) << true << QString();
+    QTest::newRow("temporary file") << int(FaultyFileSystem::FailTemp) << true
+                                    << QStringLiteral("Fehler 5: Zugriff verweigert");
     QTest::newRow("short write") << int(FaultyFileSystem::ShortWrite) << false << QStringLiteral("Fehler 112: Datenträger voll");
     QTest::newRow("write error") << int(FaultyFileSystem::WriteError) << false << QStringLiteral("Fehler 31: Gerät oder System meldet einen Fehler");
     QTest::newRow("flush to disk") << int(FaultyFileSystem::FailSync) << false << QStringLiteral("Fehler 112: Datenträger voll");
-    QTest::newRow("close") << int(FaultyFileSystem::FailClose) << false << QStringLiteral("Fehler 112: Datenträger voll");
+    QTest::newRow("memory runs out") << int(FaultyFileSystem::OutOfMemory) << false
+                                     << QStringLiteral("Fehler 8: nicht genügend Arbeitsspeicher");
     QTest::newRow("rename") << int(FaultyFileSystem::FailRename) << false << QStringLiteral("Fehler 5: Zugriff verweigert");
 }
 
@@ -552,9 +571,12 @@ void TestProviderFile::saveFailuresLeaveEverything()
     QCOMPARE(data.Options(0).NoCostsFrom, 0.0);
     QVERIFY(data.Modified);
     const QString path = dir.FilePath(User);
-    QCOMPARE(msgs.Texts(), QStringList {cannotReplace
-                                            ? QStringLiteral("Konnte ") + path + QStringLiteral(" nicht löschen!\rSpeicherung kann nicht erfolgen!")
-                                            : QStringLiteral("Konnte ") + path + QStringLiteral(" nicht speichern!\rDie bisherige Datei bleibt unverändert.\r") + reason});
+    QCOMPARE(msgs.Texts(),
+        QStringList {cannotReplace ? QStringLiteral("Konnte ") + path
+                    + QStringLiteral(" nicht löschen!\rSpeicherung kann nicht erfolgen!\r") + reason
+                                   : QStringLiteral("Konnte ") + path
+                    + QStringLiteral(" nicht speichern!\rDie bisherige Datei bleibt unverändert.\r")
+                    + reason});
     QCOMPARE(msgs.Messages()[0].Caption, QStringLiteral("Fehler"));
     QCOMPARE(msgs.Messages()[0].Kind, mkError);
 }
@@ -571,9 +593,32 @@ void TestProviderFile::writeProtectionNotRemovable()
     TScopedFileSystem scoped(&fs);
     QCOMPARE(SaveProviderFile(ini, data, displayNames(data), QDate(2027, 1, 1)), TSaveResult::CannotReplace);
     const QString path = dir.FilePath(User);
-    QCOMPARE(msgs.Texts(), (QStringList {QStringLiteral("Kann Schreibschutz von ") + path + QStringLiteral(" nicht entfernen!"),
-                                         QStringLiteral("Konnte ") + path + QStringLiteral(" nicht löschen!\rSpeicherung kann nicht erfolgen!")}));
+    QCOMPARE(msgs.Texts(),
+        (QStringList {
+            QStringLiteral("Kann Schreibschutz von ") + path + QStringLiteral(" nicht entfernen!"),
+            QStringLiteral("Konnte ") + path
+                + QStringLiteral(" nicht löschen!\rSpeicherung kann nicht erfolgen!\rFehler 5: "
+                                 "Zugriff verweigert")}));
     QCOMPARE(dir.Read(User), WorkedExample);
+}
+
+void TestProviderFile::whatTheNewFileCannotKeepIsSaid()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, WorkedExample);
+    TTheIniFile ini;
+    TProviderData data = load(User);
+    FaultyFileSystem fs;
+    fs.fault = FaultyFileSystem::LoseGroup;
+    TScopedFileSystem scoped(&fs);
+    QCOMPARE(
+        SaveProviderFile(ini, data, displayNames(data), QDate(2027, 1, 1)), TSaveResult::Saved);
+    QCOMPARE(msgs.Texts(),
+        QStringList {QStringLiteral("Die Datei ") + dir.FilePath(User)
+            + QStringLiteral(" wurde gespeichert.\rVon der bisherigen Datei konnte nicht "
+                             "übernommen werden: Gruppe.")});
+    QCOMPARE(msgs.Messages()[0].Kind, mkWarning);
 }
 
 void TestProviderFile::changedOnDiskAsksFirst()
@@ -677,6 +722,8 @@ void TestProviderFile::saveIsFaithfulOverFuzzCorpus()
     const QDir corpus(QStringLiteral(TE_SOURCE_DIR "/fuzz/corpus"));
     const QStringList files = corpus.entryList(QDir::Files);
     QVERIFY(files.size() >= 6);
+    const QString bound = SaveRoundTrip::CheckSizeBound();
+    QVERIFY2(bound.isEmpty(), qPrintable(bound));
     for (const QString &name : files) {
         QFile f(corpus.filePath(name));
         QVERIFY(f.open(QIODevice::ReadOnly));

@@ -4,6 +4,9 @@
 #include <QProcess>
 #include <QTest>
 
+#include "support/FileSystem.h"
+
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +23,10 @@ private slots:
     void protectedAndUnreadableFilesOfOthers();
     void writeRefusesFifo();
     void controlCharactersPrintedVisibly();
+    void refusedCalls_data();
+    void refusedCalls();
+    void memoryRunningOutIsReported();
+    void namesThatAreNoUtf8();
 
 private:
     struct Result
@@ -29,9 +36,14 @@ private:
         QString Err;
     };
     // asUser: as an unprivileged user (nobody) when the tests run as root.
-    static Result run(const QStringList &args, bool asUser = false)
+    static Result run(const QStringList &args, bool asUser = false, qint64 memoryLimit = 0)
     {
         QProcess p;
+        if (memoryLimit > 0)
+            p.setChildProcessModifier([memoryLimit] {
+                const rlimit limit {rlim_t(memoryLimit), rlim_t(memoryLimit)};
+                ::setrlimit(RLIMIT_AS, &limit);
+            });
         if (asUser && ::geteuid() == 0)
             p.start(QStringLiteral("setpriv"),
                 QStringList {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
@@ -144,8 +156,30 @@ void TestTarifcheck::protectedAndUnreadableFilesOfOthers()
     QFile::remove(out);
     r = run({QStringLiteral("--write"), out, dir.FilePath(QStringLiteral("secret.ini"))}, true);
     QCOMPARE(r.Exit, 2);
-    QVERIFY(r.Err.startsWith(QStringLiteral("Fehler: Kann ")));
+    QCOMPARE(r.Err,
+        QStringLiteral("Fehler: Kann %1 nicht lesen (Fehler 5: Zugriff verweigert).\n")
+            .arg(dir.FilePath(QStringLiteral("secret.ini"))));
     QVERIFY(!QFileInfo::exists(out));
+
+    // root's file, which the user may read but not write, in a folder the
+    // user may write: refused before anything is written, and still root's.
+    r = run({QStringLiteral("--write"), dir.FilePath(QStringLiteral("protected.ini")),
+                dir.FilePath(QStringLiteral("protected.ini"))},
+        true);
+    QCOMPARE(r.Exit, 2);
+    QVERIFY2(
+        r.Err.endsWith(QStringLiteral("(Fehler 5: Zugriff verweigert).\n")), qPrintable(r.Err));
+    QCOMPARE(dir.Read(QStringLiteral("protected.ini")), OneProvider);
+    QCOMPARE(QFileInfo(dir.FilePath(QStringLiteral("protected.ini"))).ownerId(), 0u);
+    ::chmod(QFile::encodeName(dir.FilePath(QStringLiteral("protected.ini"))).constData(), 0644);
+    QCOMPARE(run({QStringLiteral("--write"), dir.FilePath(QStringLiteral("protected.ini")),
+                     dir.FilePath(QStringLiteral("protected.ini"))},
+                 true)
+                 .Exit,
+        2);
+    QCOMPARE(QFileInfo(dir.FilePath(QStringLiteral("protected.ini"))).ownerId(), 0u);
+    QCOMPARE(dir.Entries(),
+        (QStringList {QStringLiteral("protected.ini"), QStringLiteral("secret.ini")}));
 }
 
 void TestTarifcheck::writeRefusesFifo()
@@ -177,6 +211,88 @@ void TestTarifcheck::controlCharactersPrintedVisibly()
         qPrintable(r.Out));
     QVERIFY(r.Out.contains(
         QStringLiteral("Eintrag für Provider Nul\\x00Name ( KEY2WERKTAG ) ist nicht korrekt.")));
+}
+
+void TestTarifcheck::refusedCalls_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("error"); // %1 is the input file
+    QTest::newRow("FIFO")
+        << QStringLiteral("fifo")
+        << QStringLiteral("Fehler: Kann %1 nicht lesen (Fehler 161: kein regulärer Pfad).\n");
+    QTest::newRow("larger than 64 MiB")
+        << QStringLiteral("large") << QStringLiteral("Fehler: %1 ist zu groß (mehr als 64 MiB).\n");
+    QTest::newRow("empty output name")
+        << QStringLiteral("write-nothing")
+        << QStringLiteral("tarifcheck: Die Option --write braucht einen Dateinamen.\n"
+                          "Aufruf: tarifcheck [--coverage] [--date MM/TT/JJJJ] "
+                          "[--write AUSGABE] DATEI\n");
+    QTest::newRow("ESC in an option") << QStringLiteral(
+        "escape") << QStringLiteral("tarifcheck: Unbekannte Option „--\\x1b[2J“.\n");
+}
+
+void TestTarifcheck::refusedCalls()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, error);
+    TempProgramDir dir;
+    const QString in = dir.FilePath(QStringLiteral("in.ini"));
+    QStringList args {in};
+    if (kind == u"fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(in).constData(), 0644), 0);
+    } else if (kind == u"large") {
+        dir.Write(QStringLiteral("in.ini"), OneProvider);
+        QCOMPARE(::truncate(QFile::encodeName(in).constData(), MaxFileBytes + 1), 0); // sparse
+    } else {
+        dir.Write(QStringLiteral("in.ini"), OneProvider);
+        args.prepend(kind == u"escape" ? QStringLiteral("--\x1b[2J") : QString());
+        if (kind == u"write-nothing")
+            args.prepend(QStringLiteral("--write"));
+    }
+    const Result r = run(args);
+    QCOMPARE(r.Exit, 2);
+    QVERIFY2(r.Err.startsWith(error.arg(in)), qPrintable(r.Err));
+    QVERIFY(!r.Err.contains(QChar(0x1b)));
+    QCOMPARE(dir.Entries(), QStringList {QStringLiteral("in.ini")});
+}
+
+void TestTarifcheck::memoryRunningOutIsReported()
+{
+    // 15 million tiny lines, well below the size bound, in 300 MB of memory.
+    TempProgramDir dir;
+    QByteArray file = "[PROVIDER]\n";
+    file += QByteArray("a=b\n").repeated(15 << 20);
+    dir.Write(QStringLiteral("in.ini"), file);
+    const Result r = run({dir.FilePath(QStringLiteral("in.ini"))}, false, qint64(300) << 20);
+    QCOMPARE(r.Exit, 2);
+    QCOMPARE(r.Err, QStringLiteral("tarifcheck: Fehler 8: nicht genügend Arbeitsspeicher\n"));
+}
+
+void TestTarifcheck::namesThatAreNoUtf8()
+{
+    // Latin-1 names, as an old system leaves them: bytes that are no UTF-8.
+    // Arguments of QProcess are text; the bytes go through a script.
+    TempProgramDir dir;
+    const QByteArray folder = QFile::encodeName(dir.Path());
+    const QByteArray in = folder + "M\xFCller.ini", out = folder + "\xFE.ini";
+    dir.Write(QStringLiteral("x"), OneProvider);
+    QCOMPARE(::rename((folder + "x").constData(), in.constData()), 0);
+    dir.Write(
+        QStringLiteral("run.sh"), "exec '" TARIFCHECK "' --write '" + out + "' '" + in + "'\n");
+    QProcess p;
+    p.start(QStringLiteral("sh"), {dir.FilePath(QStringLiteral("run.sh"))});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.readAllStandardError(), QByteArray());
+    QCOMPARE(p.exitCode(), 0);
+    struct stat st;
+    QCOMPARE(::stat(out.constData(), &st), 0);
+    QVERIFY(st.st_size > OneProvider.size());
+    QFile saved(QFile::decodeName(folder) + QStringLiteral("y"));
+    QCOMPARE(::rename(out.constData(), QFile::encodeName(saved.fileName()).constData()), 0);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QVERIFY(saved.readAll().startsWith("; \xFE.ini\r\n")); // the byte as it was
+    // Qt cannot name them to remove them.
+    ::unlink(in.constData());
 }
 
 QTEST_GUILESS_MAIN(TestTarifcheck)

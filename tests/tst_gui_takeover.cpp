@@ -331,7 +331,9 @@ void TestTakeOver::refusals_data()
         << QStringLiteral("Es kann kein Provider aufgenommen werden, da das Maximum von 1025 "
                           "Providern damit überschritten würde!");
     QTest::newRow("main file missing") << 2 << QString() << unreadable;
-    QTest::newRow("main file is a folder") << 2 << QStringLiteral("folder") << unreadable;
+    QTest::newRow("main file is a folder")
+        << 2 << QStringLiteral("folder")
+        << unreadable + QStringLiteral("\rFehler 5: Zugriff verweigert");
 }
 
 // The limit refuses two more providers before anything is copied; a main

@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "app/ProviderFolder.h"
+#include "support/FileSystem.h"
 #include "support/TextHelpers.h"
 
 #include <QApplication>
@@ -12,6 +13,9 @@
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 // The command lines of both programs and the choice of the folder of the
 // provider files.
@@ -24,6 +28,7 @@ private slots:
     void programsAnswer_data();
     void programsAnswer();
     void folderArgument();
+    void unreadableFolder();
     void defaultFolder_data();
     void defaultFolder();
     void startWindowAsksForFolder_data();
@@ -57,6 +62,9 @@ void TestCommandLine::programsAnswer_data()
     QTest::newRow("editor, missing folder")
         << editor << QStringList {"/gibt/es/nicht"} << 2
         << QStringLiteral("tarifeditor: Den Ordner „/gibt/es/nicht“ gibt es nicht.\n");
+    QTest::newRow("editor, ESC in the folder")
+        << editor << QStringList {"/gibt/\x1b[2J"} << 2
+        << QStringLiteral("tarifeditor: Den Ordner „/gibt/\\x1b[2J“ gibt es nicht.\n");
     QTest::newRow("editor, two folders") << editor << QStringList {"/", "/"} << 2
                                          << QStringLiteral("tarifeditor: Zu viele Angaben: „/“.\n");
     QTest::newRow("check -h")
@@ -103,6 +111,37 @@ void TestCommandLine::folderArgument()
     QDir::setCurrent(previous);
     QCOMPARE(relative.Folder, folder);
     QCOMPARE(ReadEditorCommandLine({QStringLiteral("tarifeditor")}).Folder, QString());
+
+    // A Latin-1 name, bytes that are no UTF-8, is taken as it is.
+    const QByteArray latin1 = QFile::encodeName(folder) + "/M\xFCller";
+    QCOMPARE(::mkdir(latin1.constData(), 0755), 0);
+    const TEditorCommandLine bytes
+        = ReadEditorCommandLine({QStringLiteral("tarifeditor"), DecodeFileName(latin1)});
+    ::rmdir(latin1.constData());
+    QCOMPARE(bytes.ExitStatus, GoOn);
+    QCOMPARE(EncodeFileName(bytes.Folder), latin1);
+}
+
+void TestCommandLine::unreadableFolder()
+{
+    if (::geteuid() != 0)
+        QSKIP("needs root to run the editor as another user");
+    TempProgramDir dir;
+    ::chmod(QFile::encodeName(dir.Path()).constData(), 0755);
+    const QString folder = dir.FilePath(QStringLiteral("zu"));
+    QVERIFY(QDir().mkdir(folder));
+    ::chmod(QFile::encodeName(folder).constData(), 0);
+    QProcess p;
+    p.start(QStringLiteral("setpriv"),
+        {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+            QStringLiteral("--clear-groups"), QStringLiteral(TARIFEDITOR), folder});
+    QVERIFY(p.waitForFinished(30000));
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
+    QCOMPARE(p.exitCode(), 2);
+    QCOMPARE(QString::fromUtf8(p.readAllStandardError()),
+        QStringLiteral("tarifeditor: Der Ordner „%1“ kann nicht gelesen werden (Fehler 5: Zugriff "
+                       "verweigert).\n")
+            .arg(folder));
 }
 
 void TestCommandLine::defaultFolder_data()

@@ -22,6 +22,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 const QString User = QStringLiteral("UserProv.ini");
@@ -156,6 +159,8 @@ private slots:
     void startWindowKeys();
     void startWindowRestartNoticeOnce();
     void editorCreationFailureIsReported();
+    void unreadableFileIsNotOpened_data();
+    void unreadableFileIsNotOpened();
 
 private:
     QList<int> m_help;
@@ -884,6 +889,78 @@ void TestEditor::editorCreationFailureIsReported()
     for (QWidget *w : QApplication::topLevelWidgets())
         QVERIFY(!(qobject_cast<TWaitForm *>(w) && w->isVisible()));
     QCOMPARE(dir.Read(User), sampleFile());
+}
+
+void TestEditor::unreadableFileIsNotOpened_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("code");
+    QTest::newRow("no permission") << QStringLiteral("seam") << 5;
+    QTest::newRow("read error") << QStringLiteral("seam") << 1117;
+    QTest::newRow("FIFO") << QStringLiteral("fifo") << 161;
+    QTest::newRow("larger than 64 MiB") << QStringLiteral("large") << 223;
+}
+
+void TestEditor::unreadableFileIsNotOpened()
+{
+    class Failing : public TFileSystem
+    {
+    public:
+        int code = 0;
+        int ReadWholeFile(const QString &path, QByteArray &bytes) override
+        {
+            return code != 0 ? (m_lastError = code) : TFileSystem::ReadWholeFile(path, bytes);
+        }
+    };
+    QFETCH(QString, kind);
+    QFETCH(int, code);
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    const QString path = dir.FilePath(User);
+    const QByteArray p = QFile::encodeName(path);
+    if (kind == u"fifo") {
+        QCOMPARE(::mkfifo(p.constData(), 0644), 0);
+    } else {
+        dir.Write(User, sampleFile());
+        if (kind == u"large")
+            QCOMPARE(::truncate(p.constData(), MaxFileBytes + 1), 0); // sparse
+    }
+    struct stat before;
+    QCOMPARE(::stat(p.constData(), &before), 0);
+    Failing fs;
+    fs.code = kind == u"seam" ? code : 0;
+    TScopedFileSystem scoped(&fs);
+    TMain main;
+    main.show();
+    // An editor opened on the file would wait for the user: close it.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (auto *editor = qobject_cast<TProvidersDlg *>(QApplication::activeModalWidget()))
+            editor->reject();
+    });
+    closer.start(200);
+    ::alarm(30); // opening a FIFO would wait for ever
+    QTest::mouseClick(main.OKBtn, Qt::LeftButton);
+    ::alarm(0);
+    const QString text = code == 223
+        ? QStringLiteral("Die Datei %1 ist zu groß (mehr als 64 MiB).").arg(path)
+        : QStringLiteral("Die Datei %1 kann nicht gelesen werden.\r").arg(path)
+            + ErrorCodeText(code);
+    QCOMPARE(msgs.Texts(),
+        QStringList {
+            text + QStringLiteral("\rDie Datei wird nicht bearbeitet und bleibt unverändert.")});
+    QCOMPARE(msgs.Messages()[0].Kind, mkError);
+    // The start window stays for the other file or Beenden.
+    QVERIFY(main.isVisible());
+    QCOMPARE(main.Editor, nullptr);
+    QCoreApplication::processEvents();
+    for (QWidget *w : QApplication::topLevelWidgets())
+        QVERIFY(!(
+            (qobject_cast<TWaitForm *>(w) || qobject_cast<TProvidersDlg *>(w)) && w->isVisible()));
+    struct stat after;
+    QCOMPARE(::stat(p.constData(), &after), 0);
+    QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    QCOMPARE(after.st_size, before.st_size);
 }
 
 QTEST_MAIN(TestEditor)

@@ -4,6 +4,7 @@
 
 #include <QVarLengthArray>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <new>
@@ -20,8 +21,8 @@ template<typename T> QList<T> listOf(const std::vector<T> &v)
     list.reserve(qsizetype(v.size()));
     if (list.capacity() < qsizetype(v.size()))
         throw std::bad_alloc();
-    for (const T &x : v)
-        list.append(x);
+    list.resize(qsizetype(v.size())); // within the capacity: no allocation
+    std::copy(v.cbegin(), v.cend(), list.begin());
     return list;
 }
 

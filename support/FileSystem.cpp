@@ -558,17 +558,30 @@ mode_t newFileMode()
 // open file; the names of those that could not be set go to notKept.
 void copyAttributes(const QByteArray &from, int handle, QStringList &notKept)
 {
-    ssize_t size = ::listxattr(from.constData(), nullptr, 0);
-    if (size <= 0)
-        return; // none, or a file system without them
-    QByteArray names(size, Qt::Uninitialized);
-    size = ::listxattr(from.constData(), names.data(), size_t(names.size()));
-    if (size <= 0)
-        return;
-    names.truncate(size);
-    for (const QByteArray &name : names.split('\0')) {
-        if (name.isEmpty())
-            continue;
+    // The names as a list: from the old file, or from the open one.
+    auto namesOf = [](auto list) {
+        QByteArray names;
+        ssize_t size = list(nullptr, 0);
+        if (size > 0) {
+            names.resize(size);
+            size = list(names.data(), size_t(names.size()));
+        }
+        names.truncate(std::max<ssize_t>(size, 0));
+        QList<QByteArray> out = names.split('\0');
+        out.removeAll(QByteArray());
+        return out;
+    };
+    const QList<QByteArray> names = namesOf(
+        [&](char *list, size_t size) { return ::listxattr(from.constData(), list, size); });
+    // An access list the new file got from the folder's default list, which
+    // the old file did not have, goes; so do user attributes it did not have.
+    const QList<QByteArray> given
+        = namesOf([&](char *list, size_t size) { return ::flistxattr(handle, list, size); });
+    for (const QByteArray &name : given)
+        if (!names.contains(name)
+            && (name == "system.posix_acl_access" || name.startsWith("user.")))
+            ::fremovexattr(handle, name.constData());
+    for (const QByteArray &name : names) {
         bool kept = false;
         const ssize_t valueSize = ::getxattr(from.constData(), name.constData(), nullptr, 0);
         if (valueSize >= 0) {
@@ -622,6 +635,11 @@ int TFileSystem::CopyPermissions(const QString &from, int handle, QStringList &n
     if (::fchmod(handle, st.st_mode & 07777) != 0)
         return m_lastError = MapErrno(errno);
     copyAttributes(f, handle, notKept);
+    // An access list set or removed above may have changed the bits.
+    struct stat after;
+    if (::fstat(handle, &after) == 0 && (after.st_mode & 07777) != (st.st_mode & 07777)
+        && ::fchmod(handle, st.st_mode & 07777) != 0)
+        return m_lastError = MapErrno(errno);
     return 0;
 }
 

@@ -452,6 +452,18 @@ void TestFileSystem::groupAclAndAttributesKept()
     QCOMPARE(::getxattr(p.constData(), "user.tag", tag, sizeof tag), ssize_t(4));
     QCOMPARE(QByteArray(tag), QByteArray("blue"));
 
+    // A folder's default access list does not come onto a file that had none.
+    const QString plain = dir.FilePath(QStringLiteral("sub/b.ini"));
+    QVERIFY(QDir().mkdir(dir.FilePath(QStringLiteral("sub"))));
+    dir.Write(QStringLiteral("sub/b.ini"), "old");
+    QCOMPARE(QProcess::execute(QStringLiteral("setfacl"),
+                 {QStringLiteral("-m"), QStringLiteral("d:u:nobody:rw"),
+                     dir.FilePath(QStringLiteral("sub"))}),
+        0);
+    QCOMPARE(SafeWriteFile(plain, "new", nullptr, &notKept), 0);
+    QCOMPARE(::listxattr(QFile::encodeName(plain).constData(), nullptr, 0), ssize_t(0));
+    QCOMPARE(modeOf(plain), mode_t(0644));
+
     // The user's own file of a group the user is not in: the group cannot be
     // kept, and the write says so.
     ::chown(QFile::encodeName(dir.Path()).constData(), NobodyId, NobodyId);

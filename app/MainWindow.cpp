@@ -4,6 +4,7 @@
 #include "controls/ButtonKeys.h"
 #include "controls/ContextHelp.h"
 #include "editor/ProvidersDlg.h"
+#include "support/FileSystem.h"
 #include "support/MsgBox.h"
 #include "support/TextHelpers.h"
 #include "support/WaitForm.h"
@@ -19,6 +20,7 @@
 #include <QPushButton>
 
 #include <exception>
+#include <new>
 
 QString ApplicationCaption()
 {
@@ -191,10 +193,14 @@ void TMain::OKBtnClick()
         Editor = nullptr;
         if (wait)
             wait->CloseAndRelease();
+        // Memory that ran out is said in words.
+        const QString reason = dynamic_cast<const std::bad_alloc *>(&e)
+            ? ErrorCodeText(OutOfMemoryCode)
+            : QString::fromLocal8Bit(e.what());
         ShowMsgBox(QStringLiteral("Der Tarifeditor konnte nicht geöffnet werden (%1).\r"
                                   "Die Datei %2 wurde nicht verändert.")
-                       .arg(QString::fromLocal8Bit(e.what()), name),
-                   QString(), mkError, {btOK});
+                       .arg(reason, name),
+            QString(), mkError, {btOK});
         close();
         return;
     }

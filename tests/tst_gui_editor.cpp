@@ -158,6 +158,7 @@ private slots:
     void startWindowKeys_data();
     void startWindowKeys();
     void startWindowRestartNoticeOnce();
+    void editorCreationFailureIsReported_data();
     void editorCreationFailureIsReported();
     void unreadableFileIsNotOpened_data();
     void unreadableFileIsNotOpened();
@@ -865,23 +866,43 @@ void TestEditor::startWindowKeys()
     QCOMPARE(main.isVisible(), opened.isEmpty() && deselect);
 }
 
+void TestEditor::editorCreationFailureIsReported_data()
+{
+    QTest::addColumn<bool>("outOfMemory");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("error") << false << QStringLiteral("Lesefehler");
+    QTest::newRow("memory runs out")
+        << true << QStringLiteral("Fehler 8: nicht genügend Arbeitsspeicher");
+}
+
 void TestEditor::editorCreationFailureIsReported()
 {
     class Throwing : public TFileSystem
     {
     public:
-        int ReadWholeFile(const QString &, QByteArray &) override { throw std::runtime_error("Lesefehler"); }
+        bool outOfMemory = false;
+        int ReadWholeFile(const QString &, QByteArray &) override
+        {
+            if (outOfMemory)
+                throw std::bad_alloc();
+            throw std::runtime_error("Lesefehler");
+        }
     };
+    QFETCH(bool, outOfMemory);
+    QFETCH(QString, reason);
     TempProgramDir dir;
     MsgRecorder msgs;
     dir.Write(User, sampleFile());
     Throwing fs;
+    fs.outOfMemory = outOfMemory;
     TScopedFileSystem scoped(&fs);
     TMain main;
     main.show();
     QTest::mouseClick(main.OKBtn, Qt::LeftButton);
-    QCOMPARE(msgs.Texts(), QStringList {QStringLiteral("Der Tarifeditor konnte nicht geöffnet werden (Lesefehler).\r"
-                                                       "Die Datei UserProv.ini wurde nicht verändert.")});
+    QCOMPARE(msgs.Texts(),
+        QStringList {QStringLiteral("Der Tarifeditor konnte nicht geöffnet werden (%1).\r"
+                                    "Die Datei UserProv.ini wurde nicht verändert.")
+                         .arg(reason)});
     QCOMPARE(msgs.Messages()[0].Kind, mkError);
     QVERIFY(!main.isVisible());
     QCOMPARE(main.Editor, nullptr);

@@ -166,7 +166,7 @@ BENCHMARK(BM_HostileLoadSave)
     ->Args({1, 10 << 20})
     ->Args({2, 10 << 20})
     ->Args({3, 10 << 20})
-    ->Args({4, 10 << 20})
+    ->Args({4, 4 << 20})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 

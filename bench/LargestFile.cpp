@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <algorithm>
+
 QByteArray LargestProviderFile(int providers)
 {
     QByteArray f;
@@ -70,5 +72,25 @@ QByteArray HeadersFile(qsizetype bytes, bool distinct)
     f.reserve(bytes + 16);
     for (int i = 0; f.size() < bytes; ++i)
         f += distinct ? "[" + QByteArray::number(i, 36) + "]\n" : QByteArray("[a]\n");
+    return f;
+}
+
+QByteArray BoundKeyFile(qsizetype bytes)
+{
+    auto key = [](int i) {
+        return QByteArray::number(i).rightJustified(64, 'K');
+    };
+    QByteArray f = "[PROVIDER]\r\n";
+    for (int i = 0; i < 1025; ++i)
+        f += "P" + QByteArray::number(i) + "=N," + key(i) + "\r\n";
+    f.reserve(bytes + 4096);
+    // The range sections in turn, each a share of the lines.
+    const QByteArray line = "a=1|00:00-00:00/5e-324/\r\n";
+    const qsizetype perProvider = std::max<qsizetype>(1, (bytes - f.size()) / line.size() / 1025);
+    for (int i = 0; i < 1025 && f.size() < bytes; ++i) {
+        f += "[" + key(i) + "FREEHOURSRANGE]\r\n";
+        for (qsizetype j = 0; j < perProvider; ++j)
+            f += line;
+    }
     return f;
 }

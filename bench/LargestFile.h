@@ -17,3 +17,8 @@ QByteArray TinyLinesFile(qsizetype bytes);
 // About `bytes` bytes of section headers only: all "[a]" when `distinct` is
 // false, else each with a name of its own.
 QByteArray HeadersFile(qsizetype bytes, bool distinct);
+// About `bytes` bytes: 1025 providers with keys of the longest length the
+// loader takes, and free-hours ranges of one-character idents whose interval
+// is the smallest number: saving writes each with the whole key and the
+// interval's 326 characters, the most output per byte read.
+QByteArray BoundKeyFile(qsizetype bytes);

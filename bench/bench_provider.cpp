@@ -128,13 +128,15 @@ BENCHMARK(BM_PeakMemoryOfLoad)->Unit(benchmark::kMillisecond)->Iterations(3);
 // Hostile shapes: load and save in a child process, which reports its peak
 // memory. Arguments: the shape (0: 1025 providers sharing a range section,
 // 1: one-character lines, 2: repeated section headers, 3: distinct section
-// headers) and its size in range lines or bytes.
+// headers, 4: keys of the longest length taken with ranges of long numbers)
+// and its size in range lines or bytes.
 void BM_HostileLoadSave(benchmark::State &state)
 {
     fixture();
     const qint64 shape = state.range(0), size = state.range(1);
     const QByteArray bytes = shape == 0 ? SharedKeyFile(int(size))
         : shape == 1                    ? TinyLinesFile(size)
+        : shape == 4                    ? BoundKeyFile(size)
                                         : HeadersFile(size, shape == 3);
     QTemporaryDir dir;
     QFile f(dir.filePath(QStringLiteral("UserProv.ini")));
@@ -164,6 +166,7 @@ BENCHMARK(BM_HostileLoadSave)
     ->Args({1, 10 << 20})
     ->Args({2, 10 << 20})
     ->Args({3, 10 << 20})
+    ->Args({4, 4 << 20})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 

@@ -22,7 +22,7 @@ class TNewEditProviderDlg : public QDialog
     Q_OBJECT
 public:
     // The most free hours the field can hold: 9999:59:59.
-    static constexpr std::int32_t MaxFreeHours = 9999 * 3600 + 59 * 60 + 59;
+    static constexpr std::int32_t MaxFreeHours = TProviderOptions::MaxFreeHours;
 
     // Help of the dialog as a whole: adding; the caller sets EditHelpContext
     // when it changes a provider.

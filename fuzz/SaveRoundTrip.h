@@ -3,8 +3,10 @@
 // The rule that saving keeps: for every file, load -> save -> load gives the
 // model as saving leaves it (whole numbers where the file holds whole numbers,
 // NoCostsFrom of 0 or less as -1), the saved file loads without a message,
-// and saving the reloaded model gives the same bytes again. Shared by the
-// fuzz target and the tests, which run it over the fuzz corpus.
+// and saving the reloaded model gives the same bytes again. Besides, the
+// loader keeps keys and free hours within their bounds, and no saved line is
+// long. Shared by the fuzz target and the tests, which run it over the fuzz
+// corpus.
 
 #include "model/ProviderData.h"
 #include "model/ProviderFormat.h"
@@ -61,6 +63,18 @@ inline QString Check(const QByteArray &input)
         return QStringLiteral("cannot write the input");
     int messages = 0;
     const TProviderData first = load(&messages);
+    // The loader keeps keys short, as every ident of a provider repeats its
+    // key, and free hours within what the options dialog shows.
+    for (int i = 0; i < first.Count(); ++i) {
+        if (first.Provider(i).Key.size() > ProviderFormat::MaxKeyLength)
+            return QStringLiteral("a key of %1 characters was taken over")
+                .arg(first.Provider(i).Key.size());
+        const std::int32_t freeHours = first.Options(i).FreeHours;
+        if (freeHours < 0 || freeHours > TProviderOptions::MaxFreeHours)
+            return QStringLiteral("free hours %1 (%2) beyond the options dialog")
+                .arg(freeHours)
+                .arg(SecondsToTimeText(freeHours));
+    }
     QByteArray saved;
     if (!save(first, saved)) {
         // Only a text that Windows-1252 cannot hold may stop the writer.
@@ -68,6 +82,16 @@ inline QString Check(const QByteArray &input)
             if (!Cp1252::canEncode(p.Name) || !Cp1252::canEncode(p.Key))
                 return QString();
         return QStringLiteral("the writer refused a model it loaded");
+    }
+    // So every line written stays short, whatever the input: the longest is
+    // an entry of a key of MaxKeyLength with two numbers of many digits.
+    constexpr qsizetype LongestLine = 1024;
+    for (qsizetype at = 0; at < saved.size();) {
+        const qsizetype end = saved.indexOf('\n', at);
+        const qsizetype length = (end < 0 ? saved.size() : end) - at;
+        if (length > LongestLine)
+            return QStringLiteral("a saved line of %1 bytes").arg(length);
+        at = end < 0 ? saved.size() : end + 1;
     }
     TProviderData expected = first;
     for (int i = 0; i < expected.Count(); ++i)

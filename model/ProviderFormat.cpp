@@ -643,7 +643,10 @@ template<typename View> void readOption(TOption option, View rawValue, TProvider
         return ReadInt32(v, i) ? i : 0;
     };
     switch (option) {
-    case TOption::FREISTUNDEN: o.FreeHours = integer(); break;
+    case TOption::FREISTUNDEN:
+        // Kept to what the options dialog shows and takes.
+        o.FreeHours = std::clamp(integer(), 0, TProviderOptions::MaxFreeHours);
+        break;
     case TOption::OPTIONS:
         o.Holidays2431 = v.isEmpty() || isYes(v);
         break;

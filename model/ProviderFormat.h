@@ -26,6 +26,10 @@ inline const QString VersionText = QStringLiteral("3.00");
 // The reader's limits: provider lines and entries per day class, in file order.
 inline constexpr int MaxProviderLines = 1025;
 inline constexpr int MaxEntryLines = 21;
+// The longest key the loader takes over, in characters (bytes in the file).
+// Every entry and range ident repeats the key, so a longer one would multiply
+// the size of the file written; the editor's own keys are far shorter.
+inline constexpr int MaxKeyLength = 64;
 
 // Deletes every blank (character 32 only), then keeps the text before the first ";".
 QString CleanValue(const QString &value);

@@ -7,6 +7,8 @@
 #include "support/TextHelpers.h"
 #include "support/TheIniFile.h"
 
+#include <climits>
+
 using namespace ProviderFormat;
 
 namespace {
@@ -48,13 +50,61 @@ void reportFaulty(int *faultyLines, const QString &text, const QString &caption)
 
 void showSyntaxError(const QString &key, int *faultyLines)
 {
+    // A key too long to be taken over is shown with its start only.
+    const QString shown = key.size() > MaxKeyLength ? key.left(MaxKeyLength) + u'…' : key;
     reportFaulty(faultyLines,
-                 QStringLiteral("Der Providereintrag für Schlüssel ") + key + QStringLiteral(" ist fehlerhaft! ")
-                     + QStringLiteral("Providereintrag wird nicht gelesen!"),
-                 QStringLiteral("Syntax Fehler"));
+        QStringLiteral("Der Providereintrag für Schlüssel ") + shown
+            + QStringLiteral(" ist fehlerhaft! ")
+            + QStringLiteral("Providereintrag wird nicht gelesen!"),
+        QStringLiteral("Syntax Fehler"));
 }
 
-TTariffEntryList readDayClass(TTheIniFile &ini, const TKeyAndName &provider, TDayClass dayClass, int *faultyLines)
+// Lines of a section past a reading limit: which section, how many of how many.
+struct TLostLines
+{
+    QString Where;
+    qsizetype Lost = 0;
+    qsizetype Total = 0;
+};
+
+// Notes the lines of the current section past `limit`.
+void noteLostLines(TTheIniFile &ini, qsizetype limit, const QString &where, QList<TLostLines> &lost)
+{
+    const qsizetype total = ini.KeyCount();
+    if (total > limit)
+        lost.append({where, total - limit, total});
+}
+
+// The lines past the reading limits would be gone after the next save: the
+// user is told once, after the file is read, which sections lose how many.
+// Where faulty lines are only counted, these are counted with them.
+void reportLostLines(const QString &path, const QList<TLostLines> &lost, int *faultyLines)
+{
+    if (lost.isEmpty())
+        return;
+    if (faultyLines) {
+        for (const TLostLines &l : lost)
+            *faultyLines = int(std::min<qsizetype>(qsizetype(*faultyLines) + l.Lost, INT_MAX));
+        return;
+    }
+    // A box lists so many; the rest are counted.
+    constexpr qsizetype Listed = 20;
+    QString text = QStringLiteral("Die Datei ") + path
+        + QStringLiteral(" enthält mehr Zeilen, als eingelesen werden (höchstens %1 Provider und "
+                         "je %2 Einträge für Werktag und Samstag/Sonntag/Feiertag). Die folgenden "
+                         "Zeilen werden nicht gelesen und fehlen nach dem Speichern:")
+              .arg(MaxProviderLines)
+              .arg(MaxEntryLines);
+    for (qsizetype i = 0; i < std::min(lost.size(), Listed); ++i)
+        text += u'\r' + lost[i].Where
+            + QStringLiteral(": %1 von %2 Zeilen").arg(lost[i].Lost).arg(lost[i].Total);
+    if (lost.size() > Listed)
+        text += QStringLiteral("\r… und %1 weitere").arg(lost.size() - Listed);
+    ShowMsgBox(text, QString(), mkError, {btOK});
+}
+
+TTariffEntryList readDayClass(TTheIniFile &ini, const TKeyAndName &provider, TDayClass dayClass,
+    int *faultyLines, QList<TLostLines> &lost)
 {
     const QString word = DayClassWord(dayClass);
     TTariffEntryList entries;
@@ -78,6 +128,10 @@ TTariffEntryList readDayClass(TTheIniFile &ini, const TKeyAndName &provider, TDa
         }
         entries.append(std::move(entry));
     });
+    noteLostLines(ini, MaxEntryLines,
+        QStringLiteral("Provider ") + provider.Name + QStringLiteral(" ( ") + provider.Key + word
+            + QStringLiteral(" )"),
+        lost);
     return entries;
 }
 
@@ -187,18 +241,21 @@ bool LoadProviderFile(TTheIniFile &ini, TProviderData &data, int *faultyLines)
                    QString(), mkInformation, {btOK});
 
     QList<TKeyAndName> providers;
+    QList<TLostLines> lost;
     forEachValue(ini, SecProvider, MaxProviderLines, [&](const QString &value) {
         auto provider = ParseProviderLine(value);
         if (!provider)
             return;
         // A key that cannot stand as an ident would come back as another key
-        // after saving, and the provider would lose its sections.
-        if (!IsWritableKey(provider->Key)) {
+        // after saving, and the provider would lose its sections; a key past
+        // the bound would make every ident of the written file that long.
+        if (!IsWritableKey(provider->Key) || provider->Key.size() > MaxKeyLength) {
             showSyntaxError(provider->Key, faultyLines);
             return;
         }
         providers.append(std::move(*provider));
     });
+    noteLostLines(ini, MaxProviderLines, QStringLiteral("Abschnitt ") + SecProvider, lost);
     SortProviderList(providers);
 
     // Options and ranges first, then the weekday entries of every provider,
@@ -207,15 +264,17 @@ bool LoadProviderFile(TTheIniFile &ini, TProviderData &data, int *faultyLines)
     QList<TTariffEntryList> weekday;
     weekday.reserve(providers.size());
     for (const auto &provider : providers)
-        weekday.append(readDayClass(ini, provider, TDayClass::Weekday, faultyLines));
+        weekday.append(readDayClass(ini, provider, TDayClass::Weekday, faultyLines, lost));
     data.Reserve(static_cast<int>(providers.size()));
     for (qsizetype i = 0; i < providers.size(); ++i) {
-        TTariffEntryList weekend = readDayClass(ini, providers[i], TDayClass::Weekend, faultyLines);
+        TTariffEntryList weekend
+            = readDayClass(ini, providers[i], TDayClass::Weekend, faultyLines, lost);
         SortTariffEntries(weekday[i]);
         SortTariffEntries(weekend);
         data.AppendProvider(std::move(providers[i]), std::move(options[i]), std::move(weekday[i]),
                             std::move(weekend));
     }
+    reportLostLines(ini.GetFullFileName(), lost, faultyLines);
     ini.SetIniFileName(QStringLiteral("Rates.ini"));
     return true;
 }

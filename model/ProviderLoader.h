@@ -8,7 +8,10 @@ class TTheIniFile;
 // INI component into data, replacing what it held. Faulty tariff lines are
 // reported one by one through ShowMsgBox as they are met; with faultyLines
 // given they are only counted there instead (added to its value), and the
-// model comes out the same. A file that cannot be opened leaves data empty and
+// model comes out the same. Lines past the reading limits (provider lines,
+// entries of a day class) are reported once, after reading, with each section
+// and how many of its lines are not read; or added to faultyLines. Keys longer
+// than MaxKeyLength count as faulty lines. A file that cannot be opened leaves data empty and
 // gives false (the component's ErrorCode tells why). After a load the
 // component is closed by naming it "Rates.ini".
 bool LoadProviderFile(TTheIniFile &ini, TProviderData &data, int *faultyLines = nullptr);

@@ -47,7 +47,11 @@ using TFreeHoursRangeArray = QList<TFreeHoursRange>;
 // The options of one provider. Amounts are in cents.
 struct TProviderOptions
 {
-    std::int32_t FreeHours = 0;    // seconds
+    // The most free hours the options dialog's field holds: 9999:59:59. The
+    // loader keeps free hours in 0 to this.
+    static constexpr std::int32_t MaxFreeHours = 9999 * 3600 + 59 * 60 + 59;
+
+    std::int32_t FreeHours = 0;    // seconds, 0 to MaxFreeHours
     double FreeHoursCosts = 0;     // cents
     bool Holidays2431 = true;      // holiday tariff on 24 and 31 December
     std::int32_t BaseAmount = 0;   // whole cents per month

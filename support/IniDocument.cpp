@@ -5,6 +5,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <functional>
 #include <new>
@@ -92,18 +93,70 @@ QByteArrayView quotedIfNeeded(QByteArrayView value, QByteArray &buffer)
 // that a lookup allocates nothing.
 using FoldBuffer = QVarLengthArray<char, 128>;
 
-QByteArrayView fold(QByteArrayView name, FoldBuffer &buffer)
+using TNames = TIniDocument::TNames;
+
+// The characters of two UTF-8 bytes, U+0080 to U+07FF, folded as their
+// Windows-1252 bytes fold (every letter with a case partner there lies below
+// U+0180); a character without a byte stays as it is. A fold never changes
+// the length of a character's UTF-8 form.
+constexpr char16_t FoldedBelow = 0x180;
+const std::array<char16_t, FoldedBelow> &utf8FoldTable()
+{
+    static const std::array<char16_t, FoldedBelow> table = [] {
+        std::array<char16_t, FoldedBelow> t {};
+        for (char16_t c = 0; c < FoldedBelow; ++c) {
+            t[c] = c;
+            const int b = Cp1252::byteOf(QChar(c));
+            if (c < 0x80 || b < 0)
+                continue;
+            const char folded = static_cast<char>(Cp1252::foldByte(static_cast<unsigned char>(b)));
+            const char16_t f = Cp1252::decode(&folded, 1).at(0).unicode();
+            if (f >= 0x80 && f < 0x800)
+                t[c] = f;
+        }
+        return t;
+    }();
+    return table;
+}
+
+void foldUtf8(QByteArrayView name, char *out)
+{
+    const auto &table = utf8FoldTable();
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const auto b = static_cast<unsigned char>(name[i]);
+        if (b < 0x80) {
+            out[i] = static_cast<char>(Cp1252::foldByte(b));
+        } else if (b >= 0xC2 && b <= 0xC5 && i + 1 < name.size()
+            && (static_cast<unsigned char>(name[i + 1]) & 0xC0) == 0x80) {
+            const char16_t f = table[((b & 0x1F) << 6) | (name[i + 1] & 0x3F)];
+            out[i] = static_cast<char>(0xC0 | (f >> 6));
+            out[++i] = static_cast<char>(0x80 | (f & 0x3F));
+        } else {
+            out[i] = static_cast<char>(b); // other characters are not folded
+        }
+    }
+}
+
+QByteArrayView fold(QByteArrayView name, FoldBuffer &buffer, TNames names)
 {
     buffer.resize(name.size());
-    for (qsizetype i = 0; i < name.size(); ++i)
-        buffer[i] = static_cast<char>(Cp1252::foldByte(static_cast<unsigned char>(name[i])));
+    if (names == TNames::Utf8) {
+        foldUtf8(name, buffer.data());
+    } else {
+        for (qsizetype i = 0; i < name.size(); ++i)
+            buffer[i] = static_cast<char>(Cp1252::foldByte(static_cast<unsigned char>(name[i])));
+    }
     return QByteArrayView(buffer.constData(), buffer.size());
 }
 
-bool equalFolded(QByteArrayView name, QByteArrayView folded)
+bool equalFolded(QByteArrayView name, QByteArrayView folded, TNames names)
 {
     if (name.size() != folded.size())
         return false;
+    if (names == TNames::Utf8) {
+        FoldBuffer buffer;
+        return fold(name, buffer, names) == folded;
+    }
     for (qsizetype i = 0; i < name.size(); ++i)
         if (Cp1252::foldByte(static_cast<unsigned char>(name[i])) != static_cast<unsigned char>(folded[i]))
             return false;
@@ -171,14 +224,15 @@ static_assert((FreshKeyTable & (FreshKeyTable - 1)) == 0 && !keyTableTooFull(Fre
 
 } // namespace
 
-TIniDocument TIniDocument::Parse(QByteArrayView bytes)
+TIniDocument TIniDocument::Parse(QByteArrayView bytes, TNames names)
 {
-    return ParseBytes(bytes.toByteArray());
+    return ParseBytes(bytes.toByteArray(), names);
 }
 
-TIniDocument TIniDocument::ParseBytes(QByteArray bytes)
+TIniDocument TIniDocument::ParseBytes(QByteArray bytes, TNames names)
 {
     TIniDocument doc;
+    doc.m_names = names;
     doc.m_text = std::move(bytes);
     const char *const begin = doc.m_text.constData();
     const char *const end = begin + doc.m_text.size();
@@ -426,7 +480,7 @@ qsizetype TIniDocument::findSection(QByteArrayView folded, quint32 hash) const
         if (slot.pos == -1)
             return -1;
         if (slot.pos >= 0 && slot.hash == hash
-            && equalFolded(sectionName(m_blocks.at(slot.pos)), folded))
+            && equalFolded(sectionName(m_blocks.at(slot.pos)), folded, m_names))
             return slot.pos;
     }
 }
@@ -434,7 +488,7 @@ qsizetype TIniDocument::findSection(QByteArrayView folded, quint32 hash) const
 void TIniDocument::addSection(qsizetype blockIndex)
 {
     FoldBuffer buffer;
-    const QByteArrayView folded = fold(sectionName(m_blocks.at(blockIndex)), buffer);
+    const QByteArrayView folded = fold(sectionName(m_blocks.at(blockIndex)), buffer, m_names);
     const quint32 hash = keyHash(folded);
     const qsizetype first = findSection(folded, hash);
     if (first >= 0) {
@@ -505,7 +559,7 @@ qsizetype TIniDocument::findKey(const Block &block, QByteArrayView folded, quint
         const KeySlot &slot = table[i];
         if (slot.pos < 0)
             return -1;
-        if (slot.hash == hash && equalFolded(keyName(lineAt(block, slot.pos)), folded))
+        if (slot.hash == hash && equalFolded(keyName(lineAt(block, slot.pos)), folded, m_names))
             return slot.pos;
     }
 }
@@ -513,7 +567,7 @@ qsizetype TIniDocument::findKey(const Block &block, QByteArrayView folded, quint
 void TIniDocument::indexKey(const Block &block, qsizetype pos, QByteArrayView name) const
 {
     FoldBuffer buffer;
-    const QByteArrayView folded = fold(name, buffer);
+    const QByteArrayView folded = fold(name, buffer, m_names);
     const quint32 hash = keyHash(folded);
     growKeyTableIfFull(block);
     // One probe finds the name or the free slot it goes into.
@@ -526,7 +580,7 @@ void TIniDocument::indexKey(const Block &block, qsizetype pos, QByteArrayView na
             ++block.keyCount;
             return;
         }
-        if (slot.hash == hash && equalFolded(keyName(lineAt(block, slot.pos)), folded)) {
+        if (slot.hash == hash && equalFolded(keyName(lineAt(block, slot.pos)), folded, m_names)) {
             block.repeatedKeys = true;
             return;
         }
@@ -620,7 +674,7 @@ qsizetype TIniDocument::findBlockIndex(QByteArrayView section) const
         && std::memcmp(section.data(), m_lastSection.constData(), size_t(section.size())) == 0)
         return m_lastBlock;
     FoldBuffer buffer;
-    const QByteArrayView folded = fold(trimmed(section), buffer);
+    const QByteArrayView folded = fold(trimmed(section), buffer, m_names);
     const qsizetype block = findSection(folded, keyHash(folded));
     if (block < 0)
         return -1;
@@ -637,7 +691,7 @@ std::optional<QByteArrayView> TIniDocument::ValueView(QByteArrayView section, QB
     if (block < 0)
         return std::nullopt;
     FoldBuffer buffer;
-    const QByteArrayView folded = fold(trimmed(key), buffer);
+    const QByteArrayView folded = fold(trimmed(key), buffer, m_names);
     const Block &b = m_blocks.at(block);
     const qsizetype pos = findKey(b, folded, keyHash(folded));
     if (pos < 0)
@@ -651,7 +705,7 @@ QByteArrayView TIniDocument::valueOfName(const Block &block, qsizetype pos) cons
     if (!block.repeatedKeys)
         return keyValue(lineAt(block, pos));
     FoldBuffer buffer;
-    const QByteArrayView folded = fold(keyNameAt(block, pos), buffer);
+    const QByteArrayView folded = fold(keyNameAt(block, pos), buffer, m_names);
     const qsizetype first = findKey(block, folded, keyHash(folded));
     return keyValue(lineAt(block, first >= 0 ? first : pos));
 }
@@ -689,6 +743,12 @@ bool TIniDocument::HasSection(QByteArrayView section) const
     return findBlockIndex(section) >= 0;
 }
 
+qsizetype TIniDocument::KeyCount(QByteArrayView section) const
+{
+    const qsizetype block = findBlockIndex(section);
+    return block < 0 ? 0 : m_blocks.at(block).keyLines.size();
+}
+
 bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArrayView value)
 {
     section = trimmed(section);
@@ -712,7 +772,7 @@ bool TIniDocument::SetValue(QByteArrayView section, QByteArrayView key, QByteArr
     Block &block = m_blocks[blockIndex];
 
     FoldBuffer buffer;
-    const QByteArrayView folded = fold(key, buffer);
+    const QByteArrayView folded = fold(key, buffer, m_names);
     const quint32 hash = keyHash(folded);
     const qsizetype existing = findKey(block, folded, hash);
     if (existing >= 0) {
@@ -802,7 +862,7 @@ bool TIniDocument::TSectionWriter::Add(QByteArrayView key, QByteArrayView value)
 void TIniDocument::EraseSection(QByteArrayView section)
 {
     FoldBuffer buffer;
-    const QByteArrayView folded = fold(trimmed(section), buffer);
+    const QByteArrayView folded = fold(trimmed(section), buffer, m_names);
     const quint32 hash = keyHash(folded);
     qsizetype index = findSection(folded, hash);
     if (index < 0)
@@ -829,10 +889,10 @@ void TIniDocument::EraseSection(QByteArrayView section)
     compact();
 }
 
-QByteArray TIniDocument::FoldedName(QByteArrayView name)
+QByteArray TIniDocument::FoldedName(QByteArrayView name, TNames names)
 {
     FoldBuffer buffer;
-    return fold(trimmed(name), buffer).toByteArray();
+    return fold(trimmed(name), buffer, names).toByteArray();
 }
 
 bool TIniDocument::AppendLine(QByteArrayView line)

@@ -27,17 +27,24 @@
 //   last key of its section (after the header when it has none); a new section
 //   goes at the end of the file;
 // - every byte other than CR and LF is data, NUL included.
-// All names and values are Windows-1252 bytes. Lookups cost O(1). The bytes
+// All names and values are Windows-1252 bytes, or UTF-8 for a document
+// parsed with TNames::Utf8. Lookups cost O(1). The bytes
 // of the file are kept whole and lines refer into them, so that reading a
 // file costs no allocation per line; the lines are grouped in one block per
 // section, so that adding a key moves only the lines of its own section.
 class TIniDocument
 {
 public:
+    // What the bytes of names are: Windows-1252, folded byte by byte; or the
+    // UTF-8 of a file read with a byte order mark, folded character by
+    // character, each character that Windows-1252 holds as its byte folds,
+    // so that names match in such a file exactly as in a Windows-1252 one.
+    enum class TNames { Windows1252, Utf8 };
+
     TIniDocument() = default;
-    static TIniDocument Parse(QByteArrayView bytes);
+    static TIniDocument Parse(QByteArrayView bytes, TNames names = TNames::Windows1252);
     // The same, keeping the given bytes instead of a copy of them.
-    static TIniDocument ParseBytes(QByteArray bytes);
+    static TIniDocument ParseBytes(QByteArray bytes, TNames names = TNames::Windows1252);
 
     // The whole file, every line ending in CR LF.
     QByteArray Serialize() const;
@@ -56,6 +63,8 @@ public:
     // The same without copies; the views are valid until the next change.
     QList<QByteArrayView> KeyViews(QByteArrayView section) const;
     bool HasSection(QByteArrayView section) const;
+    // The number of key names ForEachKey visits in a section (0 when it is missing).
+    qsizetype KeyCount(QByteArrayView section) const;
     // Calls visit(name) for each key name of a section in file order, as
     // KeyViews lists them, without making the list; stops early when visit
     // returns false.
@@ -126,7 +135,7 @@ public:
     TSectionWriter WriteSection(QByteArrayView section, qsizetype expectedKeys = 8);
     // A section or key name as lookups compare it: trimmed of blanks and
     // tabs, letters folded. Two names match exactly when these are equal.
-    static QByteArray FoldedName(QByteArrayView name);
+    static QByteArray FoldedName(QByteArrayView name, TNames names = TNames::Windows1252);
 
     // Makes room for this many bytes of written lines (each with its line
     // end), for a writer that knows roughly how much it will write.
@@ -247,5 +256,6 @@ private:
     mutable QByteArray m_lastSection;
     mutable qsizetype m_lastBlock = -1;
     bool m_modified = false;
+    TNames m_names = TNames::Windows1252;
 };
 

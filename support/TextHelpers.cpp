@@ -1,12 +1,14 @@
 #include "TextHelpers.h"
 
 #include "Cp1252.h"
+#include "IniDocument.h"
 #include "LocaleSettings.h"
 #include "MyTools.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 #include <algorithm>
 #include <charconv>
@@ -79,11 +81,15 @@ QString RemoveAmpersand(QString s)
 TKeyAndName NewProviderKey(const QString &name, const QList<TKeyAndName> &providers)
 {
     const QString prefix = MyTools.KeyLetters(name.left(4).trimmed());
+    // A key names sections and idents, which the file matches regardless of
+    // letter case: a fresh key must differ from every key there as such a name.
+    QSet<QByteArray> taken;
+    taken.reserve(providers.size());
+    for (const TKeyAndName &p : providers)
+        taken.insert(TIniDocument::FoldedName(Cp1252::encode(p.Key)));
     for (int counter = 1;; ++counter) {
         const QString candidate = prefix + QStringLiteral("%1").arg(counter, 4, 10, QChar(u'0'));
-        const bool taken = std::any_of(providers.begin(), providers.end(),
-                                       [&](const TKeyAndName &p) { return p.Key == candidate; });
-        if (!taken) {
+        if (!taken.contains(TIniDocument::FoldedName(Cp1252::encode(candidate)))) {
             TKeyAndName record;
             record.Key = candidate;
             record.Name = prefix;
@@ -123,8 +129,10 @@ QChar *writeTimeText(QChar *dst, std::int32_t seconds, QChar sep)
     return dst;
 }
 
-// Longest HH:MM:SS text of a 32-bit value: "-596523:-14:-8".
-constexpr int MaxTimeTextLength = 14;
+// Longest HH:MM:SS text of a 32-bit value: hours of a sign and six digits,
+// minutes and seconds of a sign and two digits each, and two separators, as
+// -360000659 gives "-100000:-10:-59".
+constexpr int MaxTimeTextLength = 7 + 1 + 3 + 1 + 3;
 
 } // namespace
 

@@ -71,8 +71,10 @@ QString UnderscoreToSpace(QString s);
 QString RemoveAmpersand(QString s);
 
 // The key a new provider of this name gets: up to four capitals from the start
-// of the name (KeyLetters) and the first counter from 0001 upward that no
-// provider of the list has. The record's Name holds the letter prefix.
+// of the name (KeyLetters) and the first counter from 0001 upward that gives
+// a key no provider of the list has, compared as the INI file compares names
+// (letter case folded): tele0001 in the list takes TELE0001 too. The
+// record's Name holds the letter prefix.
 TKeyAndName NewProviderKey(const QString &name, const QList<TKeyAndName> &providers);
 // Appends NewProviderKey(name, providers) to providers.
 void AddNewProviderKey(const QString &name, QList<TKeyAndName> &providers);

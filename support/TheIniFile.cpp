@@ -76,6 +76,10 @@ struct TTheIniFile::Private
     std::optional<TIniDocument> doc;
     Cp1252::TByteOrderMark mark = Cp1252::TByteOrderMark::None;
     bool utf8() const { return mark != Cp1252::TByteOrderMark::None; }
+    TIniDocument::TNames names() const
+    {
+        return utf8() ? TIniDocument::TNames::Utf8 : TIniDocument::TNames::Windows1252;
+    }
     QString decode(QByteArrayView v) const
     {
         return utf8() ? QString::fromUtf8(v) : Cp1252::decode(v.data(), v.size());
@@ -127,7 +131,7 @@ QByteArray TTheIniFile::SectionIdentity(const QString &section) const
 {
     bool ok = true;
     const QByteArray bytes = d->utf8() ? section.toUtf8() : Cp1252::encode(section, &ok);
-    return ok ? TIniDocument::FoldedName(bytes) : QByteArray();
+    return ok ? TIniDocument::FoldedName(bytes, d->names()) : QByteArray();
 }
 
 TIniLocation TTheIniFile::IniLocation() const { return d->location; }
@@ -213,6 +217,17 @@ void TTheIniFile::ReadSection(QStringList &strings, qsizetype limit)
         });
     if (strings.isEmpty())
         d->errorCode = -1;
+}
+
+qsizetype TTheIniFile::KeyCount()
+{
+    const TIniDocument *doc = nullptr;
+    QByteArray section;
+    if (!startVisit(doc, section))
+        return 0;
+    const qsizetype count = doc->KeyCount(section);
+    d->errorCode = count > 0 ? 0 : -1;
+    return count;
 }
 
 void TTheIniFile::ForEachValue(const std::function<void(const QString &)> &visit, qsizetype limit)
@@ -387,7 +402,7 @@ int TTheIniFile::OpenIniFile()
     d->fullFileName = path;
     d->mark = Cp1252::DecodeMarkedFile(bytes);
     SetSection(d->section); // in the document's own encoding
-    d->doc = TIniDocument::ParseBytes(std::move(bytes));
+    d->doc = TIniDocument::ParseBytes(std::move(bytes), d->names());
     return 0;
 }
 

@@ -86,6 +86,9 @@ public:
     void ReadSection(QStringList &strings);
     // The same, listing at most `limit` names (the first in file order).
     void ReadSection(QStringList &strings, qsizetype limit);
+    // The number of names ReadSection lists for Section, without listing
+    // them; ErrorCode as ReadSection leaves it.
+    qsizetype KeyCount();
     // Calls visit(value) for the first `limit` key names of Section in file
     // order (every one when `limit` is negative), one at a time, with the
     // value ReadString gives for the name, or the empty text where ReadString

@@ -311,6 +311,8 @@ void TestFormat::options_data()
     QTest::newRow("free hours") << int(O::FREISTUNDEN) << "36000" << 36000.0;
     QTest::newRow("free hours decimal") << int(O::FREISTUNDEN) << "1.5" << 0.0;
     QTest::newRow("free hours too large") << int(O::FREISTUNDEN) << "3000000000" << 0.0;
+    QTest::newRow("free hours beyond the field") << int(O::FREISTUNDEN) << "36000000" << 35999999.0;
+    QTest::newRow("free hours negative") << int(O::FREISTUNDEN) << "-360000659" << 0.0;
     QTest::newRow("base amount") << int(O::GRUNDBETRAG) << "495" << 495.0;
     QTest::newRow("base connect price") << int(O::BASECONNECTPRICE) << "12.5" << 12.5;
     QTest::newRow("free hours costs") << int(O::FreeHoursCosts) << "bad" << 0.0;
@@ -364,16 +366,19 @@ void TestFormat::bytesReadAsText_data()
     QTest::newRow("blanks and comment") << QByteArray(" 08:00 - 17:59 / 60 / 0.03 ; x\xE4");
     QTest::newRow("signs and exponents") << QByteArray("-8:-5-+7:00/+6e1/-.5E-1");
     QTest::newRow("euro after fee") << QByteArray("08:00-17:59/60/0.05\x80");
-    QTest::newRow("umlaut in interval") << QByteArray("08:00-17:59/6\xE40/0.03");
+    QTest::newRow("umlaut in interval") << QByteArray("08:00-17:59/6\xE4"
+                                                      "0/0.03");
     QTest::newRow("superscript digits") << QByteArray("0\xB2:00-17:59/\xB3/6\xB2");
-    QTest::newRow("no-break blank") << QByteArray("08:00-17:59/\xA060/0.03");
+    QTest::newRow("no-break blank") << QByteArray("08:00-17:59/\xA0"
+                                                  "60/0.03");
     QTest::newRow("out of range") << QByteArray("08:00-17:59/1e999/99999999999999999999");
     QTest::newRow("long with blanks") << " 08:00 - 17:59 / " + QByteArray(100, '0') + "60 / 0.03";
     QTest::newRow("sentinel") << QByteArray("INIERROR");
     QTest::newRow("comment only") << QByteArray("  ;08:00-17:59/60/0.03");
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("range") << QByteArray("17|00:00-23:59/60.0000/");
-    QTest::newRow("range with odd days") << QByteArray("1\xB97 9|00:00-23:59/ 60/");
+    QTest::newRow("range with odd days") << QByteArray("1\xB9"
+                                                       "7 9|00:00-23:59/ 60/");
     QTest::newRow("yes with blanks") << QByteArray(" Y E S ;\xFF");
     QTest::newRow("integer limits") << QByteArray("-2147483648");
     QTest::newRow("integer beyond") << QByteArray("+2147483648");

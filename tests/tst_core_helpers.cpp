@@ -178,6 +178,8 @@ void TestHelpers::secondsToTimeText_data()
     QTest::newRow("86400") << 86400 << "24:00:00" << "24:00";
     QTest::newRow("360000") << 360000 << "100:00:00" << "100:0";
     QTest::newRow("negative") << -3661 << "-1:-1:-1" << "-1:-1";
+    QTest::newRow("longest text") << -360000659 << "-100000:-10:-59"
+                                  << "-1000";
 }
 
 void TestHelpers::secondsToTimeText()
@@ -266,9 +268,10 @@ void TestHelpers::addNewProviderKey()
     QCOMPARE(NewProviderKey(QStringLiteral("O2"), {}).Key, QStringLiteral("OA0001"));
     QCOMPARE(NewProviderKey(QStringLiteral("   "), {}).Key, QStringLiteral("0001"));
     QCOMPARE(NewProviderKey(QStringLiteral(" übel"), {}).Key, QStringLiteral("UBE0001"));
-    // The comparison is case-sensitive: a lower-case key does not block.
+    // Keys are compared as the file compares names: a key differing only in
+    // letter case is taken.
     QCOMPARE(NewProviderKey(QStringLiteral("abc"), {{QStringLiteral("abc0001"), {}, {}}}).Key,
-             QStringLiteral("ABC0001"));
+        QStringLiteral("ABC0002"));
     // Past 9999 the counter simply grows longer.
     QList<TKeyAndName> full;
     for (int i = 1; i <= 9999; ++i)

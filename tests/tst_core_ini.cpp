@@ -7,9 +7,12 @@
 
 #include <QFile>
 #include <QStandardPaths>
+#include <QStringEncoder>
 #include <QTest>
 
 #include <sys/stat.h>
+
+#include <array>
 
 namespace {
 
@@ -61,6 +64,8 @@ private slots:
     void sectionWrittenWhole();
     void refusesTextThatWouldNotReadBack();
     void readsAndErrorCodes();
+    void namesFoldAlikeInEveryEncoding_data();
+    void namesFoldAlikeInEveryEncoding();
     void rawValuesReadAsText_data();
     void rawValuesReadAsText();
     void notReadyShowsMessage();
@@ -321,6 +326,37 @@ void TestIni::readsAndErrorCodes()
     ini.SetIniFileName(QStringLiteral("b.ini"));
     QVERIFY(!ini.Open());
     QVERIFY(dir.Read(QStringLiteral("a.ini")).endsWith("; none\r\n[\xC4]\r\n\xF6=\xFC\r\n"));
+}
+
+void TestIni::namesFoldAlikeInEveryEncoding_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    const QString text
+        = QStringLiteral("[grün]\r\nÄpfel=1\r\n[Ü]\r\nk=2\r\n[ÿ]\r\nk=3\r\n[š]\r\nk=4\r\n");
+    QStringEncoder utf16(QStringConverter::Utf16LE, QStringEncoder::Flag::WriteBom);
+    QTest::newRow("Windows-1252") << Cp1252::encode(text);
+    QTest::newRow("UTF-8") << "\xEF\xBB\xBF" + text.toUtf8();
+    QTest::newRow("UTF-16") << QByteArray(utf16.encode(text));
+}
+
+void TestIni::namesFoldAlikeInEveryEncoding()
+{
+    // A file with a byte order mark matches names as a Windows-1252 file does.
+    QFETCH(QByteArray, file);
+    TempProgramDir dir;
+    dir.Write(QStringLiteral("a.ini"), file);
+    TTheIniFile ini;
+    openIni(ini, QStringLiteral("a.ini"));
+    const QList<std::array<QString, 3>> lookups {
+        {QStringLiteral("GRÜN"), QStringLiteral("äPFEL"), QStringLiteral("1")},
+        {QStringLiteral("ü"), QStringLiteral("K"), QStringLiteral("2")},
+        {QStringLiteral("Ì"), QStringLiteral("k"), QStringLiteral("none")},
+        {QStringLiteral("Ÿ"), QStringLiteral("k"), QStringLiteral("3")},
+        {QStringLiteral("Š"), QStringLiteral("k"), QStringLiteral("4")}};
+    for (const auto &[section, ident, value] : lookups) {
+        ini.SetSection(section);
+        QCOMPARE(ini.ReadString(ident, QStringLiteral("none")), value);
+    }
 }
 
 void TestIni::rawValuesReadAsText_data()

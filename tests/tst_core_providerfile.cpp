@@ -196,7 +196,7 @@ private slots:
     void commonSectionIgnored();
     void rangesAndOptionsRead();
     void saveEdgeCases();
-    void duplicateKeysFollowProfileRules();
+    void newKeyBesideKeyInOtherCase();
     void roundTripProperty();
     void saveReplacesFileKeepsPermissions();
     void saveFailuresLeaveEverything_data();
@@ -316,9 +316,17 @@ void TestProviderFile::readingLimits()
     TProviderData data = load(Main);
     QCOMPARE(data.Count(), 1025);
     QCOMPARE(data.ProviderList().last().Key, QStringLiteral("K1024"));
-    // 21 entries (the first 21 lines), not 20, and no message for the rest.
+    // 21 entries (the first 21 lines), not 20; the lines not read are named
+    // in one message, before a save would drop them.
     QCOMPARE(data.Entries(0, TDayClass::Weekday).size(), 21);
-    QVERIFY(msgs.Messages().isEmpty());
+    QCOMPARE(msgs.Texts(),
+        QStringList {QStringLiteral("Die Datei ") + dir.FilePath(Main)
+            + QStringLiteral(" enthält mehr Zeilen, als eingelesen werden (höchstens 1025 Provider "
+                             "und je 21 Einträge für Werktag und Samstag/Sonntag/Feiertag). Die "
+                             "folgenden Zeilen werden nicht gelesen und fehlen nach dem Speichern:"
+                             "\rAbschnitt PROVIDER: 5 von 1030 Zeilen"
+                             "\rProvider N0000 ( K0000WERKTAG ): 9 von 30 Zeilen")});
+    QCOMPARE(msgs.Messages().constFirst().Caption, QStringLiteral("Fehler"));
 }
 
 void TestProviderFile::commonSectionIgnored()
@@ -394,28 +402,32 @@ void TestProviderFile::saveEdgeCases()
     QVERIFY(more.endsWith("[COSTSPERDAY]\r\nFLAT0001=15\r\n"));
 }
 
-void TestProviderFile::duplicateKeysFollowProfileRules()
+void TestProviderFile::newKeyBesideKeyInOtherCase()
 {
-    // Two providers with one key (the loader makes no duplicate check): the
-    // second provider's sections replace the first's, as the profile services
-    // would leave them; the file still loads.
-    TProviderData data;
-    data.FileName = User;
-    data.AppendProvider({QStringLiteral("DUPL0001"), QStringLiteral("A"), {}}, {}, {MakeEntry(0, 59, 60, 1)});
-    TProviderOptions o;
-    o.FreeHours = 60;
-    data.AppendProvider({QStringLiteral("dupl0001"), QStringLiteral("B"), {}}, o, {MakeEntry(60, 119, 60, 2)});
-    const QByteArray bytes = build(data);
-    QCOMPARE(bytes.count("[DUPL0001WERKTAG]"), 0);
-    QCOMPARE(bytes.count("[dupl0001WERKTAG]"), 1);
-    QVERIFY(bytes.contains("[FREISTUNDEN]\r\nDUPL0001=60\r\n["));
-
+    // A provider added beside one whose key differs from the fresh key only
+    // in letter case gets a key of its own: after saving and loading, each
+    // keeps its own entries and free hours.
     TempProgramDir dir;
     MsgRecorder msgs;
-    dir.Write(User, bytes);
+    dir.Write(User,
+        CrLf({"[PROVIDER]", "P0=Tele_Alt,tele0001", "[tele0001WERKTAG]",
+            "tele00010=08:00-17:59/60/0.03", "[FREISTUNDEN]", "tele0001=3600"}));
+    TProviderData data = load(User);
+    QList<TKeyAndName> keys = data.ProviderList();
+    AddNewProviderKey(QStringLiteral("Tele Neu"), keys);
+    TProviderOptions o;
+    o.FreeHours = 60;
+    data.AppendProvider(
+        {keys.last().Key, QStringLiteral("Tele_Neu"), {}}, o, {MakeEntry(0, 59, 60, 2)});
+    dir.Write(User, build(data));
     const TProviderData back = load(User);
+    QVERIFY(msgs.Messages().isEmpty());
     QCOMPARE(back.Count(), 2);
-    QCOMPARE(back.Entries(0, TDayClass::Weekday), back.Entries(1, TDayClass::Weekday));
+    QCOMPARE(back.Provider(1).Key, QStringLiteral("TELE0002"));
+    QCOMPARE(back.Options(0).FreeHours, 3600);
+    QCOMPARE(back.Options(1).FreeHours, 60);
+    QCOMPARE(back.Entries(0, TDayClass::Weekday), data.Entries(0, TDayClass::Weekday));
+    QCOMPARE(back.Entries(1, TDayClass::Weekday), data.Entries(1, TDayClass::Weekday));
 }
 
 static QString randomName(QRandomGenerator &rng)
@@ -696,6 +708,15 @@ void TestProviderFile::saveIsFaithful_data()
     QTest::newRow("whole numbers and costs not written") << CrLf({"[PROVIDER]", "P0=W,WHOL",
         "[NOCOSTS]", "WHOL=2500.4", "[COSTSPERDAY]", "WHOL=0.4", "[FreeHoursCosts]", "WHOL=-5"})
                                                          << noMessage;
+    QTest::newRow("free hours beyond the field") << CrLf({"[PROVIDER]", "P0=Frei,FREI",
+        "P1=Mehr,MEHR", "[FREISTUNDEN]", "FREI=-360000659", "MEHR=2147483647"})
+                                                 << noMessage;
+    QTest::newRow("key longer than the bound")
+        << "[PROVIDER]\r\nP0=Lang," + QByteArray(65, 'K') + "\r\nP1=Kurz,KURZ\r\n["
+            + QByteArray(65, 'K') + "FREEHOURSRANGE]\r\n" + QByteArray(65, 'K')
+            + "0=1|00:00-01:00/60/\r\n"
+        << QStringLiteral("Der Providereintrag für Schlüssel ") + QString(64, u'K')
+            + QStringLiteral("… ist fehlerhaft! Providereintrag wird nicht gelesen!");
     QTest::newRow("equal names, equal times") << CrLf({"[PROVIDER]", "P0=Gleich,K2", "P1=Gleich,K1",
         "[K1WERKTAG]", "K10=08:00-17:59/60/2", "K11=08:00-17:59/60/1", "K12=08:00-17:59/60/3"})
                                               << noMessage;

@@ -57,7 +57,7 @@ QByteArray mainFile()
 
 QByteArray userFile()
 {
-    return CrLf({"[PROVIDER]", "P0=Flat_Online,FLAT0001", "P1=Telefonie,TELE0001"});
+    return CrLf({"[PROVIDER]", "P0=Flat_Online,FLAT0001", "P1=Telefonie,tele0001"});
 }
 
 // The user file with `count` providers.
@@ -262,7 +262,8 @@ void TestTakeOver::takeOverSaveAndReload()
     QCOMPARE(main.Entries(overall, TDayClass::Weekend).size()
             + main.Options(overall).FreeHoursRanges.size(),
         23);
-    // Fresh keys as for a new provider: Telefonie holds TELE0001 already.
+    // Fresh keys as for a new provider: Telefonie holds tele0001 already,
+    // which names the same sections as TELE0001.
     QCOMPARE(keys,
         (QStringList {QStringLiteral("TELE0002"),
             NewProviderKey(QStringLiteral("Überall Günstig"), {}).Key}));

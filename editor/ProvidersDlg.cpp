@@ -13,6 +13,7 @@
 #include "model/ProviderFormat.h"
 #include "model/ProviderLoader.h"
 #include "model/ProviderSaver.h"
+#include "model/TariffRules.h"
 #include "support/FileSystem.h"
 #include "support/LocaleSettings.h"
 #include "support/MsgBox.h"

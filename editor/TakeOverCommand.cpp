@@ -9,6 +9,7 @@
 #include "controls/MySpeedButton.h"
 #include "dialogs/TakeOverProvDlg.h"
 #include "model/ProviderLoader.h"
+#include "model/TariffRules.h"
 #include "support/FileSystem.h"
 #include "support/MsgBox.h"
 #include "support/TextHelpers.h"

@@ -1,9 +1,9 @@
 #include "ProviderData.h"
 
-#include "support/TextHelpers.h"
+#include "TariffRules.h"
 
 int TProviderData::AppendProvider(TKeyAndName provider, TProviderOptions options,
-                                  TTariffEntryList weekday, TTariffEntryList weekend)
+    TTariffEntryList weekday, TTariffEntryList weekend)
 {
     m_providers.append(std::move(provider));
     m_options.append(std::move(options));

@@ -1,6 +1,7 @@
 #include "ProviderLoader.h"
 
 #include "ProviderFormat.h"
+#include "TariffRules.h"
 #include "support/Cp1252.h"
 #include "support/FileSystem.h"
 #include "support/MsgBox.h"

@@ -1,14 +1,11 @@
 #include "TextHelpers.h"
 
-#include "Cp1252.h"
-#include "IniDocument.h"
 #include "LocaleSettings.h"
 #include "MyTools.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QSet>
 
 #include <algorithm>
 #include <charconv>
@@ -23,8 +20,8 @@ struct DayName
     int Bit;
     const char *Text;
 };
-constexpr DayName DayNames[] = {{2, "Mo "}, {3, "Di "}, {4, "Mi "}, {5, "Do "},
-                                {6, "Fr "}, {7, "Sa "}, {1, "So "}, {8, "Fei"}};
+constexpr DayName DayNames[] = {
+    {2, "Mo "}, {3, "Di "}, {4, "Mi "}, {5, "Do "}, {6, "Fr "}, {7, "Sa "}, {1, "So "}, {8, "Fei"}};
 
 QString &programDirOverride()
 {
@@ -78,31 +75,6 @@ QString RemoveAmpersand(QString s)
     return s.remove(u'&');
 }
 
-TKeyAndName NewProviderKey(const QString &name, const QList<TKeyAndName> &providers)
-{
-    const QString prefix = MyTools.KeyLetters(name.left(4).trimmed());
-    // A key names sections and idents, which the file matches regardless of
-    // letter case: a fresh key must differ from every key there as such a name.
-    QSet<QByteArray> taken;
-    taken.reserve(providers.size());
-    for (const TKeyAndName &p : providers)
-        taken.insert(TIniDocument::FoldedName(Cp1252::encode(p.Key)));
-    for (int counter = 1;; ++counter) {
-        const QString candidate = prefix + QStringLiteral("%1").arg(counter, 4, 10, QChar(u'0'));
-        if (!taken.contains(TIniDocument::FoldedName(Cp1252::encode(candidate)))) {
-            TKeyAndName record;
-            record.Key = candidate;
-            record.Name = prefix;
-            return record;
-        }
-    }
-}
-
-void AddNewProviderKey(const QString &name, QList<TKeyAndName> &providers)
-{
-    providers.append(NewProviderKey(name, providers));
-}
-
 namespace {
 
 // Appends TwoDigitText(value) without building intermediate strings.
@@ -117,8 +89,9 @@ void appendTwoDigits(QChar *&dst, std::int32_t value)
         *dst++ = c;
 }
 
-// Writes HH:MM:SS for the given separator; returns the end.
-QChar *writeTimeText(QChar *dst, std::int32_t seconds, QChar sep)
+} // namespace
+
+QChar *WriteTimeText(QChar *dst, std::int32_t seconds, QChar sep)
 {
     const std::int32_t rest = seconds % 3600;
     appendTwoDigits(dst, seconds / 3600);
@@ -129,17 +102,10 @@ QChar *writeTimeText(QChar *dst, std::int32_t seconds, QChar sep)
     return dst;
 }
 
-// Longest HH:MM:SS text of a 32-bit value: hours of a sign and six digits,
-// minutes and seconds of a sign and two digits each, and two separators, as
-// -360000659 gives "-100000:-10:-59".
-constexpr int MaxTimeTextLength = 7 + 1 + 3 + 1 + 3;
-
-} // namespace
-
 QString SecondsToTimeText(std::int32_t seconds)
 {
     QChar buf[MaxTimeTextLength];
-    QChar *end = writeTimeText(buf, seconds, TLocaleSettings::Current().TimeSeparator);
+    QChar *end = WriteTimeText(buf, seconds, TLocaleSettings::Current().TimeSeparator);
     return QString(buf, end - buf);
 }
 
@@ -185,7 +151,8 @@ char *WriteFixedText(char *dst, double value, int decimals)
     if (!std::isfinite(value))
         value = 0;
     decimals = std::clamp(decimals, 0, 15);
-    const auto res = std::to_chars(dst, dst + MaxFixedTextLength, value, std::chars_format::fixed, decimals);
+    const auto res
+        = std::to_chars(dst, dst + MaxFixedTextLength, value, std::chars_format::fixed, decimals);
     char *end = res.ptr;
     // A value that rounds to zero has no sign.
     if (*dst == '-' && std::all_of(dst + 1, end, [](char c) { return c == '0' || c == '.'; })) {
@@ -218,10 +185,18 @@ QString FeeToText(double value)
     const QString &sym = loc.CurrencyString;
     QString text;
     switch (loc.CurrencyFormat) {
-    case 0: text = sym + amount; break;
-    case 1: text = amount + sym; break;
-    case 2: text = sym + u' ' + amount; break;
-    default: text = amount + u' ' + sym; break;
+    case 0:
+        text = sym + amount;
+        break;
+    case 1:
+        text = amount + sym;
+        break;
+    case 2:
+        text = sym + u' ' + amount;
+        break;
+    default:
+        text = amount + u' ' + sym;
+        break;
     }
     return text.trimmed();
 }
@@ -229,37 +204,77 @@ QString FeeToText(double value)
 QString MoneyToText(double value)
 {
     const auto &loc = TLocaleSettings::Current();
-    const QString n = groupedAmount(value, loc.CurrencyDecimals, loc.ThousandSeparator,
-                                    loc.DecimalSeparator);
+    const QString n
+        = groupedAmount(value, loc.CurrencyDecimals, loc.ThousandSeparator, loc.DecimalSeparator);
     const QString &s = loc.CurrencyString;
     // A value that shows as zero carries no sign.
     const bool negative = value < 0 && FixedText(value, loc.CurrencyDecimals).startsWith(u'-');
     QString text;
     if (!negative) {
         switch (loc.CurrencyFormat) {
-        case 0: text = s + n; break;
-        case 1: text = n + s; break;
-        case 2: text = s + u' ' + n; break;
-        default: text = n + u' ' + s; break;
+        case 0:
+            text = s + n;
+            break;
+        case 1:
+            text = n + s;
+            break;
+        case 2:
+            text = s + u' ' + n;
+            break;
+        default:
+            text = n + u' ' + s;
+            break;
         }
     } else {
         switch (loc.NegCurrFormat) {
-        case 0: text = u'(' + s + n + u')'; break;
-        case 1: text = u'-' + s + n; break;
-        case 2: text = s + u'-' + n; break;
-        case 3: text = s + n + u'-'; break;
-        case 4: text = u'(' + n + s + u')'; break;
-        case 5: text = u'-' + n + s; break;
-        case 6: text = n + u'-' + s; break;
-        case 7: text = n + s + u'-'; break;
-        case 8: text = u'-' + n + u' ' + s; break;
-        case 9: text = u'-' + s + u' ' + n; break;
-        case 10: text = n + u' ' + s + u'-'; break;
-        case 11: text = s + u' ' + n + u'-'; break;
-        case 12: text = s + u' ' + u'-' + n; break;
-        case 13: text = n + u'-' + u' ' + s; break;
-        case 14: text = u'(' + s + u' ' + n + u')'; break;
-        default: text = u'(' + n + u' ' + s + u')'; break;
+        case 0:
+            text = u'(' + s + n + u')';
+            break;
+        case 1:
+            text = u'-' + s + n;
+            break;
+        case 2:
+            text = s + u'-' + n;
+            break;
+        case 3:
+            text = s + n + u'-';
+            break;
+        case 4:
+            text = u'(' + n + s + u')';
+            break;
+        case 5:
+            text = u'-' + n + s;
+            break;
+        case 6:
+            text = n + u'-' + s;
+            break;
+        case 7:
+            text = n + s + u'-';
+            break;
+        case 8:
+            text = u'-' + n + u' ' + s;
+            break;
+        case 9:
+            text = u'-' + s + u' ' + n;
+            break;
+        case 10:
+            text = n + u' ' + s + u'-';
+            break;
+        case 11:
+            text = s + u' ' + n + u'-';
+            break;
+        case 12:
+            text = s + u' ' + u'-' + n;
+            break;
+        case 13:
+            text = n + u'-' + u' ' + s;
+            break;
+        case 14:
+            text = u'(' + s + u' ' + n + u')';
+            break;
+        default:
+            text = u'(' + n + u' ' + s + u')';
+            break;
         }
     }
     return text.trimmed();
@@ -281,78 +296,4 @@ QString ProgramDir()
 void SetProgramDirOverride(const QString &dir)
 {
     programDirOverride() = dir;
-}
-
-namespace {
-
-// The sort key into buf (room for 2 * MaxTimeTextLength + 1); returns its length.
-qsizetype writeSortKey(QChar *buf, const TTariffEntry &entry)
-{
-    const QChar sep = TLocaleSettings::Current().TimeSeparator;
-    QChar *end = writeTimeText(buf, entry.TimeFrom, sep);
-    *end++ = u' ';
-    end = writeTimeText(end, entry.TimeTo, sep);
-    return std::min<qsizetype>(end - buf, TTariffEntry::MaxSortKeyLength);
-}
-
-bool isClockTime(std::int32_t seconds)
-{
-    return seconds >= 0 && seconds < 100 * 3600;
-}
-
-} // namespace
-
-QString TariffSortKey(const TTariffEntry &entry)
-{
-    QChar buf[2 * MaxTimeTextLength + 1];
-    return QString(buf, writeSortKey(buf, entry));
-}
-
-QString TTariffEntry::SortKey() const
-{
-    return TariffSortKey(*this);
-}
-
-void SortTariffEntries(TTariffEntryList &entries)
-{
-    entries.removeIf([](const TTariffEntry &e) { return e.Interval == 0; });
-    if (entries.isEmpty())
-        return;
-    const bool clockTimes = std::all_of(entries.cbegin(), entries.cend(),
-        [](const TTariffEntry &e) { return isClockTime(e.TimeFrom) && isClockTime(e.TimeTo); });
-    if (clockTimes) {
-        // Keys of times of day all have one width, two-digit hours and the
-        // separator in the same places: comparing them is comparing the
-        // times, and no key text is made.
-        auto less = [](const TTariffEntry &a, const TTariffEntry &b) {
-            return a.TimeFrom != b.TimeFrom ? a.TimeFrom < b.TimeFrom : a.TimeTo < b.TimeTo;
-        };
-        // A list already in strictly rising order (as loaded or saved lists
-        // are) is what any sort makes of it: it is left alone, and shared
-        // copies of it are not copied. Equal keys are sorted, since the
-        // quicksort may swap them.
-        const TTariffEntryList &view = entries;
-        if (std::adjacent_find(view.cbegin(), view.cend(),
-                [&](const TTariffEntry &a, const TTariffEntry &b) { return !less(a, b); })
-            == view.cend())
-            return;
-        EditorQuickSort(entries, 0, entries.size() - 1, less);
-        return;
-    }
-    // Other times compare as their key texts, made once per entry: the
-    // entries are sorted together with their keys, which gives the same
-    // order as sorting the entries alone by the same comparisons.
-    struct Keyed
-    {
-        QString key;
-        TTariffEntry entry;
-    };
-    QList<Keyed> keyed;
-    keyed.reserve(entries.size());
-    for (const TTariffEntry &e : std::as_const(entries))
-        keyed.append(Keyed {TariffSortKey(e), e});
-    EditorQuickSort(keyed, 0, keyed.size() - 1,
-        [](const Keyed &a, const Keyed &b) { return Cp1252::compare(a.key, b.key) < 0; });
-    for (qsizetype i = 0; i < entries.size(); ++i)
-        entries[i] = keyed[i].entry;
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "model/TETypes.h"
-
 #include <QByteArrayView>
 #include <QString>
 
@@ -70,17 +68,15 @@ QString SpaceToUnderscore(QString s);
 QString UnderscoreToSpace(QString s);
 QString RemoveAmpersand(QString s);
 
-// The key a new provider of this name gets: up to four capitals from the start
-// of the name (KeyLetters) and the first counter from 0001 upward that gives
-// a key no provider of the list has, compared as the INI file compares names
-// (letter case folded): tele0001 in the list takes TELE0001 too. The
-// record's Name holds the letter prefix.
-TKeyAndName NewProviderKey(const QString &name, const QList<TKeyAndName> &providers);
-// Appends NewProviderKey(name, providers) to providers.
-void AddNewProviderKey(const QString &name, QList<TKeyAndName> &providers);
-
 // HH:MM:SS with the locale's time separator; hours may have more digits.
 QString SecondsToTimeText(std::int32_t seconds);
+// SecondsToTimeText with the given separator written to dst, which has room
+// for MaxTimeTextLength characters; returns the end.
+QChar *WriteTimeText(QChar *dst, std::int32_t seconds, QChar sep);
+// Longest HH:MM:SS text of a 32-bit value: hours of a sign and six digits,
+// minutes and seconds of a sign and two digits each, and two separators, as
+// -360000659 gives "-100000:-10:-59".
+inline constexpr int MaxTimeTextLength = 7 + 1 + 3 + 1 + 3;
 // The first five characters of SecondsToTimeText (seconds cut off).
 QString SecondsToShortTimeText(std::int32_t seconds);
 // Reads "h:m:s", "h:m" or a bare number of minutes; unreadable parts count 0.
@@ -97,14 +93,6 @@ QString ProgramDir();
 // Tests point the program directory elsewhere; an empty path restores it.
 void SetProgramDirOverride(const QString &dir);
 
-// Drops entries whose Interval is 0 and sorts the list by TariffSortKey
-// (bytes, unsigned) with the editor's quicksort, which is not stable.
-void SortTariffEntries(TTariffEntryList &entries);
-
-// The sort key of one entry: start and end as HH:MM:SS, joined by a blank,
-// cut to TTariffEntry::MaxSortKeyLength characters.
-QString TariffSortKey(const TTariffEntry &entry);
-
 // Fixed-point text with "." whatever the locale, for example 60.0000; a
 // value that rounds to zero has no minus sign; a value that is not finite
 // counts as 0.
@@ -114,36 +102,3 @@ QString FixedText(double value, int decimals);
 inline constexpr int MaxFixedTextLength = 330;
 QChar *WriteFixedText(QChar *dst, double value, int decimals);
 char *WriteFixedText(char *dst, double value, int decimals);
-
-// The quicksort scheme of the editor: middle element as pivot, indices moving
-// inwards, swap, recurse on both parts. less(a, b) compares two elements.
-template<typename List, typename Less>
-void EditorQuickSort(List &list, qsizetype l, qsizetype r, Less less)
-{
-    while (l < r) {
-        qsizetype i = l, j = r;
-        const auto pivot = list.at((l + r) / 2);
-        do {
-            while (less(list.at(i), pivot))
-                ++i;
-            while (less(pivot, list.at(j)))
-                --j;
-            if (i <= j) {
-                list.swapItemsAt(i, j);
-                ++i;
-                --j;
-            }
-        } while (i <= j);
-        // Recurse on the smaller part and loop on the larger one, so that the
-        // stack stays shallow; the order of the two parts does not change the result.
-        if (j - l < r - i) {
-            if (l < j)
-                EditorQuickSort(list, l, j, less);
-            l = i;
-        } else {
-            if (i < r)
-                EditorQuickSort(list, i, r, less);
-            r = j;
-        }
-    }
-}

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "model/ProviderData.h"
+#include "model/TariffRules.h"
 #include "support/Cp1252.h"
 #include "support/MyTools.h"
 #include "support/TextHelpers.h"

@@ -5,6 +5,7 @@
 #include "model/ProviderFormat.h"
 #include "model/ProviderLoader.h"
 #include "model/ProviderSaver.h"
+#include "model/TariffRules.h"
 #include "support/Cp1252.h"
 #include "support/FileSystem.h"
 #include "support/TextHelpers.h"

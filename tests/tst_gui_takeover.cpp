@@ -5,6 +5,7 @@
 #include "dialogs/TakeOverProvDlg.h"
 #include "editor/ProvidersDlg.h"
 #include "model/ProviderLoader.h"
+#include "model/TariffRules.h"
 #include "support/Cp1252.h"
 #include "support/TextHelpers.h"
 #include "support/TheIniFile.h"

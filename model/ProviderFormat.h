@@ -85,10 +85,10 @@ QString ProviderLineText(const QString &displayName, const QString &key);
 // --- Entry value (sections Key + WERKTAG / SASO) ---
 
 enum class TEntryParse {
-    Empty,       // the cleaned value is empty: skipped without a message
+    Empty, // the cleaned value is empty: skipped without a message
     SyntaxError, // fails IsTariffEntryText: not read
-    Valid,       // times and numbers readable
-    Faulty,      // a time invalid or a number unreadable: reported, still added
+    Valid, // times and numbers readable
+    Faulty, // a time invalid or a number unreadable: reported, still added
 };
 
 // Parses a raw value of a day-class section. For Valid and Faulty the entry
@@ -99,7 +99,8 @@ TEntryParse ParseEntryValue(const QString &rawValue, TTariffEntry &entry);
 // The same on the raw value as the Windows-1252 bytes of a file without byte
 // order mark; the result is that of the decoded text.
 TEntryParse ParseEntryValue(QByteArrayView rawValue, TTariffEntry &entry);
-// hh:mm-hh:mm/interval/fee, numbers with four decimals.
+// hh:mm-hh:mm/interval/fee, numbers with four decimals. TimeTo is taken as
+// the last second of its minute: its seconds are cut off.
 QString EntryValueText(const TTariffEntry &entry);
 // The same as Windows-1252 bytes, written to dst (room for MaxEntryValueBytes),
 // with sep as the byte of the time separator; returns the end. For the writer.
@@ -111,11 +112,13 @@ QString IndexedIdent(const QString &key, int index);
 // --- Range value (section Key + FREEHOURSRANGE) ---
 
 // Parses a raw (uncleaned) range value; nothing when a time is invalid or the
-// interval unreadable (the closing "/" is required).
+// interval unreadable (the closing "/" is required). TimeTo becomes the start
+// of the end minute, with no 59 seconds added.
 std::optional<TFreeHoursRange> ParseRangeValue(const QString &rawValue);
 // The same on Windows-1252 bytes, with the result of the decoded text.
 std::optional<TFreeHoursRange> ParseRangeValue(QByteArrayView rawValue);
-// days|hh:mm-hh:mm/interval/ : 23456|18:00-23:00/60.0000/
+// days|hh:mm-hh:mm/interval/ : 23456|18:00-23:00/60.0000/. TimeTo is taken
+// as the start of the end minute.
 QString RangeValueText(const TFreeHoursRange &range);
 // The same as Windows-1252 bytes, written to dst (room for MaxRangeValueBytes),
 // with sep as the byte of the time separator; returns the end. For the writer.
@@ -143,16 +146,32 @@ QString OptionSection(TOption option);
 // The order in which the loader reads the options (the free-hours ranges are
 // read right after FREISTUNDEN).
 inline constexpr TOption LoadOrder[] = {
-    TOption::FREISTUNDEN, TOption::OPTIONS, TOption::FreeHoursCosts, TOption::GRUNDBETRAG,
-    TOption::BASECONNECTPRICE, TOption::FreeHoursPerDay, TOption::ISDNDoubleCosts,
-    TOption::NOCOSTS, TOption::COSTSPERDAY, TOption::TIMING, TOption::MinConnectTime,
+    TOption::FREISTUNDEN,
+    TOption::OPTIONS,
+    TOption::FreeHoursCosts,
+    TOption::GRUNDBETRAG,
+    TOption::BASECONNECTPRICE,
+    TOption::FreeHoursPerDay,
+    TOption::ISDNDoubleCosts,
+    TOption::NOCOSTS,
+    TOption::COSTSPERDAY,
+    TOption::TIMING,
+    TOption::MinConnectTime,
 };
 // The order of the option sections in a saved file (the free-hours range
 // sections come right after FREISTUNDEN).
 inline constexpr TOption SaveOrder[] = {
-    TOption::TIMING, TOption::MinConnectTime, TOption::FREISTUNDEN, TOption::OPTIONS,
-    TOption::FreeHoursCosts, TOption::GRUNDBETRAG, TOption::BASECONNECTPRICE,
-    TOption::FreeHoursPerDay, TOption::ISDNDoubleCosts, TOption::NOCOSTS, TOption::COSTSPERDAY,
+    TOption::TIMING,
+    TOption::MinConnectTime,
+    TOption::FREISTUNDEN,
+    TOption::OPTIONS,
+    TOption::FreeHoursCosts,
+    TOption::GRUNDBETRAG,
+    TOption::BASECONNECTPRICE,
+    TOption::FreeHoursPerDay,
+    TOption::ISDNDoubleCosts,
+    TOption::NOCOSTS,
+    TOption::COSTSPERDAY,
 };
 
 // Reads one raw option value (cleaned here) into the options, with the

@@ -19,26 +19,25 @@ class TTheIniFile;
 // character that Windows-1252 cannot hold or cannot stand in the file as it is
 // (a provider key with "=", for example, would not read back).
 bool BuildProviderFile(const TProviderData &data, const QStringList &displayNames,
-                       const QDate &date, QByteArray &bytes, QString *unencodable = nullptr,
-                       const std::function<void()> &beforeEvenProvider = {});
+    const QDate &date, QByteArray &bytes, QString *unencodable = nullptr,
+    const std::function<void()> &beforeEvenProvider = {});
 
-// When the file on disk differs from the one loaded (size or modification
-// time), asks whether to overwrite it anyway. True means go on.
 // What saving does to the model before writing: every entry list sorted
 // (entries with interval 0 dropped) and every NoCostsFrom of 0 or less set to -1.
 void PrepareForSave(TProviderData &data);
 
+// When the file on disk differs from the one loaded (size or modification
+// time), asks whether to overwrite it anyway. True means go on.
 bool ConfirmOverwriteIfChanged(const TProviderData &data);
 
 enum class TSaveResult {
-    Saved,         // the new file is in place; data sorted, normalised, not modified
+    Saved, // the new file is in place; data sorted, normalised, not modified
     CannotReplace, // the old file could not be replaced; nothing changed
-    WriteFailed,   // writing the new file failed; the old file is unchanged
+    WriteFailed, // writing the new file failed; the old file is unchanged
 };
 
 // Writes data to data.FileName in the program directory in one safe step and,
 // on success, takes over the sorted and normalised model and clears Modified.
 // On failure the user is told, and data and the file on disk stay as they were.
 TSaveResult SaveProviderFile(TTheIniFile &ini, TProviderData &data, const QStringList &displayNames,
-                             const QDate &date = QDate::currentDate(),
-                             const std::function<void()> &beforeEvenProvider = {});
+    const QDate &date = QDate::currentDate(), const std::function<void()> &beforeEvenProvider = {});

@@ -34,7 +34,9 @@ struct TFreeHoursRange
     std::uint16_t Days = 0;
     // Seconds since midnight, whole minutes.
     std::int32_t TimeFrom = 0;
-    // Start of the last included minute (no 59 seconds added).
+    // Seconds since midnight of the START of the last included minute: 23:59
+    // is 86340. Unlike TTariffEntry::TimeTo, no 59 seconds are added; the
+    // range list shows TimeTo + 59 as its end.
     std::int32_t TimeTo = 0;
     // Billing interval in seconds during this range.
     double Interval = 0;
@@ -51,15 +53,15 @@ struct TProviderOptions
     // loader keeps free hours in 0 to this.
     static constexpr std::int32_t MaxFreeHours = 9999 * 3600 + 59 * 60 + 59;
 
-    std::int32_t FreeHours = 0;    // seconds, 0 to MaxFreeHours
-    double FreeHoursCosts = 0;     // cents
-    bool Holidays2431 = true;      // holiday tariff on 24 and 31 December
-    std::int32_t BaseAmount = 0;   // whole cents per month
-    double NoCostsFrom = -1;       // cents per month; -1 (or <= 0): no limit
-    double Timing = -1;            // seconds, at most 1000; <= 0: entries' own
-    double MinConnectTime = -1;    // seconds, at most 1000; <= 0: not set
-    double CostsPerDay = 0;        // cents, 0 or more
-    double BaseConnectPrice = 0;   // cents per dial-in
+    std::int32_t FreeHours = 0; // seconds, 0 to MaxFreeHours
+    double FreeHoursCosts = 0; // cents
+    bool Holidays2431 = true; // holiday tariff on 24 and 31 December
+    std::int32_t BaseAmount = 0; // whole cents per month
+    double NoCostsFrom = -1; // cents per month; -1 (or <= 0): no limit
+    double Timing = -1; // seconds, at most 1000; <= 0: entries' own
+    double MinConnectTime = -1; // seconds, at most 1000; <= 0: not set
+    double CostsPerDay = 0; // cents, 0 or more
+    double BaseConnectPrice = 0; // cents per dial-in
     TFreeHoursRangeArray FreeHoursRanges; // empty: around the clock
     bool FreeHoursPerDay = false;
     bool ISDNDoubleCosts = false;
@@ -73,9 +75,11 @@ struct TTariffEntry
     static constexpr int MaxSortKeyLength = 27;
 
     std::int32_t TimeFrom = 0; // seconds since midnight, whole minutes
-    std::int32_t TimeTo = 0;   // last second of the end minute (hh:mm:59)
-    double Interval = 0;       // seconds; 0 marks an entry the next sort removes
-    double Fee = 0;            // currency units per interval
+    // The LAST SECOND of the end minute (hh:mm:59): 23:59 is 86399. Unlike
+    // TFreeHoursRange::TimeTo, the 59 seconds are part of the value.
+    std::int32_t TimeTo = 0;
+    double Interval = 0; // seconds; 0 marks an entry the next sort removes
+    double Fee = 0; // currency units per interval
 
     // The key SortTariffEntries orders by: start and end as hh:mm:ss with the
     // locale's time separator, joined by one blank, at most 27 characters. It

@@ -76,15 +76,10 @@ private:
     bool encodeInto(const QString &text, Buffer &out)
     {
         out.resize(text.size());
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const int b = Cp1252::byteOf(text.at(i));
-            if (b < 0) {
-                refuse(text);
-                return false;
-            }
-            out[i] = char(b);
-        }
-        return true;
+        if (Cp1252::encodeTo(text, out.data()))
+            return true;
+        refuse(text);
+        return false;
     }
     QByteArray encode(const QString &text)
     {

@@ -48,12 +48,10 @@ int byteOfBeyondLatin1(char16_t u)
     return -1;
 }
 
-QByteArray encode(const QString &text, bool *ok)
+bool encodeTo(QStringView text, char *dst)
 {
-    QByteArray out(text.size(), Qt::Uninitialized);
-    char *dst = out.data();
     bool good = true;
-    const QChar *src = text.constData();
+    const QChar *src = text.data();
     for (qsizetype i = 0; i < text.size(); ++i) {
         int b = byteOf(src[i]);
         if (b < 0) {
@@ -62,6 +60,13 @@ QByteArray encode(const QString &text, bool *ok)
         }
         dst[i] = static_cast<char>(b);
     }
+    return good;
+}
+
+QByteArray encode(const QString &text, bool *ok)
+{
+    QByteArray out(text.size(), Qt::Uninitialized);
+    const bool good = encodeTo(text, out.data());
     if (ok)
         *ok = good;
     return out;

@@ -21,6 +21,9 @@ void decodeInto(const char *data, qsizetype size, QString &out);
 // Encodes text. A character that Windows-1252 cannot hold comes out as 0x1A
 // and makes *ok false; callers must refuse such text instead of writing it.
 QByteArray encode(const QString &text, bool *ok = nullptr);
+// The same written to dst, which has room for text.size() bytes: for writers
+// that keep the bytes on the stack. Returns false when a character has no byte.
+bool encodeTo(QStringView text, char *dst);
 
 // byteOf for a character that is not Latin-1 or is a C1 control (0x80-0x9F).
 int byteOfBeyondLatin1(char16_t u);

@@ -38,39 +38,51 @@ int currencyFormatOf(const QString &sample, const QString &symbol)
     return sample.left(at).endsWith(u' ') ? 3 : 1;
 }
 
+// The Windows currency formats as patterns: "s" stands for the symbol, "n"
+// for the amount; every other character is itself.
+constexpr const char *PositivePatterns[] = {"sn", "ns", "s n", "n s"};
+constexpr const char *NegativePatterns[] = {"(sn)", "-sn", "s-n", "sn-", "(ns)", "-ns", "n-s",
+    "ns-", "-n s", "-s n", "n s-", "s n-", "s -n", "n- s", "(s n)", "(n s)"};
+
+template<std::size_t N>
+QString fromPattern(
+    const char *const (&patterns)[N], int format, const QString &symbol, const QString &amount)
+{
+    const char *pattern = patterns[format >= 0 && std::size_t(format) < N ? format : N - 1];
+    QString text;
+    text.reserve(symbol.size() + amount.size() + 3);
+    for (const char *p = pattern; *p; ++p) {
+        if (*p == 's')
+            text.append(symbol);
+        else if (*p == 'n')
+            text.append(amount);
+        else
+            text.append(QLatin1Char(*p));
+    }
+    return text;
+}
+
 // Which of the sixteen Windows negative-currency formats a Qt sample of -1 matches.
 int negCurrFormatOf(const QString &sample, const QString &symbol, const QString &positive)
 {
     const QString number = QString(positive).remove(symbol).trimmed();
-    for (int f = 0; f < 16; ++f) {
-        const QString candidate = [&] {
-            const QString &s = symbol, &n = number;
-            switch (f) {
-            case 0: return u'(' + s + n + u')';
-            case 1: return u'-' + s + n;
-            case 2: return s + u'-' + n;
-            case 3: return s + n + u'-';
-            case 4: return u'(' + n + s + u')';
-            case 5: return u'-' + n + s;
-            case 6: return n + u'-' + s;
-            case 7: return n + s + u'-';
-            case 8: return u'-' + n + u' ' + s;
-            case 9: return u'-' + s + u' ' + n;
-            case 10: return n + u' ' + s + u'-';
-            case 11: return s + u' ' + n + u'-';
-            case 12: return s + u' ' + u'-' + n;
-            case 13: return n + u'-' + u' ' + s;
-            case 14: return u'(' + s + u' ' + n + u')';
-            default: return u'(' + n + u' ' + s + u')';
-            }
-        }();
-        if (candidate == sample)
+    for (int f = 0; f < 16; ++f)
+        if (NegativeCurrencyText(f, symbol, number) == sample)
             return f;
-    }
     return 1;
 }
 
 } // namespace
+
+QString CurrencyText(int currencyFormat, const QString &symbol, const QString &amount)
+{
+    return fromPattern(PositivePatterns, currencyFormat, symbol, amount);
+}
+
+QString NegativeCurrencyText(int negCurrFormat, const QString &symbol, const QString &amount)
+{
+    return fromPattern(NegativePatterns, negCurrFormat, symbol, amount);
+}
 
 TLocaleSettings TLocaleSettings::German()
 {
@@ -100,8 +112,8 @@ TLocaleSettings TLocaleSettings::FromLocale(const QLocale &locale)
     const QString positive = plainBlanks(locale.toCurrencyString(1.0));
     QString negative = plainBlanks(locale.toCurrencyString(-1.0));
     s.CurrencyFormat = currencyFormatOf(positive, s.CurrencyString);
-    s.NegCurrFormat = negCurrFormatOf(negative.replace(QChar(0x2212), u'-'), s.CurrencyString,
-                                      positive);
+    s.NegCurrFormat
+        = negCurrFormatOf(negative.replace(QChar(0x2212), u'-'), s.CurrencyString, positive);
     const qsizetype point = positive.indexOf(s.DecimalSeparator);
     if (point < 0) {
         s.CurrencyDecimals = 0;

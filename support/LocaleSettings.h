@@ -36,6 +36,13 @@ struct TLocaleSettings
     static void SetCurrent(const TLocaleSettings &settings);
 };
 
+// An amount text (digits and separators, no sign) with the currency symbol
+// placed as the format says: CurrencyText for the four positive formats,
+// NegativeCurrencyText for the sixteen negative ones, with the minus sign or
+// brackets. A format out of range counts as the last one.
+QString CurrencyText(int currencyFormat, const QString &symbol, const QString &amount);
+QString NegativeCurrencyText(int negCurrFormat, const QString &symbol, const QString &amount);
+
 // Replaces the current settings for the lifetime of the object (tests).
 class TScopedLocaleSettings
 {

@@ -182,23 +182,7 @@ QString FeeToText(double value)
     const auto &loc = TLocaleSettings::Current();
     QString amount = FixedText(value, 4);
     amount.replace(u'.', loc.DecimalSeparator);
-    const QString &sym = loc.CurrencyString;
-    QString text;
-    switch (loc.CurrencyFormat) {
-    case 0:
-        text = sym + amount;
-        break;
-    case 1:
-        text = amount + sym;
-        break;
-    case 2:
-        text = sym + u' ' + amount;
-        break;
-    default:
-        text = amount + u' ' + sym;
-        break;
-    }
-    return text.trimmed();
+    return CurrencyText(loc.CurrencyFormat, loc.CurrencyString, amount).trimmed();
 }
 
 QString MoneyToText(double value)
@@ -206,77 +190,10 @@ QString MoneyToText(double value)
     const auto &loc = TLocaleSettings::Current();
     const QString n
         = groupedAmount(value, loc.CurrencyDecimals, loc.ThousandSeparator, loc.DecimalSeparator);
-    const QString &s = loc.CurrencyString;
     // A value that shows as zero carries no sign.
     const bool negative = value < 0 && FixedText(value, loc.CurrencyDecimals).startsWith(u'-');
-    QString text;
-    if (!negative) {
-        switch (loc.CurrencyFormat) {
-        case 0:
-            text = s + n;
-            break;
-        case 1:
-            text = n + s;
-            break;
-        case 2:
-            text = s + u' ' + n;
-            break;
-        default:
-            text = n + u' ' + s;
-            break;
-        }
-    } else {
-        switch (loc.NegCurrFormat) {
-        case 0:
-            text = u'(' + s + n + u')';
-            break;
-        case 1:
-            text = u'-' + s + n;
-            break;
-        case 2:
-            text = s + u'-' + n;
-            break;
-        case 3:
-            text = s + n + u'-';
-            break;
-        case 4:
-            text = u'(' + n + s + u')';
-            break;
-        case 5:
-            text = u'-' + n + s;
-            break;
-        case 6:
-            text = n + u'-' + s;
-            break;
-        case 7:
-            text = n + s + u'-';
-            break;
-        case 8:
-            text = u'-' + n + u' ' + s;
-            break;
-        case 9:
-            text = u'-' + s + u' ' + n;
-            break;
-        case 10:
-            text = n + u' ' + s + u'-';
-            break;
-        case 11:
-            text = s + u' ' + n + u'-';
-            break;
-        case 12:
-            text = s + u' ' + u'-' + n;
-            break;
-        case 13:
-            text = n + u'-' + u' ' + s;
-            break;
-        case 14:
-            text = u'(' + s + u' ' + n + u')';
-            break;
-        default:
-            text = u'(' + n + u' ' + s + u')';
-            break;
-        }
-    }
+    const QString text = negative ? NegativeCurrencyText(loc.NegCurrFormat, loc.CurrencyString, n)
+                                  : CurrencyText(loc.CurrencyFormat, loc.CurrencyString, n);
     return text.trimmed();
 }
 

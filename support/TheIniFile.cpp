@@ -28,13 +28,7 @@ bool toBytes(const QString &text, ByteBuffer &out, bool utf8 = false)
         return true;
     }
     out.resize(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const int b = Cp1252::byteOf(text.at(i));
-        if (b < 0)
-            return false;
-        out[i] = static_cast<char>(b);
-    }
-    return true;
+    return Cp1252::encodeTo(text, out.data());
 }
 
 QByteArrayView view(const ByteBuffer &b)

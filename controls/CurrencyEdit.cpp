@@ -219,8 +219,10 @@ bool TCurrencyEdit::IsValidEditText(const QString &text) const
     const QChar separator = TLocaleSettings::Current().DecimalSeparator;
     const qsizetype n = text.size();
     qsizetype i = 0;
+    // No minus sign can be typed or pasted; only a negative value the field
+    // was given keeps its sign while it is edited.
     if (i < n && text.at(i) == u'-') {
-        if (m_maxValue != 0)
+        if (!(m_value < 0))
             return false;
         ++i;
     }
@@ -311,9 +313,9 @@ TCurrencyEdit::KeyOutcome TCurrencyEdit::handleChar(QChar key)
         return restore() ? KeyOutcome::Done : KeyOutcome::Ignore;
     if (key.unicode() < 32)
         return KeyOutcome::PassOn;
-    // "," and "." enter the decimal separator, except the one that is the
-    // locale's thousands separator (the edit form never holds that).
-    if ((key == u',' || key == u'.') && key != TLocaleSettings::Current().ThousandSeparator)
+    // "," and "." both enter the decimal separator: the edit form never holds
+    // a thousands separator, and nobody types one into an amount.
+    if (key == u',' || key == u'.')
         key = TLocaleSettings::Current().DecimalSeparator;
     if (!insertChecked(QString(key)))
         QApplication::beep();
@@ -370,14 +372,18 @@ void TCurrencyEdit::PasteChecked()
     const QString pasted = QGuiApplication::clipboard()->text().trimmed();
     const TLocaleSettings &locale = TLocaleSettings::Current();
 
-    // As typed ("." and "," as decimal separator), else without the
-    // thousands separators of a copied display text ("1.234,50").
+    // As typed ("." and "," as decimal separator), else, for a copied display
+    // text ("1.234,50"), without the thousands separators before its decimal
+    // separator.
     QString asTyped = pasted;
     asTyped.replace(u',', locale.DecimalSeparator).replace(u'.', locale.DecimalSeparator);
-    QString ungrouped = pasted;
-    ungrouped.remove(locale.ThousandSeparator);
+    const qsizetype point = pasted.lastIndexOf(locale.DecimalSeparator);
+    QString ungrouped;
+    if (point > 0 && pasted.left(point).contains(locale.ThousandSeparator))
+        ungrouped = pasted.left(point).remove(locale.ThousandSeparator) + pasted.mid(point);
 
-    if (!pasted.isEmpty() && !insertChecked(asTyped) && !insertChecked(ungrouped))
+    if (!pasted.isEmpty() && !insertChecked(asTyped)
+        && (ungrouped.isEmpty() || !insertChecked(ungrouped)))
         QApplication::beep();
 }
 

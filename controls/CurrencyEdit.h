@@ -10,16 +10,15 @@
 // Separators come from TLocaleSettings::Current().
 //
 // Typing: every character first goes to OnKeyPress, whose handler may change
-// it or swallow it (set it to QChar()). Of what is left, "," and "." enter the
-// decimal separator, except the one of the two that is the locale's thousands
-// separator: the edit text never holds thousands separators, so that key is
-// refused with a beep (under German settings "," is the decimal point and "."
-// is refused; under a point-decimal locale with "," grouping, "," is refused);
-// control characters (Backspace,
-// Enter, ...) act as usual; any other character is taken only if the text
-// stays a number with at most DecimalPlaces decimals, and without a minus sign
-// when MaxValue is not 0 - otherwise it is refused with a beep. Pasted text
-// obeys the same rule.
+// it or swallow it (set it to QChar()). Of what is left, "," and "." both
+// enter the decimal separator (the edit text never holds thousands
+// separators, and nobody types one into an amount); control characters
+// (Backspace, Enter, ...) act as usual; any other character is taken only if
+// the text stays a number with at most DecimalPlaces decimals - otherwise it
+// is refused with a beep. No minus sign is taken: only a negative value the
+// field was given keeps its sign. Pasted text obeys the same rules, "." and
+// "," read as the decimal separator (a copied display text such as "1.234,50"
+// loses its thousands separators).
 //
 // Esc restores the value the field had on entering (or was last given) and is
 // swallowed; when there is nothing to restore, Esc goes on to the dialog, so

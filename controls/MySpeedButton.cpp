@@ -1,7 +1,5 @@
 #include "MySpeedButton.h"
 
-#include <QTextDocument>
-
 TMySpeedButton::TMySpeedButton(QWidget *parent)
     : QToolButton(parent)
 {
@@ -92,9 +90,11 @@ void TMySpeedButton::SetHint(const QString &hint)
         setToolTip(QString());
         return;
     }
-    QString plain = hint;
-    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     // Rich text with the characters escaped: a hint such as "<Einfg>" must not
-    // be taken for markup.
-    setToolTip(Qt::convertFromPlainText(plain, Qt::WhiteSpaceNormal));
+    // be taken for markup. Its lines are the hint's own: a tool tip would
+    // otherwise wrap a one-line hint into a narrow column.
+    QString lines = hint.toHtmlEscaped();
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(u'\n', QStringLiteral("<br>"));
+    setToolTip(QStringLiteral("<p style='white-space:pre'>") + lines + QStringLiteral("</p>"));
 }

@@ -14,7 +14,7 @@
 // setting it on one button sets it on all current members.
 //
 // The hint is the button's tool tip, shown as plain text; "\r\n" in it
-// breaks the line.
+// breaks the line, and nothing else does.
 class TMySpeedButton : public QToolButton
 {
     Q_OBJECT

@@ -1,6 +1,12 @@
 #include "StringGrid.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
+#include <QStyleOptionViewItem>
 
 TStringGrid::TStringGrid(QWidget *parent)
     : QTableWidget(parent)
@@ -83,4 +89,65 @@ void TStringGrid::SetRow(int row)
 {
     if (row >= 1 && row - 1 < rowCount())
         setCurrentCell(row - 1, 0);
+}
+
+void TStringGrid::initViewItemOption(QStyleOptionViewItem *option) const
+{
+    QTableWidget::initViewItemOption(option);
+    if (hasFocus())
+        return;
+    // Without the focus the selected row is only hinted at, so that the grid
+    // the keys go to stands out.
+    const QColor highlight = option->palette.color(QPalette::Active, QPalette::Highlight);
+    const QColor base = option->palette.color(QPalette::Active, QPalette::Base);
+    const QColor muted((highlight.red() + 3 * base.red()) / 4,
+        (highlight.green() + 3 * base.green()) / 4, (highlight.blue() + 3 * base.blue()) / 4);
+    for (auto group : {QPalette::Active, QPalette::Inactive}) {
+        option->palette.setColor(group, QPalette::Highlight, muted);
+        option->palette.setColor(
+            group, QPalette::HighlightedText, option->palette.color(group, QPalette::Text));
+    }
+}
+
+void TStringGrid::paintEvent(QPaintEvent *event)
+{
+    QTableWidget::paintEvent(event);
+    const int row = currentRow();
+    if (!hasFocus() || row < 0 || columnCount() == 0)
+        return;
+    // The focus rectangle around the whole current row.
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = visualRect(model()->index(row, 0))
+                     .united(visualRect(model()->index(row, columnCount() - 1)))
+                     .adjusted(0, 0, -1, -1);
+    focus.state |= QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange;
+    focus.backgroundColor = palette().color(QPalette::Highlight);
+    QPainter painter(viewport());
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+}
+
+void TStringGrid::focusInEvent(QFocusEvent *event)
+{
+    QTableWidget::focusInEvent(event);
+    viewport()->update();
+}
+
+void TStringGrid::focusOutEvent(QFocusEvent *event)
+{
+    QTableWidget::focusOutEvent(event);
+    viewport()->update();
+}
+
+void TStringGrid::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        // As the menu key: the context menu at the current row.
+        const QPoint pos = visualRect(currentIndex()).center();
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, pos, viewport()->mapToGlobal(pos));
+        QApplication::sendEvent(this, &menu);
+        event->accept();
+        return;
+    }
+    QTableWidget::keyPressEvent(event);
 }

@@ -130,6 +130,7 @@ int TEntryChecks::CreateEntryFields()
         Qt::DirectConnection);
     QObject::connect(
         EntryTimeTo, &TMaskEdit::OnExit, d, [this] { EntryTimeToExit(); }, Qt::DirectConnection);
+    QObject::connect(EntryTimeTo, &QLineEdit::textEdited, d, [this] { m_endTyped = true; });
     QObject::connect(
         Takt, &TCurrencyEdit::OnKeyPress, d, [this](QChar &key) { TaktKeyPress(key); },
         Qt::DirectConnection);
@@ -195,13 +196,20 @@ QString TEntryChecks::CheckedTimeText(const QString &text, bool end)
     return MyTools.TwoDigitText(hour) + separator + MyTools.TwoDigitText(minute);
 }
 
-void TEntryChecks::checkTime(TMaskEdit *field, bool end, bool &ok)
+void TEntryChecks::checkTime(TMaskEdit *field, bool end, bool &ok, bool applying)
 {
     const QString text = field->Text();
-    if (text.size() != 5 || text == BlankTimeText())
+    if (text.size() != 5)
+        return;
+    // A blank field may be left (on the way to Abbrechen, say), but it is
+    // no time to take over.
+    const bool blank = text == BlankTimeText();
+    if (blank && !applying)
         return;
     ok = true;
-    const QString checked = CheckedTimeText(text, end);
+    // The end-of-range rule is for an end the user typed; an end the caller
+    // filled in is taken as it stands.
+    const QString checked = blank ? QString() : CheckedTimeText(text, end && m_endTyped);
     if (!checked.isEmpty()) {
         field->SetText(checked);
         return;
@@ -225,12 +233,12 @@ void TEntryChecks::EnterKeyPress(QChar &key)
 
 void TEntryChecks::EntryTimeFromExit()
 {
-    checkTime(EntryTimeFrom, false, TimeFromOk);
+    checkTime(EntryTimeFrom, false, TimeFromOk, false);
 }
 
 void TEntryChecks::EntryTimeToExit()
 {
-    checkTime(EntryTimeTo, true, TimeToOk);
+    checkTime(EntryTimeTo, true, TimeToOk, false);
 }
 
 void TEntryChecks::TaktKeyPress(QChar &key)
@@ -242,12 +250,14 @@ void TEntryChecks::TaktKeyPress(QChar &key)
     }
     const QChar separator = TLocaleSettings::Current().DecimalSeparator;
     const bool digit = key >= u'0' && key <= u'9';
-    if (!digit && key != QChar(27) && key != separator && key != u'\b' && key != u'.') {
+    // "." and "," both enter the decimal separator, as in every amount field.
+    const bool point = key == u'.' || key == u',';
+    if (!digit && key != QChar(27) && key != separator && key != u'\b' && !point) {
         key = QChar();
         errorBox(WrongCharText());
         return;
     }
-    if (key == u'.')
+    if (point)
         key = separator;
     if (key == separator && Takt->text().contains(separator)) {
         key = QChar();
@@ -267,9 +277,9 @@ void TEntryChecks::TaktExit()
 
 void TEntryChecks::ApplyBtnClick()
 {
-    EntryTimeFromExit();
+    checkTime(EntryTimeFrom, false, TimeFromOk, true);
     if (TimeFromOk)
-        EntryTimeToExit();
+        checkTime(EntryTimeTo, true, TimeToOk, true);
     if (TimeFromOk && TimeToOk)
         TaktExit();
     Applied = TaktOk && TimeFromOk && TimeToOk;

@@ -50,19 +50,23 @@ public:
     // the field then shows it as "hh:mm". Else the "Von" message, the focus
     // back into the field, the text kept and TimeFromOk false.
     void EntryTimeFromExit();
-    // Leaving the end field: as the start, with the "Bis" message, and the end
-    // of a range: a minute of 00 ends at the minute before, so 18:00 becomes
-    // 17:59, and 00:00 and 24:00 become 23:59. Hours above 24 are refused.
+    // Leaving the end field: as the start, with the "Bis" message, and, once
+    // the user has typed in the field, the end of a range: a minute of 00
+    // ends at the minute before, so 18:00 becomes 17:59, and 00:00 and 24:00
+    // become 23:59 (hours above 24 are refused). An end the caller filled in
+    // and the user left alone is kept as it stands.
     void EntryTimeToExit();
     // Key in the interval field: Enter moves on; digits, the decimal
-    // separator, ".", Backspace and Esc pass ("." as the decimal separator);
+    // separator, "." and ",", Backspace and Esc pass ("." and "," as the
+    // decimal separator);
     // anything else, and a second decimal separator, is refused with a message.
     void TaktKeyPress(QChar &key);
     // Leaving the interval field: 0 is refused (focus back, TaktOk false).
     void TaktExit();
     // Runs the start check, the end check if the start passed, the interval
     // check if both passed; Applied is their conjunction; on success the
-    // dialog is accepted. A blank time field stops it without a message.
+    // dialog is accepted. A blank time field fails here with the field's
+    // message and gets the focus (leaving it blank is no error).
     void ApplyBtnClick();
 
     // "  :  " with the locale's time separator.
@@ -91,10 +95,11 @@ protected:
     int CreateEntryFields();
 
 private:
-    void checkTime(TMaskEdit *field, bool end, bool &ok);
+    void checkTime(TMaskEdit *field, bool end, bool &ok, bool applying);
 
     QDialog *m_dialog;
     QString m_intervalName;
+    bool m_endTyped = false; // the user typed in EntryTimeTo
 };
 
 // Moves the focus of dialog to the next control in tab order once the event

@@ -1,6 +1,7 @@
 #include "FreeHoursRangeDlg.h"
 
 #include "DialogLayout.h"
+#include "EntryChecks.h"
 #include "FreeHoursRangeEditDlg.h"
 #include "controls/ContextHelp.h"
 #include "controls/CurrencyEdit.h"
@@ -51,16 +52,21 @@ int tag(const TMySpeedButton *b)
 }
 
 // The range the entry dialog holds after Übernehmen. The end field already
-// shows the last minute of the range.
+// shows the last minute of the range. A day without a button (the holiday)
+// stays as the range had it.
 void readRange(const TFreeHoursRangeEditDlg &dlg, TFreeHoursRange &range)
 {
     range.TimeFrom = TimeTextToSeconds(dlg.EntryTimeFrom->Text());
     range.TimeTo = TimeTextToSeconds(dlg.EntryTimeTo->Text());
     range.Interval = dlg.Takt->Value();
-    range.Days = 0;
-    for (const TMySpeedButton *b : dlg.DayButtons())
+    std::uint16_t buttons = 0;
+    std::uint16_t down = 0;
+    for (const TMySpeedButton *b : dlg.DayButtons()) {
+        buttons |= std::uint16_t(1u << tag(b));
         if (b->Down())
-            range.Days |= std::uint16_t(1u << tag(b));
+            down |= std::uint16_t(1u << tag(b));
+    }
+    range.Days = std::uint16_t((range.Days & ~buttons) | down);
 }
 
 } // namespace
@@ -112,6 +118,7 @@ TFreeHoursRangeDlg::TFreeHoursRangeDlg(QWidget *owner)
         QStringLiteral(" Die Freistunden können rund um die Uhr verbraucht werden."), this);
     FreeHoursForAllChkBox->setGeometry(20, 52, 417, 17);
     SetHelpContext(FreeHoursForAllChkBox, 51010910);
+    FreeHoursForAllChkBox->installEventFilter(this);
     connect(
         FreeHoursForAllChkBox, &QCheckBox::toggled, this, [this] { FreeHoursForAllChkBoxClick(); });
 
@@ -207,12 +214,25 @@ void TFreeHoursRangeDlg::keyPressEvent(QKeyEvent *event)
 void TFreeHoursRangeDlg::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    if (!event->spontaneous())
-        FreeHoursForAllChkBoxClick();
+    if (event->spontaneous())
+        return;
+    // The list opens with its current row selected, so that the first Down
+    // goes to the second row.
+    if (LV->topLevelItemCount() > 0 && SelectedItem() == nullptr)
+        LV->setCurrentItem(LV->currentItem() ? LV->currentItem() : LV->topLevelItem(0));
+    FreeHoursForAllChkBoxClick();
 }
 
 bool TFreeHoursRangeDlg::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == FreeHoursForAllChkBox && event->type() == QEvent::KeyPress) {
+        // Enter on the check box moves on, as in every field.
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            PostNextControl(this);
+            return true;
+        }
+    }
     if (watched == LV->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         // The view selects the row under the mouse first.
         const bool handled = QDialog::eventFilter(watched, event);
@@ -297,6 +317,8 @@ void TFreeHoursRangeDlg::AddEntryBtnClick()
     auto dlg = std::make_unique<TFreeHoursRangeEditDlg>(this);
     for (TMySpeedButton *b : dlg->DayButtons())
         b->SetDown(true);
+    // A new range bills in minutes, as a new tariff entry does.
+    dlg->Takt->SetValue(60);
     dlg->exec();
     if (!dlg->Applied)
         return;
@@ -322,7 +344,6 @@ void TFreeHoursRangeDlg::EditEntryBtnClick()
     dlg->exec();
     if (!dlg->Applied)
         return;
-    // A member without a button (the holiday) is dropped here.
     readRange(*dlg, item->Range);
     item->UpdateTexts();
     sortList();

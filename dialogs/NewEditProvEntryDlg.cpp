@@ -39,7 +39,8 @@ TNewEditProvEntryDlg::TNewEditProvEntryDlg(QWidget *owner)
     CurrencyEdit->SetMaxValue(100);
 
     CentEuroBtn = new TMySpeedButton(this);
-    CentEuroBtn->SetCaption(QStringLiteral("Cent->Euro"));
+    // Alt+C presses it; it takes no focus, so the amount field keeps it.
+    CentEuroBtn->SetCaption(QStringLiteral("&Cent->Euro"));
     CentEuroBtn->SetHint(QStringLiteral("Umwandlung Angabe in Cent in Euro-Beträge"));
     CentEuroBtn->setGeometry(8, 153, std::max(81, CentEuroBtn->sizeHint().width()), 25);
 

@@ -168,7 +168,7 @@ TNewEditProviderDlg::TNewEditProviderDlg(QWidget *owner)
     ApplyBtn->setGeometry(8, 412, 89, 25);
     ApplyBtn->setEnabled(false);
     SetHelpContext(ApplyBtn, 6);
-    connect(ApplyBtn, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ApplyBtn, &QPushButton::clicked, this, [this] { ApplyBtnClick(); });
     CancelBtn = new QPushButton(QStringLiteral("Abbrechen"), this);
     CancelBtn->setGeometry(104, 412, 89, 25);
     SetHelpContext(CancelBtn, 2);
@@ -219,6 +219,11 @@ QString TNewEditProviderDlg::FreeHoursText(std::int32_t seconds)
 
 bool TNewEditProviderDlg::IsNameChar(QChar c)
 {
+    // The name is one line of the file: no control characters (C0, DEL, C1),
+    // no line or paragraph separators.
+    if (c.category() == QChar::Other_Control || c == QChar::LineSeparator
+        || c == QChar::ParagraphSeparator)
+        return false;
     return c != u';' && c != u',' && c != u'&' && Cp1252::byteOf(c) >= 0;
 }
 
@@ -317,10 +322,28 @@ void TNewEditProviderDlg::FreeHoursRangeBtnClick()
     dlg->FreeHoursForAllChkBox->setChecked(FreeHoursRanges.isEmpty());
     for (const TFreeHoursRange &range : std::as_const(FreeHoursRanges))
         dlg->AddRange(range);
+    // The list shows the ranges sorted; confirmed unchanged, they keep the
+    // order they had.
+    const TFreeHoursRangeArray shown = dlg->Ranges();
     if (dlg->exec() != QDialog::Accepted)
         return;
-    FreeHoursRanges
+    const TFreeHoursRangeArray chosen
         = dlg->FreeHoursForAllChkBox->isChecked() ? TFreeHoursRangeArray() : dlg->Ranges();
+    if (chosen != shown)
+        FreeHoursRanges = chosen;
+}
+
+void TNewEditProviderDlg::ApplyBtnClick()
+{
+    ProvNameEditExit();
+    if (NameTaken && NameTaken(ProvNameEdit->text())) {
+        ShowMsgBox(QStringLiteral("Es existiert bereits ein Provider mit diesem Namen!"), QString(),
+            mkError, {btOK});
+        ProvNameEdit->setFocus(Qt::OtherFocusReason);
+        ProvNameEdit->selectAll();
+        return;
+    }
+    accept();
 }
 
 void TNewEditProviderDlg::keyPressEvent(QKeyEvent *event)

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QCheckBox;
 class QFrame;
 class QLabel;
@@ -37,12 +39,19 @@ public:
     // MaxFreeHours.
     static QString FreeHoursText(std::int32_t seconds);
     // Whether a provider name can hold the character: not ";", "," or "&",
-    // and one the provider file's code page can store.
+    // no control character or line break, and one the provider file's code
+    // page can store.
     static bool IsNameChar(QChar c);
 
     // The validity ranges being edited; replaced only when the validity
-    // dialog closes with OK.
+    // dialog closes with OK and other ranges than it showed (an unchanged
+    // list keeps its order, although the dialog shows it sorted).
     TFreeHoursRangeArray FreeHoursRanges;
+
+    // Set by a caller that refuses names already given: whether the name is
+    // taken. Übernehmen then says so and keeps the dialog open with the
+    // focus in the name.
+    std::function<bool(const QString &name)> NameTaken;
 
     void FormCreate();
     void FormShow();
@@ -51,6 +60,8 @@ public:
     void FreeHoursEditExit();
     void TimingChkBoxClick();
     void FreeHoursRangeBtnClick();
+    // Closes with OK unless NameTaken refuses the name.
+    void ApplyBtnClick();
 
     QFrame *Bevel1;
     QLabel *Label1;

@@ -599,30 +599,76 @@ void OptionsToDialog(const TProviderOptions &o, TNewEditProviderDlg &dlg)
     dlg.FreeHoursRanges = o.FreeHoursRanges;
 }
 
-void DialogToOptions(TNewEditProviderDlg &dlg, TProviderOptions &o)
+// The options dialog's fields as they stand, so that a change can tell the
+// fields the user changed from those left as they were filled in.
+struct TOptionsFields
 {
-    o.FreeHours = TimeTextToSeconds(dlg.FreeHoursEdit->Text());
-    o.FreeHoursCosts = dlg.FreeHourCostEdit->Value() * 100;
-    o.Holidays2431 = dlg.ChkBox2431->isChecked();
+    QString FreeHours;
+    double FreeHoursCosts, Base, ConnectPrice, NoCosts, PerDay, Takt, FirstSecond;
+    bool Holidays2431, FreeHoursPerDay, ISDNDoubleCosts, Timing;
+
+    explicit TOptionsFields(const TNewEditProviderDlg &dlg)
+        : FreeHours(dlg.FreeHoursEdit->Text())
+        , FreeHoursCosts(dlg.FreeHourCostEdit->Value())
+        , Base(dlg.BaseValueEdit->Value())
+        , ConnectPrice(dlg.BaseConnectPriceEdit->Value())
+        , NoCosts(dlg.NoCostValueEdit->Value())
+        , PerDay(dlg.CostsPerDay->Value())
+        , Takt(dlg.CalcTaktEdit->Value())
+        , FirstSecond(dlg.FirstSecondEdit->Value())
+        , Holidays2431(dlg.ChkBox2431->isChecked())
+        , FreeHoursPerDay(dlg.FreeHoursPerDayChkBox->isChecked())
+        , ISDNDoubleCosts(dlg.ISDNDoubleCostsChkBox->isChecked())
+        , Timing(dlg.TimingChkBox->isChecked())
+    { }
+};
+
+// Takes the dialog's fields into o. With filled (a change), only the fields
+// that differ from it are taken, so that values the dialog cannot show
+// exactly (more decimals, a timing value of 0, more free hours than the field
+// holds) stay as they were; the timing box and its two fields go together.
+void DialogToOptions(
+    TNewEditProviderDlg &dlg, TProviderOptions &o, const TOptionsFields *filled = nullptr)
+{
+    const TOptionsFields now(dlg);
+    auto changed = [&](auto member) {
+        return filled == nullptr || now.*member != filled->*member;
+    };
+    if (changed(&TOptionsFields::FreeHours))
+        o.FreeHours = TimeTextToSeconds(now.FreeHours);
+    if (changed(&TOptionsFields::FreeHoursCosts))
+        o.FreeHoursCosts = now.FreeHoursCosts * 100;
+    if (changed(&TOptionsFields::Holidays2431))
+        o.Holidays2431 = now.Holidays2431;
     // Rounded, never cut: 4.95 is 494.999... cents in floating point. An
     // exact half goes to the even neighbour.
-    o.BaseAmount = static_cast<std::int32_t>(
-        std::clamp(std::nearbyint(dlg.BaseValueEdit->Value() * 100), double(INT32_MIN), double(INT32_MAX)));
-    o.BaseConnectPrice = dlg.BaseConnectPriceEdit->Value() * 100;
-    o.FreeHoursPerDay = dlg.FreeHoursPerDayChkBox->isChecked();
-    o.ISDNDoubleCosts = dlg.ISDNDoubleCostsChkBox->isChecked();
-    o.NoCostsFrom = dlg.NoCostValueEdit->Value() * 100;
-    if (!(o.NoCostsFrom > 0))
-        o.NoCostsFrom = -1;
-    o.CostsPerDay = dlg.CostsPerDay->Value() * 100;
-    if (!(dlg.CalcTaktEdit->Value() > 0) || !(dlg.FirstSecondEdit->Value() > 0))
-        dlg.TimingChkBox->setChecked(true);
-    if (dlg.TimingChkBox->isChecked()) {
-        o.Timing = -1;
-        o.MinConnectTime = -1;
-    } else {
-        o.Timing = dlg.CalcTaktEdit->Value();
-        o.MinConnectTime = dlg.FirstSecondEdit->Value();
+    if (changed(&TOptionsFields::Base))
+        o.BaseAmount = static_cast<std::int32_t>(
+            std::clamp(std::nearbyint(now.Base * 100), double(INT32_MIN), double(INT32_MAX)));
+    if (changed(&TOptionsFields::ConnectPrice))
+        o.BaseConnectPrice = now.ConnectPrice * 100;
+    if (changed(&TOptionsFields::FreeHoursPerDay))
+        o.FreeHoursPerDay = now.FreeHoursPerDay;
+    if (changed(&TOptionsFields::ISDNDoubleCosts))
+        o.ISDNDoubleCosts = now.ISDNDoubleCosts;
+    if (changed(&TOptionsFields::NoCosts)) {
+        o.NoCostsFrom = now.NoCosts * 100;
+        if (!(o.NoCostsFrom > 0))
+            o.NoCostsFrom = -1;
+    }
+    if (changed(&TOptionsFields::PerDay))
+        o.CostsPerDay = now.PerDay * 100;
+    if (changed(&TOptionsFields::Timing) || changed(&TOptionsFields::Takt)
+        || changed(&TOptionsFields::FirstSecond)) {
+        if (!(now.Takt > 0) || !(now.FirstSecond > 0))
+            dlg.TimingChkBox->setChecked(true);
+        if (dlg.TimingChkBox->isChecked()) {
+            o.Timing = -1;
+            o.MinConnectTime = -1;
+        } else {
+            o.Timing = now.Takt;
+            o.MinConnectTime = now.FirstSecond;
+        }
     }
     o.FreeHoursRanges = dlg.FreeHoursRanges;
 }
@@ -655,14 +701,13 @@ void TProvidersDlg::AddProvClick()
         return;
     auto dlg = std::make_unique<TNewEditProviderDlg>(this);
     dlg->FreeHoursRanges.clear();
+    // A name already given is refused in the dialog, which keeps what was typed.
+    dlg->NameTaken = [this](const QString &name) {
+        return hasProviderNamed(name);
+    };
     if (dlg->exec() != QDialog::Accepted)
         return;
-    const QString typed = dlg->ProvNameEdit->text();
-    if (hasProviderNamed(typed)) {
-        ShowMsgBox(QStringLiteral("Es existiert bereits ein Provider mit diesem Namen!"), QString(), mkError, {btOK});
-        return;
-    }
-    const QString name = RemoveAmpersand(typed);
+    const QString name = RemoveAmpersand(dlg->ProvNameEdit->text());
     ProvidersCB->addItem(name);
     ProvidersCB->setCurrentIndex(ProvidersCB->count() - 1);
     TProviderOptions options;
@@ -686,13 +731,14 @@ void TProvidersDlg::EditProvClick()
     dlg->setWindowTitle(QStringLiteral("Optionen des Providers ändern"));
     SetHelpContext(dlg.get(), TNewEditProviderDlg::EditHelpContext);
     OptionsToDialog(Data.Options(i), *dlg);
+    const TOptionsFields filled(*dlg);
     if (dlg->exec() != QDialog::Accepted)
         return;
     // The key, and with it the provider's sections in the file, stay.
     const QString name = RemoveAmpersand(dlg->ProvNameEdit->text());
     ProvidersCB->setItemText(i, name);
     ProvidersCB->setCurrentIndex(i);
-    DialogToOptions(*dlg, Data.Options(i));
+    DialogToOptions(*dlg, Data.Options(i), &filled);
     Data.Modified = true;
     ProvidersCBChange();
 }

@@ -142,6 +142,7 @@ private slots:
     void enterOnFocusedButton_data();
     void enterOnFocusedButton();
     void gridKeysStartCommands();
+    void focusedGridShowsItsRow();
     void gridDoubleClickStartsEditCommand();
     void sortButtonKeepsModified();
     void closeWithoutChangesAsksNothing();
@@ -386,6 +387,48 @@ void TestEditor::gridKeysStartCommands()
     QVERIFY(!dlg.Modified());
     QTest::keyClick(dlg.ProvStrGrid1, Qt::Key_F1);
     QCOMPARE(m_help, QList<int> {510020});
+    answer.stop();
+
+    // Shift+F10 opens the grid's context menu, as the menu key does.
+    dlg.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    for (auto [grid, menu] : {std::pair {dlg.ProvStrGrid1, dlg.PopupMenuStrGrid1},
+             std::pair {dlg.ProvStrGrid2, dlg.PopupMenuStrGrid2}}) {
+        grid->setFocus();
+        QTest::keyClick(dlg.windowHandle(), Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_VERIFY(menu->isVisible());
+        menu->close();
+        QTRY_VERIFY(!menu->isVisible());
+    }
+}
+
+// The grid with the focus shows its current row highlighted; the other one
+// shows it muted, so that it is plain which grid Insert and Delete act on.
+void TestEditor::focusedGridShowsItsRow()
+{
+    EditorOnSample e;
+    TProvidersDlg &dlg = *e.dlg;
+    dlg.show();
+    dlg.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    TStringGrid *grid = dlg.ProvStrGrid1;
+    grid->SetRow(1);
+    auto rowColour = [grid] {
+        const QRect cell = grid->visualRect(grid->model()->index(0, 1));
+        return grid->viewport()->grab().toImage().pixelColor(cell.right() - 4, cell.top() + 3);
+    };
+    grid->setFocus();
+    const QColor focused = rowColour();
+    dlg.ProvStrGrid2->setFocus();
+    const QColor unfocused = rowColour();
+    // Near the highlight with the focus (the style may shade it), far from it without.
+    const QColor highlight = grid->palette().color(QPalette::Active, QPalette::Highlight);
+    auto distance = [&highlight](const QColor &c) {
+        return std::abs(c.red() - highlight.red()) + std::abs(c.green() - highlight.green())
+            + std::abs(c.blue() - highlight.blue());
+    };
+    QVERIFY2(distance(focused) < 24, qPrintable(focused.name()));
+    QVERIFY2(distance(unfocused) > 96, qPrintable(unfocused.name()));
 }
 
 void TestEditor::enterOnFocusedButton_data()

@@ -9,6 +9,7 @@
 #include "dialogs/FreeHoursRangeDlg.h"
 #include "dialogs/FreeHoursRangeEditDlg.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QPointer>
 #include <QPushButton>
@@ -84,7 +85,7 @@ private slots:
     void itemTexts();
     void listSortedAndEnabled();
     void addThroughEntryDialog();
-    void changeKeepsIntervalDropsHoliday();
+    void changeKeepsIntervalAndHoliday();
     void cancelAndDoubleClick();
 
     void entryDialogDaysAndInterval();
@@ -126,9 +127,17 @@ void TestFreeHours::listSortedAndEnabled()
         (QStringList {
             "06:00:00 - 07:00:59 Uhr", "06:00:00 - 09:00:59 Uhr", "18:00:00 - 22:00:59 Uhr"}));
     QCOMPARE(v.dlg.Ranges(), (TFreeHoursRangeArray {early, earlyLong, late}));
-    QCOMPARE(v.Enabled(), (QList<bool> {true, true, false, false}));
-    v.Select(1);
+    // It opens with its current row selected, so that Down goes to the second.
+    QCOMPARE(v.dlg.SelectedItem(), v.dlg.LV->topLevelItem(0));
     QCOMPARE(v.Enabled(), (QList<bool> {true, true, true, true}));
+    v.dlg.LV->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(v.dlg.LV, Qt::Key_Down);
+    QCOMPARE(v.dlg.SelectedItem(), v.dlg.LV->topLevelItem(1));
+    // Enter on the round-the-clock box moves on without changing it.
+    v.dlg.FreeHoursForAllChkBox->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(v.dlg.FreeHoursForAllChkBox, Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), v.dlg.LV);
+    QVERIFY(!v.dlg.FreeHoursForAllChkBox->isChecked() && v.dlg.isVisible());
     // The round-the-clock box disables everything and keeps the rows.
     QTest::mouseClick(v.dlg.FreeHoursForAllChkBox, Qt::LeftButton);
     QCOMPARE(v.Enabled(), (QList<bool> {false, false, false, false}));
@@ -151,7 +160,7 @@ void TestFreeHours::addThroughEntryDialog()
         days = daysDown(d);
         QCOMPARE(d->windowTitle(), QStringLiteral("Eintrag hinzufügen"));
         QCOMPARE(d->EntryTimeFrom->Text(), QStringLiteral("  :  "));
-        QCOMPARE(d->Takt->Value(), 0.0);
+        QCOMPARE(d->Takt->Value(), 60.0); // as a new tariff entry
         EnterField(d->EntryTimeFrom, QStringLiteral("0800"));
         EnterField(d->EntryTimeTo, QStringLiteral("1800"));
         EnterField(d->Takt, QStringLiteral("60"));
@@ -178,7 +187,7 @@ void TestFreeHours::addThroughEntryDialog()
     QVERIFY(v.msgs.Messages().isEmpty());
 }
 
-void TestFreeHours::changeKeepsIntervalDropsHoliday()
+void TestFreeHours::changeKeepsIntervalAndHoliday()
 {
     const TFreeHoursRange weekendHoliday {0b10000010 | Holiday, 6 * 3600, 7 * 3600 + 59 * 60, 1.5};
     Validity v({{AllWeek, 20 * 3600, 21 * 3600, 60}, weekendHoliday});
@@ -194,10 +203,9 @@ void TestFreeHours::changeKeepsIntervalDropsHoliday()
     QTest::mouseClick(v.dlg.EditEntryBtn, Qt::LeftButton);
     QCOMPARE(shown, (QStringList {"Eintrag ändern", "06:00", "07:59", "1,5000"}));
     QCOMPARE(days, (QList<bool> {true, false, false, false, false, false, true}));
-    TFreeHoursRange expected = weekendHoliday;
-    expected.Days &= ~Holiday;
-    QCOMPARE(v.dlg.Ranges()[0], expected);
-    QCOMPARE(v.dlg.LV->topLevelItem(0)->text(2), QStringLiteral("Sa So "));
+    // The holiday, which has no button, stays.
+    QCOMPARE(v.dlg.Ranges()[0], weekendHoliday);
+    QCOMPARE(v.dlg.LV->topLevelItem(0)->text(2), QStringLiteral("Sa So Fei"));
 
     // A change that moves the range re-sorts the list.
     OnModal<TFreeHoursRangeEditDlg>([](TFreeHoursRangeEditDlg *d) {
@@ -261,12 +269,14 @@ void TestFreeHours::entryDialogDaysAndInterval()
     // The interval check names this dialog's field and keeps the dialog open.
     e.dlg.EntryTimeFrom->SetText(QStringLiteral("08:00"));
     e.dlg.EntryTimeTo->SetText(QStringLiteral("18:00"));
+    e.dlg.Takt->SetValue(0);
     e.dlg.ApplyBtn->click();
     QCOMPARE(
         e.msgs.Texts(), QStringList {"Der Betrag im Feld \"Taktung\" muss größer 0 betragen!"});
     QCOMPARE(QApplication::focusWidget(), e.dlg.Takt);
     QVERIFY(e.dlg.isVisible() && !e.dlg.Applied);
-    QCOMPARE(e.dlg.EntryTimeTo->Text(), QStringLiteral("17:59"));
+    // An end filled in by the caller is not moved back a minute.
+    QCOMPARE(e.dlg.EntryTimeTo->Text(), QStringLiteral("18:00"));
 }
 
 QTEST_MAIN(TestFreeHours)

@@ -8,6 +8,7 @@
 #include "controls/MaskEdit.h"
 #include "controls/MySpeedButton.h"
 #include "controls/StringGrid.h"
+#include "dialogs/CentEuroDlg.h"
 #include "dialogs/FreeHoursRangeDlg.h"
 #include "dialogs/FreeHoursRangeEditDlg.h"
 #include "dialogs/NewEditProvEntryDlg.h"
@@ -15,6 +16,7 @@
 #include "editor/ProvidersDlg.h"
 #include "model/ProviderFormat.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -26,6 +28,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <array>
+#include <memory>
 
 namespace {
 
@@ -81,6 +86,70 @@ struct Editor
     }
 };
 
+// Tabs through the dialog's fields, each left as it is, to the button and
+// presses Enter there. A dialog that stays open is cancelled.
+void TabToAndPress(QAbstractButton *button)
+{
+    QWidget *window = button->window();
+    if (!window->isActiveWindow()) {
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+    }
+    for (int i = 0; i < 40 && QApplication::focusWidget() != button; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCoreApplication::processEvents();
+    }
+    QTest::keyClick(button, Qt::Key_Return);
+    if (auto *dialog = qobject_cast<QDialog *>(window); dialog && dialog->isVisible())
+        dialog->reject();
+}
+
+// The commands that open the dialogs on stored values: none, the options,
+// the options with each free-hours range, an entry of each day class.
+enum Untouched { NoCommand, Options, Ranges, WeekdayEntry, WeekendEntry };
+
+// The file that file gives when it is loaded and saved, after the command has
+// run with each dialog confirmed untouched; messages gets what was shown.
+QByteArray SavedAfter(const QByteArray &file, int command, QStringList &messages)
+{
+    Editor e(file);
+    e.dlg->show();
+    e.dlg->activateWindow();
+    if (!QTest::qWaitForWindowActive(e.dlg.get()))
+        return QByteArray();
+    if (command == Options || command == Ranges) {
+        OnModal<TNewEditProviderDlg>([command](TNewEditProviderDlg *d) {
+            if (command == Ranges) {
+                OnModal<TFreeHoursRangeDlg>([](TFreeHoursRangeDlg *v) {
+                    for (int row = 0; row < v->LV->topLevelItemCount(); ++row) {
+                        v->LV->setCurrentItem(v->LV->topLevelItem(row));
+                        OnModal<TFreeHoursRangeEditDlg>(
+                            [](TFreeHoursRangeEditDlg *r) { TabToAndPress(r->ApplyBtn); });
+                        QTest::mouseClick(v->EditEntryBtn, Qt::LeftButton);
+                    }
+                    TabToAndPress(v->OKBtn);
+                });
+                QTest::mouseClick(d->FreeHoursRangeBtn, Qt::LeftButton);
+            }
+            TabToAndPress(d->ApplyBtn);
+        });
+        e.dlg->EditProvClick();
+    } else if (command == WeekdayEntry || command == WeekendEntry) {
+        OnModal<TNewEditProvEntryDlg>([](TNewEditProvEntryDlg *d) { TabToAndPress(d->ApplyBtn); });
+        if (command == WeekdayEntry) {
+            e.dlg->ProvStrGrid1->SetRow(1);
+            e.dlg->EditEntry1BtnClick();
+        } else {
+            e.dlg->ProvStrGrid2->SetRow(1);
+            e.dlg->EditEntry2BtnClick();
+        }
+    }
+    messages = e.msgs.Texts();
+    e.msgs.Answer(idYes);
+    e.dlg->SaveBtnClick();
+    return e.dir.Read(User);
+}
+
 } // namespace
 
 class TestProviders : public QObject
@@ -95,6 +164,10 @@ private slots:
     void providerLimitRefusedBeforeDialog();
     void keyboardReachesProviderButtons();
     void addedProviderSavedAndReloaded();
+    void untouchedDialogsChangeNothing_data();
+    void untouchedDialogsChangeNothing();
+    void amountFieldsTakePointOrCommaNoMinus_data();
+    void amountFieldsTakePointOrCommaNoMinus();
 
     void nameFieldFiltersAndTrims();
     void freeHoursNormalisedOnExit_data();
@@ -117,13 +190,36 @@ void TestProviders::addDefaultsDuplicatesAndCancel()
     QCOMPARE(e.dlg->Data.Options(1).NoCostsFrom, -1.0);
     QCOMPARE(e.dlg->ProvStrGrid1->Cells(0, 1), QString());
     QVERIFY(e.dlg->Modified());
-    // The same name in any letter case, also with blanks around it, is refused.
+    // The same name in any letter case, also with blanks around it, is refused
+    // on Übernehmen: the dialog stays open with what was typed and the focus
+    // in the name; another name is then taken with the rest.
     for (const QString &name : {QStringLiteral("Tele Plus"), QStringLiteral("  TELE PLUS ")}) {
         e.msgs.Clear();
-        e.Add(name);
+        bool open = false;
+        bool focusInName = false;
+        double base = 0;
+        OnModal<TNewEditProviderDlg>([&](TNewEditProviderDlg *d) {
+            EnterField(d->ProvNameEdit, name);
+            EnterField(d->BaseValueEdit, QStringLiteral("7"));
+            QTest::mouseClick(d->ApplyBtn, Qt::LeftButton);
+            open = d->isVisible();
+            focusInName = QApplication::focusWidget() == d->ProvNameEdit;
+            base = d->BaseValueEdit->Value();
+            if (focusInName)
+                EnterField(d->ProvNameEdit, name.trimmed() + u'2');
+            QTest::mouseClick(d->ApplyBtn, Qt::LeftButton);
+            if (d->isVisible())
+                d->reject();
+        });
+        e.dlg->AddProvClick();
         QCOMPARE(
             e.msgs.Texts(), QStringList {"Es existiert bereits ein Provider mit diesem Namen!"});
-        QCOMPARE(e.dlg->Data.Count(), 2);
+        QVERIFY(open && focusInName);
+        QCOMPARE(base, 7.0);
+        QCOMPARE(e.Items().constLast(), name.trimmed() + u'2');
+        QCOMPARE(e.dlg->Data.Options(e.dlg->Data.Count() - 1).BaseAmount, 700);
+        e.msgs.Answer(idYes);
+        e.dlg->DelProvClick();
     }
     // Cancel, here by Esc, changes nothing.
     const TProviderData before = e.dlg->Data;
@@ -159,10 +255,10 @@ void TestProviders::optionsRoundTrip_data()
     QTest::newRow("half cent to even")
         << head << QStringList {"", "", "checked", "", "", "  00:00:00"} << QStringLiteral("0,125")
         << QList<double> {12, -1, -1, -1, 0};
-    QTest::newRow("timing 60 and first second 0")
+    QTest::newRow("timing 60 and first second 0 kept")
         << head + CrLf({"[TIMING]", "TELE0001=60", "[MinConnectTime]", "TELE0001=0"})
         << QStringList {"", "", "checked", "", "", "  00:00:00"} << QString()
-        << QList<double> {0, -1, -1, -1, 0};
+        << QList<double> {0, -1, 60, 0, 0};
     QTest::newRow("own timing kept")
         << head
             + CrLf({"[TIMING]", "TELE0001=60", "[MinConnectTime]", "TELE0001=30", "[GRUNDBETRAG]",
@@ -395,6 +491,125 @@ void TestProviders::addedProviderSavedAndReloaded()
     QCOMPARE(reloaded.Data.WeekendLists(), e.dlg->Data.WeekendLists());
 }
 
+// Each dialog opened through the editor's commands on a kind of value the file
+// may hold and confirmed without a change: the saved file is the one saved
+// without opening it.
+void TestProviders::untouchedDialogsChangeNothing_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("command");
+    const QByteArray head = "[PROVIDER]\r\nP0=Tele,TELE0001\r\n";
+    auto row = [&](const char *name, std::initializer_list<const char *> lines, int command) {
+        QTest::newRow(name) << head + CrLf(lines) << command;
+    };
+    row("entry ending at a full hour", {"[TELE0001WERKTAG]", "TELE00010=08:00-18:00/60/0.039"},
+        WeekdayEntry);
+    row("entry ending at hh:59", {"[TELE0001WERKTAG]", "TELE00010=08:00-17:59/60/0.039"},
+        WeekdayEntry);
+    row("entry ending at midnight", {"[TELE0001SASO]", "TELE00010=22:00-00:00/60/0.02"},
+        WeekendEntry);
+    row("interval and fee with more decimals than shown",
+        {"[TELE0001SASO]", "TELE00010=00:00-23:59/1.23456/0.0123456"}, WeekendEntry);
+    row("timing 60, first second 0", {"[TIMING]", "TELE0001=60", "[MinConnectTime]", "TELE0001=0"},
+        Options);
+    row("timing 0, first second 30", {"[TIMING]", "TELE0001=0", "[MinConnectTime]", "TELE0001=30"},
+        Options);
+    row("own timing with more decimals than shown",
+        {"[TIMING]", "TELE0001=12.345", "[MinConnectTime]", "TELE0001=30.5"}, Options);
+    row("amounts with more decimals than shown, switches",
+        {"[FREISTUNDEN]", "TELE0001=360061", "[OPTIONS]", "TELE0001=NO", "[FreeHoursCosts]",
+            "TELE0001=1.23456", "[GRUNDBETRAG]", "TELE0001=-495", "[BASECONNECTPRICE]",
+            "TELE0001=0.123456", "[FreeHoursPerDay]", "TELE0001=YES", "[ISDNDoubleCosts]",
+            "TELE0001=YES", "[NOCOSTS]", "TELE0001=2500", "[COSTSPERDAY]", "TELE0001=50"},
+        Options);
+    row("more free hours than the field holds", {"[FREISTUNDEN]", "TELE0001=36000000"}, Options);
+    row("ranges with holiday, ending at a full hour, unsorted",
+        {"[FREISTUNDEN]", "TELE0001=3600", "[TELE0001FREEHOURSRANGE]",
+            "TELE00010=12345678|18:00-23:00/1.23456/", "TELE00011=8|06:00-07:59/60/"},
+        Ranges);
+}
+
+void TestProviders::untouchedDialogsChangeNothing()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, command);
+    QStringList messages;
+    const QByteArray expected = SavedAfter(file, NoCommand, messages);
+    QVERIFY(!expected.isEmpty());
+    const QByteArray saved = SavedAfter(file, command, messages);
+    QCOMPARE(messages, QStringList());
+    const QList<QByteArray> lines = saved.split('\n');
+    const QList<QByteArray> expectedLines = expected.split('\n');
+    for (qsizetype i = 0; i < std::max(lines.size(), expectedLines.size()); ++i)
+        QCOMPARE(lines.value(i), expectedLines.value(i));
+    QCOMPARE(saved, expected);
+}
+
+// In every amount field of the dialogs "." and "," enter the decimal
+// separator, typed or pasted ("^"), and no minus sign is taken.
+void TestProviders::amountFieldsTakePointOrCommaNoMinus_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<double>("value");
+    const char *names[] = {"Grundbetrag", "Keine Gebühren ab", "Kosten pro Tag",
+        "Kosten bei Einwahl", "Kosten während der Freistd.", "Abrechnung im", "Abrechnung ab der",
+        "Zeittakt", "Gebühr pro Zeittakt", "Angabe in Cent", "Taktung"};
+    const std::pair<const char *, double> inputs[]
+        = {{"4.95", 4.95}, {"0.03", 0.03}, {"-4,95", 4.95}, {"^0.03", 0.03}, {"^-1", 0}};
+    for (int field = 0; field < 11; ++field) {
+        const bool interval = field == 7 || field == 10; // Ctrl+V is refused there
+        for (auto [input, value] : inputs)
+            if (!interval || input[0] != '^')
+                QTest::addRow("%s: %s", names[field], input)
+                    << field << QString::fromLatin1(input) << value;
+    }
+}
+
+void TestProviders::amountFieldsTakePointOrCommaNoMinus()
+{
+    QFETCH(int, field);
+    QFETCH(QString, input);
+    QFETCH(double, value);
+    TScopedLocaleSettings german(TLocaleSettings::German());
+    MsgRecorder msgs;
+    std::unique_ptr<QDialog> dialog;
+    TCurrencyEdit *edit = nullptr;
+    if (field < 7) {
+        auto d = std::make_unique<TNewEditProviderDlg>(nullptr);
+        edit = std::array {d->BaseValueEdit, d->NoCostValueEdit, d->CostsPerDay,
+            d->BaseConnectPriceEdit, d->FreeHourCostEdit, d->CalcTaktEdit,
+            d->FirstSecondEdit}[field];
+        dialog = std::move(d);
+    } else if (field < 9) {
+        auto d = std::make_unique<TNewEditProvEntryDlg>(nullptr);
+        d->EntryTimeFrom->SetText(TEntryChecks::BlankTimeText());
+        edit = field == 7 ? d->Takt : d->CurrencyEdit;
+        dialog = std::move(d);
+    } else if (field == 9) {
+        auto d = std::make_unique<TCentEuroDlg>(nullptr);
+        edit = d->CentEdit;
+        dialog = std::move(d);
+    } else {
+        auto d = std::make_unique<TFreeHoursRangeEditDlg>(nullptr);
+        edit = d->Takt;
+        dialog = std::move(d);
+    }
+    dialog->show();
+    dialog->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+    if (auto *options = qobject_cast<TNewEditProviderDlg *>(dialog.get()))
+        options->TimingChkBox->setChecked(false);
+    edit->setFocus(Qt::TabFocusReason);
+    if (input.startsWith(u'^')) {
+        QGuiApplication::clipboard()->setText(input.mid(1));
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    } else {
+        TypeText(edit, input);
+    }
+    QCOMPARE(edit->Value(), value);
+}
+
 void TestProviders::nameFieldFiltersAndTrims()
 {
     TScopedLocaleSettings german(TLocaleSettings::German());
@@ -408,8 +623,10 @@ void TestProviders::nameFieldFiltersAndTrims()
     TypeText(d.ProvNameEdit, QStringLiteral("T;e,l&eΩ Ü€"));
     QCOMPARE(d.ProvNameEdit->text(), QStringLiteral("   Tele Ü€"));
     QVERIFY(d.ApplyBtn->isEnabled());
-    // Pasted text loses the same characters; the cursor stays after the paste.
-    QGuiApplication::clipboard()->setText(QStringLiteral(";Plus中,"));
+    // Pasted text loses the same characters, and every one a line of the file
+    // cannot hold; the cursor stays after the paste.
+    QGuiApplication::clipboard()->setText(
+        QStringLiteral(";P\tl\nu\r\u0001s\u007f\u2028\u2029\u0081中,"));
     d.ProvNameEdit->end(false);
     QTest::keyClick(d.ProvNameEdit, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(d.ProvNameEdit->text(), QStringLiteral("   Tele Ü€Plus"));
@@ -535,9 +752,9 @@ void TestProviders::freeHoursRangesEditedAsCopy()
     });
     QCOMPARE(shown, (QStringList {"06:00:00 - 07:59:59 Uhr", "18:00:00 - 23:00:59 Uhr"}));
     QCOMPARE(d.FreeHoursRanges, (TFreeHoursRangeArray {late, early}));
-    // OK takes the display order.
+    // Confirmed unchanged, the ranges keep their order.
     run([](TFreeHoursRangeDlg *v) { QTest::mouseClick(v->OKBtn, Qt::LeftButton); });
-    QCOMPARE(d.FreeHoursRanges, (TFreeHoursRangeArray {early, late}));
+    QCOMPARE(d.FreeHoursRanges, (TFreeHoursRangeArray {late, early}));
     // OK with the round-the-clock box checked gives no ranges, whatever the list holds.
     run([](TFreeHoursRangeDlg *v) {
         QTest::mouseClick(v->FreeHoursForAllChkBox, Qt::LeftButton);

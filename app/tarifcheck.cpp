@@ -165,12 +165,9 @@ static int run(const QStringList &arguments)
             if (c.isLowSurrogate())
                 c = Cp1252::decode(QByteArray(1, char(c.unicode() & 0xFF))).at(0);
         PrepareForSave(saved);
-        QStringList names;
-        for (const auto &p : saved.ProviderList())
-            names.append(UnderscoreToSpace(p.Name));
         QByteArray bytes;
         QString bad;
-        if (!BuildProviderFile(saved, names, date, bytes, &bad)) {
+        if (!BuildProviderFile(saved, date, bytes, &bad)) {
             printLine(QStringLiteral("Fehler: \"%1\" enthält Zeichen, die in der Datei nicht "
                                      "dargestellt werden können.")
                           .arg(bad),

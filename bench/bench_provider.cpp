@@ -87,13 +87,10 @@ void BM_SaveLargest(benchmark::State &state)
 {
     fixture();
     TProviderData data = loadLargest();
-    QStringList names;
-    for (const auto &p : data.ProviderList())
-        names.append(UnderscoreToSpace(p.Name));
     TTheIniFile ini;
     for (auto _ : state) {
         data.LoadedStamp = {};
-        if (SaveProviderFile(ini, data, names, QDate(2026, 12, 8)) != TSaveResult::Saved)
+        if (SaveProviderFile(ini, data, QDate(2026, 12, 8)) != TSaveResult::Saved)
             state.SkipWithError("save failed");
     }
 }
@@ -151,10 +148,7 @@ void BM_HostileLoadSave(benchmark::State &state)
             TProviderData data;
             data.FileName = QStringLiteral("UserProv.ini");
             LoadProviderFile(ini, data);
-            QStringList names;
-            for (const auto &p : data.ProviderList())
-                names.append(UnderscoreToSpace(p.Name));
-            return SaveProviderFile(ini, data, names, QDate(2026, 12, 8)) == TSaveResult::Saved;
+            return SaveProviderFile(ini, data, QDate(2026, 12, 8)) == TSaveResult::Saved;
         });
     }
     state.counters["file_KB"] = bytes.size() / 1024.0;

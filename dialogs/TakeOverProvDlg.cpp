@@ -105,7 +105,7 @@ TTakeOverProvDlg::TTakeOverProvDlg(QWidget *owner, const TProviderData &mainFile
     names.reserve(m_main.Count());
     m_folded.reserve(m_main.Count());
     for (const TKeyAndName &p : m_main.ProviderList()) {
-        names.append(UnderscoreToSpace(p.Name));
+        names.append(p.DisplayName);
         m_folded.append(folded(names.constLast()));
     }
     ProvidersLB->addItems(names);

@@ -332,7 +332,7 @@ void TProvidersDlg::FormCreate()
     QStringList names;
     names.reserve(Data.Count());
     for (const auto &p : Data.ProviderList())
-        names.append(UnderscoreToSpace(p.Name));
+        names.append(p.DisplayName);
     ProvidersCB->addItems(names);
     if (ProvidersCB->count() > 0)
         ProvidersCB->setCurrentIndex(0);
@@ -457,11 +457,7 @@ TProvidersDlg::TSaveOutcome TProvidersDlg::save()
         },
         [] { QApplication::restoreOverrideCursor(); });
 
-    QStringList names;
-    names.reserve(ProvidersCB->count());
-    for (int i = 0; i < ProvidersCB->count(); ++i)
-        names.append(ProvidersCB->itemText(i));
-    const TSaveResult result = SaveProviderFile(m_iniFile, Data, names, QDate::currentDate(), [] {
+    const TSaveResult result = SaveProviderFile(m_iniFile, Data, QDate::currentDate(), [] {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     });
 
@@ -736,6 +732,7 @@ void TProvidersDlg::EditProvClick()
         return;
     // The key, and with it the provider's sections in the file, stay.
     const QString name = RemoveAmpersand(dlg->ProvNameEdit->text());
+    Data.Provider(i).DisplayName = name;
     ProvidersCB->setItemText(i, name);
     ProvidersCB->setCurrentIndex(i);
     DialogToOptions(*dlg, Data.Options(i), &filled);

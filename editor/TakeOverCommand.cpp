@@ -137,7 +137,7 @@ void TProvidersDlg::TakeOverProvClick()
     QStringList takenNames;
     QStringList skipped;
     for (int i : chosen) {
-        const QString name = UnderscoreToSpace(mainFile.Provider(i).Name);
+        const QString &name = mainFile.Provider(i).DisplayName;
         const bool known = hasProviderNamed(name)
             || std::any_of(takenNames.begin(), takenNames.end(),
                 [&](const QString &t) { return t.compare(name, Qt::CaseInsensitive) == 0; });

@@ -49,9 +49,7 @@ inline bool save(TProviderData data, QByteArray &bytes)
 {
     PrepareForSave(data);
     QStringList names;
-    for (const auto &p : data.ProviderList())
-        names.append(UnderscoreToSpace(p.Name));
-    return BuildProviderFile(data, names, QDate(2026, 12, 8), bytes);
+    return BuildProviderFile(data, QDate(2026, 12, 8), bytes);
 }
 
 // Loads `input` as UserProv.ini from the program directory and checks the

@@ -243,7 +243,7 @@ QStringList FileCoverageFindings(const TProviderData &data)
 {
     QStringList lines;
     for (int i = 0; i < data.Count(); ++i) {
-        const QString name = UnderscoreToSpace(data.Provider(i).Name);
+        const QString &name = data.Provider(i).DisplayName;
         for (const TDayClass c : {TDayClass::Weekday, TDayClass::Weekend}) {
             const QString lead
                 = name + QStringLiteral(", ") + DayClassCaption(c) + QStringLiteral(": ");

@@ -227,7 +227,9 @@ template<typename View> bool parseTimeOfDay(View s, std::int32_t &seconds)
 {
     seconds = 0;
     int hours = 0, minutes = 0;
-    auto digit = [&](qsizetype i) { return CodeOf(s[i]) >= u'0' && CodeOf(s[i]) <= u'9'; };
+    auto digit = [&](qsizetype i) {
+        return CodeOf(s[i]) >= u'0' && CodeOf(s[i]) <= u'9';
+    };
     if (s.size() >= 5 && digit(0) && digit(1) && digit(3) && digit(4)) {
         // The usual hh:mm, read as the fields below read it.
         hours = (CodeOf(s[0]) - u'0') * 10 + (CodeOf(s[1]) - u'0');
@@ -415,12 +417,15 @@ std::optional<TKeyAndName> ParseProviderLine(const QString &rawValue)
             return std::nullopt;
         p.Name = value.left(std::min<qsizetype>(comma, TKeyAndName::MaxNameLength));
     }
+    p.DisplayName = UnderscoreToSpace(p.Name);
     return p;
 }
 
 bool IsWritableKey(const QString &key)
 {
-    auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    auto blank = [](QChar c) {
+        return c == u' ' || c == u'\t';
+    };
     return !key.isEmpty() && !blank(key.front()) && !blank(key.back()) && !key.contains(u'=')
         && key.front() != u'[' && key.front() != u';';
 }
@@ -485,8 +490,7 @@ namespace {
 
 // SecondsToShortTimeText into a QChar or byte buffer; times of day take the
 // short way, anything else goes through the text helper.
-template<typename Char>
-Char *writeShortTime(Char *dst, std::int32_t seconds, Char sep)
+template<typename Char> Char *writeShortTime(Char *dst, std::int32_t seconds, Char sep)
 {
     if (seconds >= 0 && seconds < 100 * 3600) {
         const int h = seconds / 3600, m = seconds % 3600 / 60;
@@ -517,8 +521,7 @@ QChar *writeFileNumber(QChar *dst, double value)
 }
 
 // hh:mm-hh:mm/interval/fee into a QChar or byte buffer.
-template<typename Char>
-Char *writeEntryValue(Char *dst, const TTariffEntry &entry, Char sep)
+template<typename Char> Char *writeEntryValue(Char *dst, const TTariffEntry &entry, Char sep)
 {
     dst = writeShortTime(dst, entry.TimeFrom, sep);
     *dst++ = Char(u'-');
@@ -539,7 +542,8 @@ char *WriteEntryValue(char *dst, const TTariffEntry &entry, char sep)
 QString EntryValueText(const TTariffEntry &entry)
 {
     QChar buf[MaxEntryValueBytes];
-    return QString(buf, writeEntryValue(buf, entry, TLocaleSettings::Current().TimeSeparator) - buf);
+    return QString(
+        buf, writeEntryValue(buf, entry, TLocaleSettings::Current().TimeSeparator) - buf);
 }
 
 QString IndexedIdent(const QString &key, int index)
@@ -613,17 +617,28 @@ char *WriteRangeValue(char *dst, const TFreeHoursRange &range, char sep)
 QString OptionSection(TOption option)
 {
     switch (option) {
-    case TOption::FREISTUNDEN: return QStringLiteral("FREISTUNDEN");
-    case TOption::OPTIONS: return QStringLiteral("OPTIONS");
-    case TOption::FreeHoursCosts: return QStringLiteral("FreeHoursCosts");
-    case TOption::GRUNDBETRAG: return QStringLiteral("GRUNDBETRAG");
-    case TOption::BASECONNECTPRICE: return QStringLiteral("BASECONNECTPRICE");
-    case TOption::FreeHoursPerDay: return QStringLiteral("FreeHoursPerDay");
-    case TOption::ISDNDoubleCosts: return QStringLiteral("ISDNDoubleCosts");
-    case TOption::NOCOSTS: return QStringLiteral("NOCOSTS");
-    case TOption::COSTSPERDAY: return QStringLiteral("COSTSPERDAY");
-    case TOption::TIMING: return QStringLiteral("TIMING");
-    case TOption::MinConnectTime: return QStringLiteral("MinConnectTime");
+    case TOption::FREISTUNDEN:
+        return QStringLiteral("FREISTUNDEN");
+    case TOption::OPTIONS:
+        return QStringLiteral("OPTIONS");
+    case TOption::FreeHoursCosts:
+        return QStringLiteral("FreeHoursCosts");
+    case TOption::GRUNDBETRAG:
+        return QStringLiteral("GRUNDBETRAG");
+    case TOption::BASECONNECTPRICE:
+        return QStringLiteral("BASECONNECTPRICE");
+    case TOption::FreeHoursPerDay:
+        return QStringLiteral("FreeHoursPerDay");
+    case TOption::ISDNDoubleCosts:
+        return QStringLiteral("ISDNDoubleCosts");
+    case TOption::NOCOSTS:
+        return QStringLiteral("NOCOSTS");
+    case TOption::COSTSPERDAY:
+        return QStringLiteral("COSTSPERDAY");
+    case TOption::TIMING:
+        return QStringLiteral("TIMING");
+    case TOption::MinConnectTime:
+        return QStringLiteral("MinConnectTime");
     }
     return QString();
 }
@@ -650,19 +665,33 @@ template<typename View> void readOption(TOption option, View rawValue, TProvider
     case TOption::OPTIONS:
         o.Holidays2431 = v.isEmpty() || isYes(v);
         break;
-    case TOption::FreeHoursCosts: o.FreeHoursCosts = number(0); break;
-    case TOption::GRUNDBETRAG: o.BaseAmount = integer(); break;
-    case TOption::BASECONNECTPRICE: o.BaseConnectPrice = number(0); break;
+    case TOption::FreeHoursCosts:
+        o.FreeHoursCosts = number(0);
+        break;
+    case TOption::GRUNDBETRAG:
+        o.BaseAmount = integer();
+        break;
+    case TOption::BASECONNECTPRICE:
+        o.BaseConnectPrice = number(0);
+        break;
     case TOption::FreeHoursPerDay:
         o.FreeHoursPerDay = isYes(v);
         break;
     case TOption::ISDNDoubleCosts:
         o.ISDNDoubleCosts = isYes(v);
         break;
-    case TOption::NOCOSTS: o.NoCostsFrom = number(-1); break;
-    case TOption::COSTSPERDAY: o.CostsPerDay = std::max(0.0, number(0)); break;
-    case TOption::TIMING: o.Timing = std::clamp(number(-1), -1.0, 1000.0); break;
-    case TOption::MinConnectTime: o.MinConnectTime = std::clamp(number(-1), -1.0, 1000.0); break;
+    case TOption::NOCOSTS:
+        o.NoCostsFrom = number(-1);
+        break;
+    case TOption::COSTSPERDAY:
+        o.CostsPerDay = std::max(0.0, number(0));
+        break;
+    case TOption::TIMING:
+        o.Timing = std::clamp(number(-1), -1.0, 1000.0);
+        break;
+    case TOption::MinConnectTime:
+        o.MinConnectTime = std::clamp(number(-1), -1.0, 1000.0);
+        break;
     }
 }
 
@@ -747,7 +776,8 @@ QStringList HeaderTexts(const QString &fileName)
         QStringLiteral("dem \"Korvan - Editor\" erstellt."),
         QString(),
         QString(),
-        QStringLiteral("DER AUTOR DER DATEI ") + fileName + QStringLiteral(" HAFTET NICHT FUER DIE RICHTIGKEIT"),
+        QStringLiteral("DER AUTOR DER DATEI ") + fileName
+            + QStringLiteral(" HAFTET NICHT FUER DIE RICHTIGKEIT"),
         QStringLiteral("DER EINTRAGUNGEN IN DIESER DATEI."),
         QString(),
         QString(),

@@ -106,7 +106,8 @@ private:
 // range sections would be erased and written anew by that later provider, so
 // writing them is skipped: the file comes out the same, in time linear in the
 // model, however many providers share a key.
-QList<bool> shadowedProviders(const TProviderData &data, const QList<std::optional<QByteArray>> &keys)
+QList<bool> shadowedProviders(
+    const TProviderData &data, const QList<std::optional<QByteArray>> &keys)
 {
     const QByteArray suffix = Cp1252::encode(SecFreeHoursRange);
     QList<bool> shadowed(data.Count(), false);
@@ -126,7 +127,9 @@ QList<bool> shadowedProviders(const TProviderData &data, const QList<std::option
 class IndexedIdents
 {
 public:
-    explicit IndexedIdents(const QByteArray &key) : m_text(key.constBegin(), key.constEnd()) {}
+    explicit IndexedIdents(const QByteArray &key)
+        : m_text(key.constBegin(), key.constEnd())
+    { }
     QByteArrayView operator()(qsizetype index)
     {
         char digits[24];
@@ -150,7 +153,8 @@ struct KeyedSections
     int sepByte = -1;
 };
 
-void writeDayClass(DocumentWriter &w, const TProviderData &data, TDayClass dayClass, const KeyedSections &k)
+void writeDayClass(
+    DocumentWriter &w, const TProviderData &data, TDayClass dayClass, const KeyedSections &k)
 {
     // The entries are most of the file: their idents and values are formed
     // as bytes directly.
@@ -193,7 +197,7 @@ qsizetype expectedFileSize(const TProviderData &data)
         const qsizetype key = data.Provider(i).Key.size();
         const qsizetype entries = data.Entries(i, TDayClass::Weekday).size()
             + data.Entries(i, TDayClass::Weekend).size();
-        size += 16 + key + data.Provider(i).Name.size() // provider line
+        size += 16 + key + data.Provider(i).DisplayName.size() // provider line
             + 3 * (key + 24) // its own section headers
             + entries * (key + 2 + entryValue + 3)
             + data.Options(i).FreeHoursRanges.size() * (key + 2 + rangeValue + 3)
@@ -234,9 +238,8 @@ QString programPath(const QString &fileName)
 
 } // namespace
 
-bool BuildProviderFile(const TProviderData &data, const QStringList &displayNames,
-                       const QDate &date, QByteArray &bytes, QString *unencodable,
-                       const std::function<void()> &beforeEvenProvider)
+bool BuildProviderFile(const TProviderData &data, const QDate &date, QByteArray &bytes,
+    QString *unencodable, const std::function<void()> &beforeEvenProvider)
 {
     DocumentWriter w(expectedFileSize(data));
     for (const QString &text : HeaderTexts(data.FileName))
@@ -250,8 +253,8 @@ bool BuildProviderFile(const TProviderData &data, const QStringList &displayName
     for (int i = 0; i < data.Count(); ++i) {
         if (i % 2 == 0 && beforeEvenProvider)
             beforeEvenProvider();
-        const QString name = i < displayNames.size() ? displayNames[i] : UnderscoreToSpace(data.Provider(i).Name);
-        w.Write(QStringLiteral("P") + QString::number(i), ProviderLineText(name, data.Provider(i).Key));
+        w.Write(QStringLiteral("P") + QString::number(i),
+            ProviderLineText(data.Provider(i).DisplayName, data.Provider(i).Key));
     }
 
     // Entries, options and ranges are formed as bytes, each key encoded once.
@@ -318,15 +321,16 @@ bool ConfirmOverwriteIfChanged(const TProviderData &data)
     if (now == data.LoadedStamp)
         return true;
     return ShowMsgBox(QStringLiteral("Die Datei ") + path
-                          + QStringLiteral(" wurde seit dem Einlesen von einem anderen Programm geändert.")
-                          + u'\r'
-                          + QStringLiteral("Trotzdem speichern und die dortigen Änderungen überschreiben?"),
-                      QString(), mkConfirmation, {btYesNo})
+                   + QStringLiteral(" wurde seit dem Einlesen von einem anderen Programm geändert.")
+                   + u'\r'
+                   + QStringLiteral(
+                       "Trotzdem speichern und die dortigen Änderungen überschreiben?"),
+               QString(), mkConfirmation, {btYesNo})
         == idYes;
 }
 
-TSaveResult SaveProviderFile(TTheIniFile &ini, TProviderData &data, const QStringList &displayNames,
-                             const QDate &date, const std::function<void()> &beforeEvenProvider)
+TSaveResult SaveProviderFile(TTheIniFile &ini, TProviderData &data, const QDate &date,
+    const std::function<void()> &beforeEvenProvider)
 {
     const QString path = programPath(data.FileName);
     // The last line says why, as for a failed write.
@@ -340,8 +344,8 @@ TSaveResult SaveProviderFile(TTheIniFile &ini, TProviderData &data, const QStrin
     // the text the file cannot hold.
     auto writeFailed = [&](const QString &reason) {
         ShowMsgBox(QStringLiteral("Konnte ") + path + QStringLiteral(" nicht speichern!") + u'\r'
-                       + QStringLiteral("Die bisherige Datei bleibt unverändert.") + u'\r' + reason,
-                   QString(), mkError, {btOK});
+                + QStringLiteral("Die bisherige Datei bleibt unverändert.") + u'\r' + reason,
+            QString(), mkError, {btOK});
         return TSaveResult::WriteFailed;
     };
 
@@ -364,7 +368,7 @@ TSaveResult SaveProviderFile(TTheIniFile &ini, TProviderData &data, const QStrin
     try {
         saved = data;
         PrepareForSave(saved);
-        if (!BuildProviderFile(saved, displayNames, date, bytes, &unwritable, beforeEvenProvider))
+        if (!BuildProviderFile(saved, date, bytes, &unwritable, beforeEvenProvider))
             return writeFailed(QStringLiteral(
                 "„%1“ enthält Zeichen, die in der Datei nicht dargestellt werden können.")
                                    .arg(unwritable));

@@ -12,15 +12,14 @@ class TTheIniFile;
 
 // The complete provider file for the model: header, COMMON, PROVIDER, the
 // day-class sections and the option sections, CR LF, Windows-1252. The
-// provider names come from displayNames (parallel to the providers). The
+// provider lines carry the providers' display names. The
 // model is written as the saver leaves it: call on sorted, normalised data.
 // beforeEvenProvider runs before each provider line with an even index.
 // Returns false, with the offending text in *unencodable, when a text holds a
 // character that Windows-1252 cannot hold or cannot stand in the file as it is
 // (a provider key with "=", for example, would not read back).
-bool BuildProviderFile(const TProviderData &data, const QStringList &displayNames,
-    const QDate &date, QByteArray &bytes, QString *unencodable = nullptr,
-    const std::function<void()> &beforeEvenProvider = {});
+bool BuildProviderFile(const TProviderData &data, const QDate &date, QByteArray &bytes,
+    QString *unencodable = nullptr, const std::function<void()> &beforeEvenProvider = {});
 
 // What saving does to the model before writing: every entry list sorted
 // (entries with interval 0 dropped) and every NoCostsFrom of 0 or less set to -1.
@@ -39,5 +38,5 @@ enum class TSaveResult {
 // Writes data to data.FileName in the program directory in one safe step and,
 // on success, takes over the sorted and normalised model and clears Modified.
 // On failure the user is told, and data and the file on disk stay as they were.
-TSaveResult SaveProviderFile(TTheIniFile &ini, TProviderData &data, const QStringList &displayNames,
+TSaveResult SaveProviderFile(TTheIniFile &ini, TProviderData &data,
     const QDate &date = QDate::currentDate(), const std::function<void()> &beforeEvenProvider = {});

@@ -22,8 +22,15 @@ struct TKeyAndName
     // The name in file form (blanks as "_"); at most MaxNameLength characters.
     QString Name;
     TAccessInfos AccessInfos;
+    // The name the editor shows in its drop-down list and saving writes to
+    // the provider line (blanks as "_"). Loading takes it from Name with "_"
+    // as blanks; a new provider gets the name it was created with.
+    QString DisplayName;
 
-    bool operator==(const TKeyAndName &o) const { return Key == o.Key && Name == o.Name; }
+    bool operator==(const TKeyAndName &o) const
+    {
+        return Key == o.Key && Name == o.Name && DisplayName == o.DisplayName;
+    }
 };
 
 // One time range in which the free hours may be used.

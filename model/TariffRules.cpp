@@ -25,6 +25,7 @@ TKeyAndName NewProviderKey(const QString &name, const QList<TKeyAndName> &provid
             TKeyAndName record;
             record.Key = candidate;
             record.Name = prefix;
+            record.DisplayName = name;
             return record;
         }
     }

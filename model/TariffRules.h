@@ -9,7 +9,7 @@
 // of the name (KeyLetters) and the first counter from 0001 upward that gives
 // a key no provider of the list has, compared as the INI file compares names
 // (letter case folded): tele0001 in the list takes TELE0001 too. The
-// record's Name holds the letter prefix.
+// record's Name holds the letter prefix, its DisplayName the name.
 TKeyAndName NewProviderKey(const QString &name, const QList<TKeyAndName> &providers);
 // Appends NewProviderKey(name, providers) to providers.
 void AddNewProviderKey(const QString &name, QList<TKeyAndName> &providers);

@@ -81,14 +81,16 @@ const QByteArray WorkedExample = CrLf({
     "FLAT0001=2500",
 });
 
-
 TProviderData workedExampleModel()
 {
     TProviderData data;
     data.FileName = User;
-    data.AppendProvider({QStringLiteral("BEIS0001"), QStringLiteral("Beispiel_Tarif"), {}}, {},
-                        {MakeEntry(64800, 86399, 60, 0.02), MakeEntry(0, 28799, 60, 0.01), MakeEntry(28800, 64799, 60, 0.03)},
-                        {MakeEntry(0, 86399, 60, 0.01)});
+    data.AppendProvider({QStringLiteral("BEIS0001"), QStringLiteral("Beispiel_Tarif"), {},
+                            QStringLiteral("Beispiel Tarif")},
+        {},
+        {MakeEntry(64800, 86399, 60, 0.02), MakeEntry(0, 28799, 60, 0.01),
+            MakeEntry(28800, 64799, 60, 0.03)},
+        {MakeEntry(0, 86399, 60, 0.01)});
     TProviderOptions flat;
     flat.FreeHours = 36000;
     flat.FreeHoursRanges = {{0x7C, 64800, 82800, 60}};
@@ -96,17 +98,10 @@ TProviderData workedExampleModel()
     flat.NoCostsFrom = 2500;
     flat.Timing = 60;
     flat.MinConnectTime = 60;
-    data.AppendProvider({QStringLiteral("FLAT0001"), QStringLiteral("Flat_Online"), {}}, flat,
-                        {MakeEntry(0, 86399, 60, 0.0099)}, {MakeEntry(0, 86399, 60, 0.0099)});
+    data.AppendProvider({QStringLiteral("FLAT0001"), QStringLiteral("Flat_Online"), {},
+                            QStringLiteral("Flat Online")},
+        flat, {MakeEntry(0, 86399, 60, 0.0099)}, {MakeEntry(0, 86399, 60, 0.0099)});
     return data;
-}
-
-QStringList displayNames(const TProviderData &data)
-{
-    QStringList names;
-    for (const auto &p : data.ProviderList())
-        names.append(UnderscoreToSpace(p.Name));
-    return names;
 }
 
 TProviderData load(const QString &fileName)
@@ -122,7 +117,7 @@ QByteArray build(TProviderData data, const QDate &date = QDate(2026, 12, 7))
 {
     PrepareForSave(data);
     QByteArray bytes;
-    if (!BuildProviderFile(data, displayNames(data), date, bytes))
+    if (!BuildProviderFile(data, date, bytes))
         qFatal("unencodable text in a test model");
     return bytes;
 }
@@ -198,6 +193,7 @@ private slots:
     void rangesAndOptionsRead();
     void saveEdgeCases();
     void newKeyBesideKeyInOtherCase();
+    void renamedProviderSavedWithoutWindow();
     void roundTripProperty();
     void saveReplacesFileKeepsPermissions();
     void saveFailuresLeaveEverything_data();
@@ -251,10 +247,11 @@ void TestProviderFile::providersSortedByBytes()
 {
     TempProgramDir dir;
     MsgRecorder msgs;
-    dir.Write(Main, CrLf({"[PROVIDER]", "P0=Zeta,ZETA0001", "P1=abc,ABCL0001", "P2=Alpha,ALPH0001",
-                          "P3=ABC,ABCU0001", "P4=_x,UNDE0001", "P5=\xC4rger,AERG0001",
-                          "[ZETA0001WERKTAG]", "ZETA00010=00:00-23:59/60/0.05", "[ALPH0001SASO]",
-                          "ALPH00010=00:00-23:59/1/0.01", "[FREISTUNDEN]", "ZETA0001=3600"}));
+    dir.Write(Main,
+        CrLf({"[PROVIDER]", "P0=Zeta,ZETA0001", "P1=abc,ABCL0001", "P2=Alpha,ALPH0001",
+            "P3=ABC,ABCU0001", "P4=_x,UNDE0001", "P5=\xC4rger,AERG0001", "[ZETA0001WERKTAG]",
+            "ZETA00010=00:00-23:59/60/0.05", "[ALPH0001SASO]", "ALPH00010=00:00-23:59/1/0.01",
+            "[FREISTUNDEN]", "ZETA0001=3600"}));
     TProviderData data = load(Main);
     QStringList names;
     for (const auto &p : data.ProviderList())
@@ -273,27 +270,26 @@ void TestProviderFile::faultyLinesReportedInFileOrder()
 {
     TempProgramDir dir;
     MsgRecorder msgs;
-    dir.Write(User, CrLf({"[PROVIDER]", "P0=Beispiel_Tarif,BEIS0001",
-                          "[BEIS0001WERKTAG]",
-                          "BEIS00010=0800-1759/60/0.03",
-                          "BEIS00011=08:00-25:00/60/0.03",
-                          "BEIS00012=08:00-17:59/60/abc",
-                          "BEIS00013=08:00-17:59/0/0.03",
-                          "BEIS00014= ; leer",
-                          "[BEIS0001SASO]",
-                          "BEIS00010=08:00-17:59/x/1"}));
+    dir.Write(User,
+        CrLf({"[PROVIDER]", "P0=Beispiel_Tarif,BEIS0001", "[BEIS0001WERKTAG]",
+            "BEIS00010=0800-1759/60/0.03", "BEIS00011=08:00-25:00/60/0.03",
+            "BEIS00012=08:00-17:59/60/abc", "BEIS00013=08:00-17:59/0/0.03", "BEIS00014= ; leer",
+            "[BEIS0001SASO]", "BEIS00010=08:00-17:59/x/1"}));
     TProviderData data = load(User);
     QCOMPARE(msgs.Messages().size(), 4);
-    QCOMPARE(msgs.Messages()[0].Text, QStringLiteral("Der Providereintrag für Schlüssel BEIS0001 ist "
-                                                     "fehlerhaft! Providereintrag wird nicht gelesen!"));
+    QCOMPARE(msgs.Messages()[0].Text,
+        QStringLiteral("Der Providereintrag für Schlüssel BEIS0001 ist "
+                       "fehlerhaft! Providereintrag wird nicht gelesen!"));
     QCOMPARE(msgs.Messages()[0].Caption, QStringLiteral("Syntax Fehler"));
     QCOMPARE(msgs.Messages()[0].Kind, mkError);
     QCOMPARE(msgs.Messages()[0].Buttons, TMsgBoxButtons({btOK}));
-    const QString step5 = QStringLiteral("Eintrag für Provider Beispiel_Tarif ( BEIS0001WERKTAG ) ist nicht korrekt.");
+    const QString step5 = QStringLiteral(
+        "Eintrag für Provider Beispiel_Tarif ( BEIS0001WERKTAG ) ist nicht korrekt.");
     QCOMPARE(msgs.Messages()[1].Text, step5);
     QCOMPARE(msgs.Messages()[1].Caption, QStringLiteral("Fehler"));
     QCOMPARE(msgs.Messages()[2].Text, step5);
-    QCOMPARE(msgs.Messages()[3].Text, QStringLiteral("Eintrag für Provider Beispiel_Tarif ( BEIS0001SASO ) ist nicht korrekt."));
+    QCOMPARE(msgs.Messages()[3].Text,
+        QStringLiteral("Eintrag für Provider Beispiel_Tarif ( BEIS0001SASO ) ist nicht korrekt."));
     // The invalid time and the zero interval are gone; the unreadable fee stays with 0.
     const auto &weekday = data.Entries(0, TDayClass::Weekday);
     QCOMPARE(weekday.size(), 1);
@@ -312,7 +308,10 @@ void TestProviderFile::readingLimits()
         file += QStringLiteral("P%1=N%2,K%2\r\n").arg(i).arg(i, 4, 10, QChar(u'0')).toLatin1();
     file += "[K0000WERKTAG]\r\n";
     for (int i = 0; i < 30; ++i)
-        file += QStringLiteral("K0000%1=%2:00-%2:59/60/0.01\r\n").arg(i).arg(i % 24, 2, 10, QChar(u'0')).toLatin1();
+        file += QStringLiteral("K0000%1=%2:00-%2:59/60/0.01\r\n")
+                    .arg(i)
+                    .arg(i % 24, 2, 10, QChar(u'0'))
+                    .toLatin1();
     dir.Write(Main, file);
     TProviderData data = load(Main);
     QCOMPARE(data.Count(), 1025);
@@ -335,8 +334,10 @@ void TestProviderFile::commonSectionIgnored()
     TempProgramDir dir;
     MsgRecorder msgs;
     QByteArray without = WorkedExample;
-    without.replace("[COMMON]\r\nSTRVERSION=Korvan version 3.00\r\nVERSION=3.00\r\nFILEDATE=12/07/2026\r\n"
-                    "FILENAME=Providertarife_benutzerdefiniert\r\n", "");
+    without.replace(
+        "[COMMON]\r\nSTRVERSION=Korvan version 3.00\r\nVERSION=3.00\r\nFILEDATE=12/07/2026\r\n"
+        "FILENAME=Providertarife_benutzerdefiniert\r\n",
+        "");
     QVERIFY(without.size() < WorkedExample.size());
     dir.Write(User, without);
     const TProviderData a = load(User);
@@ -348,12 +349,12 @@ void TestProviderFile::rangesAndOptionsRead()
 {
     TempProgramDir dir;
     MsgRecorder msgs;
-    dir.Write(User, CrLf({"[provider]", "P0=Nacht Surf,NACH0001;alt",
-                          "[NACH0001FREEHOURSRANGE]", "NACH00010=17|00:00-23:59/60/",
-                          "NACH00011=17|00:00-23:59/60", "NACH00012= 8|10:00-12:00/1.5/",
-                          "[TIMING]", "NACH0001=5000", "[MINCONNECTTIME]", "nach0001=-7",
-                          "[OPTIONS]", "NACH0001=yes", "[COSTSPERDAY]", "NACH0001=-3",
-                          "[NOCOSTS]", "NACH0001=abc", "[FreeHoursPerDay]", "NACH0001=YES ; ja"}));
+    dir.Write(User,
+        CrLf({"[provider]", "P0=Nacht Surf,NACH0001;alt", "[NACH0001FREEHOURSRANGE]",
+            "NACH00010=17|00:00-23:59/60/", "NACH00011=17|00:00-23:59/60",
+            "NACH00012= 8|10:00-12:00/1.5/", "[TIMING]", "NACH0001=5000", "[MINCONNECTTIME]",
+            "nach0001=-7", "[OPTIONS]", "NACH0001=yes", "[COSTSPERDAY]", "NACH0001=-3", "[NOCOSTS]",
+            "NACH0001=abc", "[FreeHoursPerDay]", "NACH0001=YES ; ja"}));
     TProviderData data = load(User);
     QCOMPARE(data.Count(), 1);
     QCOMPARE(data.Provider(0).Name, QStringLiteral("NachtSurf"));
@@ -381,20 +382,16 @@ void TestProviderFile::saveEdgeCases()
 
     TProviderData data = workedExampleModel();
     data.Options(0).NoCostsFrom = 0;
-    data.Entries(0, TDayClass::Weekday).append(MakeEntry(3600, 3659, 0, 1)); // interval 0: not written
+    data.Entries(0, TDayClass::Weekday)
+        .append(MakeEntry(3600, 3659, 0, 1)); // interval 0: not written
     PrepareForSave(data);
     QCOMPARE(data.Options(0).NoCostsFrom, -1.0);
     QCOMPARE(data.Entries(0, TDayClass::Weekday).size(), 3);
     QCOMPARE(build(data), WorkedExample);
 
-    // The provider line takes the display name given, blanks as "_".
-    QByteArray renamed;
-    QVERIFY(BuildProviderFile(data, {QStringLiteral("Neuer Name B"), QStringLiteral("Flat Online")},
-                              QDate(2026, 12, 7), renamed));
-    QVERIFY(renamed.contains("\r\nP0=Neuer_Name_B,BEIS0001\r\n"));
-
     // Sections of values written only when set appear only then.
-    for (const char *s : {"[FreeHoursCosts]", "[COSTSPERDAY]", "[FreeHoursPerDay]", "[ISDNDoubleCosts]"})
+    for (const char *s :
+        {"[FreeHoursCosts]", "[COSTSPERDAY]", "[FreeHoursPerDay]", "[ISDNDoubleCosts]"})
         QVERIFY(!WorkedExample.contains(s));
     data.Options(1).CostsPerDay = 15;
     data.Options(1).ISDNDoubleCosts = true;
@@ -419,7 +416,8 @@ void TestProviderFile::newKeyBesideKeyInOtherCase()
     TProviderOptions o;
     o.FreeHours = 60;
     data.AppendProvider(
-        {keys.last().Key, QStringLiteral("Tele_Neu"), {}}, o, {MakeEntry(0, 59, 60, 2)});
+        {keys.last().Key, QStringLiteral("Tele_Neu"), {}, QStringLiteral("Tele Neu")}, o,
+        {MakeEntry(0, 59, 60, 2)});
     dir.Write(User, build(data));
     const TProviderData back = load(User);
     QVERIFY(msgs.Messages().isEmpty());
@@ -442,6 +440,26 @@ static QString randomName(QRandomGenerator &rng)
     return s.trimmed().isEmpty() ? QStringLiteral("X") : s.trimmed();
 }
 
+void TestProviderFile::renamedProviderSavedWithoutWindow()
+{
+    TempProgramDir dir;
+    MsgRecorder msgs;
+    dir.Write(User, WorkedExample);
+    TProviderData data = load(User);
+    QCOMPARE(data.Provider(0).DisplayName, QStringLiteral("Beispiel Tarif"));
+    data.Provider(0).DisplayName = QStringLiteral("Neuer Name B");
+    data.Modified = true;
+    TTheIniFile ini;
+    QCOMPARE(SaveProviderFile(ini, data, QDate(2026, 12, 7)), TSaveResult::Saved);
+    QVERIFY(dir.Read(User).contains("\r\nP0=Neuer_Name_B,BEIS0001\r\n"));
+    const TProviderData back = load(User);
+    QVERIFY(msgs.Messages().isEmpty());
+    // Loading sorts by name: the renamed provider now comes second.
+    QCOMPARE(back.Provider(1).DisplayName, QStringLiteral("Neuer Name B"));
+    QCOMPARE(back.Provider(1).Key, QStringLiteral("BEIS0001"));
+    QCOMPARE(back.Entries(1, TDayClass::Weekday), data.Entries(0, TDayClass::Weekday));
+}
+
 void TestProviderFile::roundTripProperty()
 {
     TempProgramDir dir;
@@ -456,6 +474,7 @@ void TestProviderFile::roundTripProperty()
             const QString display = randomName(rng);
             TKeyAndName p = NewProviderKey(display, keys);
             p.Name = SpaceToUnderscore(display).remove(u' ');
+            p.DisplayName = UnderscoreToSpace(p.Name);
             keys.append(p);
             TProviderOptions o;
             o.FreeHours = rng.bounded(400000);
@@ -470,15 +489,15 @@ void TestProviderFile::roundTripProperty()
             o.FreeHoursPerDay = rng.bounded(2);
             o.ISDNDoubleCosts = rng.bounded(2);
             for (int r = rng.bounded(9); r > 0; --r)
-                o.FreeHoursRanges.append({static_cast<std::uint16_t>(rng.bounded(1, 256) << 1),
-                                          rng.bounded(1440) * 60, rng.bounded(1440) * 60,
-                                          rng.bounded(1, 10000000) / 10000.0});
+                o.FreeHoursRanges.append(
+                    {static_cast<std::uint16_t>(rng.bounded(1, 256) << 1), rng.bounded(1440) * 60,
+                        rng.bounded(1440) * 60, rng.bounded(1, 10000000) / 10000.0});
             TTariffEntryList lists[2];
             for (auto &list : lists)
                 for (int e = rng.bounded(21); e > 0; --e) {
                     const int from = rng.bounded(1440) * 60;
-                    list.append(MakeEntry(from, rng.bounded(1440) * 60 + 59, rng.bounded(1, 10000000) / 10000.0,
-                                      rng.bounded(1000000) / 10000.0));
+                    list.append(MakeEntry(from, rng.bounded(1440) * 60 + 59,
+                        rng.bounded(1, 10000000) / 10000.0, rng.bounded(1000000) / 10000.0));
                 }
             data.AppendProvider(p, o, lists[0], lists[1]);
         }
@@ -494,10 +513,10 @@ void TestProviderFile::roundTripProperty()
         SortProviderList(sorted);
         QCOMPARE(back.Count(), expected.Count());
         for (int i = 0; i < back.Count(); ++i) {
-            const int j = static_cast<int>(std::find_if(expected.ProviderList().begin(),
-                                                        expected.ProviderList().end(),
-                                                        [&](const TKeyAndName &p) { return p.Key == back.Provider(i).Key; })
-                                           - expected.ProviderList().begin());
+            const int j = static_cast<int>(
+                std::find_if(expected.ProviderList().begin(), expected.ProviderList().end(),
+                    [&](const TKeyAndName &p) { return p.Key == back.Provider(i).Key; })
+                - expected.ProviderList().begin());
             QCOMPARE(back.Provider(i), sorted[i]);
             QCOMPARE(back.Options(i), expected.Options(j));
             QCOMPARE(back.Entries(i, TDayClass::Weekday), expected.Entries(j, TDayClass::Weekday));
@@ -517,26 +536,27 @@ void TestProviderFile::saveReplacesFileKeepsPermissions()
     TempProgramDir dir;
     MsgRecorder msgs;
     dir.Write(User, WorkedExample);
-    QFile::setPermissions(dir.FilePath(User), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+    QFile::setPermissions(dir.FilePath(User),
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
     TTheIniFile ini;
     TProviderData data = load(User);
     data.Modified = true;
     data.Options(0).NoCostsFrom = 0;
-    QCOMPARE(SaveProviderFile(ini, data, displayNames(data), QDate(2026, 12, 7)), TSaveResult::Saved);
+    QCOMPARE(SaveProviderFile(ini, data, QDate(2026, 12, 7)), TSaveResult::Saved);
     QVERIFY(msgs.Messages().isEmpty());
     QCOMPARE(dir.Read(User), WorkedExample);
     QCOMPARE(dir.Entries(), QStringList {User});
     QVERIFY(!data.Modified);
     QCOMPARE(data.Options(0).NoCostsFrom, -1.0);
     QCOMPARE(QFile::permissions(dir.FilePath(User)),
-             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser
-                 | QFileDevice::ReadGroup);
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
+            | QFileDevice::WriteUser | QFileDevice::ReadGroup);
     QCOMPARE(data.LoadedStamp, FileStampOf(dir.FilePath(User)));
 
     // A file that did not exist is created.
     data.FileName = Main;
     data.LoadedStamp = {};
-    QCOMPARE(SaveProviderFile(ini, data, displayNames(data), QDate(2026, 12, 7)), TSaveResult::Saved);
+    QCOMPARE(SaveProviderFile(ini, data, QDate(2026, 12, 7)), TSaveResult::Saved);
     QVERIFY(dir.Read(Main).startsWith("; Provider.ini\r\n"));
 }
 
@@ -547,12 +567,17 @@ void TestProviderFile::saveFailuresLeaveEverything_data()
     QTest::addColumn<QString>("reason"); // the last line of the write failure's message
     QTest::newRow("temporary file") << int(FaultyFileSystem::FailTemp) << true
                                     << QStringLiteral("Fehler 5: Zugriff verweigert");
-    QTest::newRow("short write") << int(FaultyFileSystem::ShortWrite) << false << QStringLiteral("Fehler 112: Datenträger voll");
-    QTest::newRow("write error") << int(FaultyFileSystem::WriteError) << false << QStringLiteral("Fehler 31: Gerät oder System meldet einen Fehler");
-    QTest::newRow("flush to disk") << int(FaultyFileSystem::FailSync) << false << QStringLiteral("Fehler 112: Datenträger voll");
+    QTest::newRow("short write") << int(FaultyFileSystem::ShortWrite) << false
+                                 << QStringLiteral("Fehler 112: Datenträger voll");
+    QTest::newRow("write error") << int(FaultyFileSystem::WriteError) << false
+                                 << QStringLiteral(
+                                        "Fehler 31: Gerät oder System meldet einen Fehler");
+    QTest::newRow("flush to disk") << int(FaultyFileSystem::FailSync) << false
+                                   << QStringLiteral("Fehler 112: Datenträger voll");
     QTest::newRow("memory runs out") << int(FaultyFileSystem::OutOfMemory) << false
                                      << QStringLiteral("Fehler 8: nicht genügend Arbeitsspeicher");
-    QTest::newRow("rename") << int(FaultyFileSystem::FailRename) << false << QStringLiteral("Fehler 5: Zugriff verweigert");
+    QTest::newRow("rename") << int(FaultyFileSystem::FailRename) << false
+                            << QStringLiteral("Fehler 5: Zugriff verweigert");
 }
 
 void TestProviderFile::saveFailuresLeaveEverything()
@@ -566,7 +591,8 @@ void TestProviderFile::saveFailuresLeaveEverything()
     dir.Write(User, old);
     TTheIniFile ini;
     TProviderData data = load(User);
-    data.Entries(1, TDayClass::Weekday).prepend(MakeEntry(0, 59, 1, 9)); // unsorted, as a command may leave it
+    data.Entries(1, TDayClass::Weekday)
+        .prepend(MakeEntry(0, 59, 1, 9)); // unsorted, as a command may leave it
     data.Options(0).NoCostsFrom = 0;
     data.Modified = true;
     const TProviderData before = data;
@@ -574,7 +600,7 @@ void TestProviderFile::saveFailuresLeaveEverything()
     FaultyFileSystem fs;
     fs.fault = FaultyFileSystem::Fault(fault);
     TScopedFileSystem scoped(&fs);
-    const TSaveResult result = SaveProviderFile(ini, data, displayNames(data), QDate(2026, 12, 7));
+    const TSaveResult result = SaveProviderFile(ini, data, QDate(2026, 12, 7));
 
     QCOMPARE(result, cannotReplace ? TSaveResult::CannotReplace : TSaveResult::WriteFailed);
     QCOMPARE(dir.Read(User), old);
@@ -604,7 +630,7 @@ void TestProviderFile::writeProtectionNotRemovable()
     FaultyFileSystem fs;
     fs.fault = FaultyFileSystem::Protection;
     TScopedFileSystem scoped(&fs);
-    QCOMPARE(SaveProviderFile(ini, data, displayNames(data), QDate(2027, 1, 1)), TSaveResult::CannotReplace);
+    QCOMPARE(SaveProviderFile(ini, data, QDate(2027, 1, 1)), TSaveResult::CannotReplace);
     const QString path = dir.FilePath(User);
     QCOMPARE(msgs.Texts(),
         (QStringList {
@@ -625,8 +651,7 @@ void TestProviderFile::whatTheNewFileCannotKeepIsSaid()
     FaultyFileSystem fs;
     fs.fault = FaultyFileSystem::LoseGroup;
     TScopedFileSystem scoped(&fs);
-    QCOMPARE(
-        SaveProviderFile(ini, data, displayNames(data), QDate(2027, 1, 1)), TSaveResult::Saved);
+    QCOMPARE(SaveProviderFile(ini, data, QDate(2027, 1, 1)), TSaveResult::Saved);
     QCOMPARE(msgs.Texts(),
         QStringList {QStringLiteral("Die Datei ") + dir.FilePath(User)
             + QStringLiteral(" wurde gespeichert.\rVon der bisherigen Datei konnte nicht "
@@ -649,9 +674,9 @@ void TestProviderFile::changedOnDiskAsksFirst()
     QVERIFY(!ConfirmOverwriteIfChanged(data));
     QCOMPARE(msgs.Messages().size(), 1);
     QCOMPARE(msgs.Messages()[0].Text,
-             QStringLiteral("Die Datei ") + dir.FilePath(User)
-                 + QStringLiteral(" wurde seit dem Einlesen von einem anderen Programm geändert.\r"
-                                  "Trotzdem speichern und die dortigen Änderungen überschreiben?"));
+        QStringLiteral("Die Datei ") + dir.FilePath(User)
+            + QStringLiteral(" wurde seit dem Einlesen von einem anderen Programm geändert.\r"
+                             "Trotzdem speichern und die dortigen Änderungen überschreiben?"));
     QCOMPARE(msgs.Messages()[0].Caption, QStringLiteral("Bestätigung"));
     QCOMPARE(msgs.Messages()[0].Buttons, TMsgBoxButtons({btYesNo}));
     msgs.Answer(idYes);
@@ -675,8 +700,8 @@ void TestProviderFile::unencodableNameIsRefused()
     TTheIniFile ini;
     TProviderData data = workedExampleModel();
     data.Modified = true;
-    QCOMPARE(SaveProviderFile(ini, data, {QStringLiteral("Omega Ω"), QStringLiteral("Flat Online")}),
-             TSaveResult::WriteFailed);
+    data.Provider(0).DisplayName = QStringLiteral("Omega Ω");
+    QCOMPARE(SaveProviderFile(ini, data), TSaveResult::WriteFailed);
     QVERIFY(dir.Entries().isEmpty());
     QVERIFY(data.Modified);
     QCOMPARE(msgs.Messages().size(), 1);
@@ -825,7 +850,7 @@ void TestProviderFile::filesWithByteOrderMark()
     msgs.Clear();
     const bool encodable = Cp1252::canEncode(name);
     TTheIniFile ini;
-    QCOMPARE(SaveProviderFile(ini, data, displayNames(data), QDate(2026, 12, 7)),
+    QCOMPARE(SaveProviderFile(ini, data, QDate(2026, 12, 7)),
         encodable ? TSaveResult::Saved : TSaveResult::WriteFailed);
     if (encodable) {
         QVERIFY(dir.Read(User).contains("P0=" + Cp1252::encode(name) + ",MULL0001\r\n"));

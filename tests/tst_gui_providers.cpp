@@ -308,7 +308,9 @@ void TestProviders::renameKeepsKeyAndOptions()
     QVERIFY(e.msgs.Messages().isEmpty());
     QCOMPARE(e.Items()[3], QStringLiteral("Anna"));
     QCOMPARE(e.dlg->ProvidersCB->currentIndex(), 3);
-    QCOMPARE(e.dlg->Data.Provider(3), before.Provider(3));
+    TKeyAndName renamed = before.Provider(3);
+    renamed.DisplayName = QStringLiteral("Anna");
+    QCOMPARE(e.dlg->Data.Provider(3), renamed);
     QCOMPARE(e.dlg->Data.Options(3), before.Options(3));
     // The file keeps the provider's sections; only the name changes.
     e.msgs.Answer(idYes);

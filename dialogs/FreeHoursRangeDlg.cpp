@@ -86,8 +86,7 @@ void TFreeHoursRangeItem::UpdateTexts()
 
 QStringList TFreeHoursRangeDlg::ItemTexts(const TFreeHoursRange &range)
 {
-    QString interval = QString::asprintf("%5.4f", range.Interval);
-    interval.replace(u'.', TLocaleSettings::Current().DecimalSeparator);
+    const QString interval = NumberText(range.Interval, 4);
     return {SecondsToTimeText(range.TimeFrom) + QStringLiteral(" - ")
             + SecondsToTimeText(range.TimeTo + 59) + QStringLiteral(" Uhr"),
         interval + QStringLiteral(" Sekunde(n)"), DaysToNames(range.Days)};

@@ -4,8 +4,6 @@
 #include "controls/ButtonKeys.h"
 #include "controls/ContextHelp.h"
 #include "model/ProviderData.h"
-#include "support/Cp1252.h"
-#include "support/IniDocument.h"
 #include "support/TextHelpers.h"
 
 #include <QCoreApplication>
@@ -40,11 +38,6 @@ QPushButton *button(QWidget *parent, const QString &text, int x, int helpContext
     ClickOnEnter(b);
     SetHelpContext(b, helpContext);
     return b;
-}
-
-QByteArray folded(const QString &text)
-{
-    return TIniDocument::FoldedName(Cp1252::encode(text));
 }
 
 QString counted(qsizetype n, const QString &one, const QString &many)
@@ -103,11 +96,8 @@ TTakeOverProvDlg::TTakeOverProvDlg(QWidget *owner, const TProviderData &mainFile
 
     QStringList names;
     names.reserve(m_main.Count());
-    m_folded.reserve(m_main.Count());
-    for (const TKeyAndName &p : m_main.ProviderList()) {
+    for (const TKeyAndName &p : m_main.ProviderList())
         names.append(p.DisplayName);
-        m_folded.append(folded(names.constLast()));
-    }
     ProvidersLB->addItems(names);
     if (ProvidersLB->count() > 0)
         ProvidersLB->setCurrentRow(0);
@@ -152,12 +142,12 @@ QList<int> TTakeOverProvDlg::SelectedProviders() const
 // one shown is, so that Enter takes what the filter found.
 void TTakeOverProvDlg::FilterEditChange()
 {
-    const QByteArray filter = folded(FilterEdit->text());
+    const QString filter = FilterEdit->text();
     int firstShown = -1;
     bool chosenShown = false;
     for (int i = 0; i < ProvidersLB->count(); ++i) {
         QListWidgetItem *item = ProvidersLB->item(i);
-        const bool shown = m_folded[i].contains(filter);
+        const bool shown = item->text().contains(filter, Qt::CaseInsensitive);
         item->setHidden(!shown);
         if (!shown)
             item->setSelected(false);

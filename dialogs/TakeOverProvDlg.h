@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QDialog>
 #include <QList>
 
@@ -55,6 +54,4 @@ protected:
 
 private:
     const TProviderData &m_main;
-    // The display names folded as section names are compared, per provider.
-    QList<QByteArray> m_folded;
 };

@@ -98,11 +98,7 @@ TMySpeedButton *speedButton(QWidget *parent, const QRect &r, const QIcon &glyph,
 
 QString intervalText(double interval)
 {
-    QString text = FixedText(interval, 4).trimmed();
-    const qsizetype point = text.indexOf(u'.');
-    if (point >= 0)
-        text[point] = TLocaleSettings::Current().DecimalSeparator;
-    return text + QStringLiteral(" Sekunde(n)");
+    return NumberText(interval, 4) + QStringLiteral(" Sekunde(n)");
 }
 
 } // namespace

@@ -24,25 +24,10 @@ struct Piece
     int Entry;
 };
 
-QString numberText(double value, int decimals)
-{
-    QString text = FixedText(value, decimals);
-    text.replace(u'.', TLocaleSettings::Current().DecimalSeparator);
-    return text;
-}
-
 // An interval as short as it reads: "60", "0,5", "7,25".
 QString intervalText(double seconds)
 {
-    QString text = FixedText(seconds, 4);
-    if (text.contains(u'.')) {
-        while (text.endsWith(u'0'))
-            text.chop(1);
-        if (text.endsWith(u'.'))
-            text.chop(1);
-    }
-    text.replace(u'.', TLocaleSettings::Current().DecimalSeparator);
-    return text;
+    return NumberText(seconds, 4, TTrailingZeros::Cut);
 }
 
 QString entryNumbersText(const QList<int> &entries)
@@ -171,7 +156,7 @@ QString MinuteRangeText(int from, int to)
 
 QString CentsPerMinuteText(double pricePerMinute)
 {
-    return numberText(pricePerMinute * 100, 2) + QStringLiteral(" ct/min");
+    return NumberText(pricePerMinute * 100, 2) + QStringLiteral(" ct/min");
 }
 
 QString EntryPriceText(const TTariffEntry &entry)

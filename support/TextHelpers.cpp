@@ -177,12 +177,28 @@ QString FixedText(double value, int decimals)
     return QString(buf, WriteFixedText(buf, value, decimals) - buf);
 }
 
+QString NumberText(double value, int decimals, TTrailingZeros zeros)
+{
+    QString text = FixedText(value, decimals);
+    const qsizetype point = text.indexOf(u'.');
+    if (point < 0)
+        return text;
+    if (zeros == TTrailingZeros::Cut) {
+        while (text.endsWith(u'0'))
+            text.chop(1);
+        if (text.size() == point + 1) {
+            text.chop(1);
+            return text;
+        }
+    }
+    text[point] = TLocaleSettings::Current().DecimalSeparator;
+    return text;
+}
+
 QString FeeToText(double value)
 {
     const auto &loc = TLocaleSettings::Current();
-    QString amount = FixedText(value, 4);
-    amount.replace(u'.', loc.DecimalSeparator);
-    return CurrencyText(loc.CurrencyFormat, loc.CurrencyString, amount).trimmed();
+    return CurrencyText(loc.CurrencyFormat, loc.CurrencyString, NumberText(value, 4)).trimmed();
 }
 
 QString MoneyToText(double value)

@@ -93,6 +93,13 @@ QString ProgramDir();
 // Tests point the program directory elsewhere; an empty path restores it.
 void SetProgramDirOverride(const QString &dir);
 
+// A number as the screens show it: fixed-point with the given decimals and
+// the locale's decimal separator, "0,0390" under German settings; with
+// TTrailingZeros::Cut, zeros at the end of the decimals and a separator left
+// bare are dropped: "60", "0,5", "7,25".
+enum class TTrailingZeros { Keep, Cut };
+QString NumberText(double value, int decimals, TTrailingZeros zeros = TTrailingZeros::Keep);
+
 // Fixed-point text with "." whatever the locale, for example 60.0000; a
 // value that rounds to zero has no minus sign; a value that is not finite
 // counts as 0.

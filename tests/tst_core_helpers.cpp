@@ -31,6 +31,8 @@ private slots:
     void secondsToTimeText();
     void timeTextToSeconds_data();
     void timeTextToSeconds();
+    void numberText_data();
+    void numberText();
     void feeAndMoneyText_data();
     void feeAndMoneyText();
     void addNewProviderKey();
@@ -70,7 +72,9 @@ void TestHelpers::cp1252RefusesUnencodable()
     bool ok = true;
     const QByteArray bytes = Cp1252::encode(QStringLiteral("aΩb"), &ok);
     QVERIFY(!ok);
-    QCOMPARE(bytes, QByteArray("a\x1A" "b"));
+    QCOMPARE(bytes,
+        QByteArray("a\x1A"
+                   "b"));
     QCOMPARE(Cp1252::firstUnencodable(QStringLiteral("Müller €Ω")), QChar(0x03A9));
     QVERIFY(Cp1252::canEncode(QStringLiteral("Müller €")));
 }
@@ -98,11 +102,12 @@ void TestHelpers::localeFromQt_data()
     QTest::addColumn<QString>("symbol");
     QTest::addColumn<int>("currencyFormat");
     QTest::addColumn<QString>("money");
-    QTest::newRow("C falls back to German") << QLocale::c() << "," << "€" << 3 << "1.234,50 €";
-    QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << "," << "€" << 3
-                            << "1.234,50 €";
-    QTest::newRow("US") << QLocale(QLocale::English, QLocale::UnitedStates) << "." << "$" << 0
-                        << "$1,234.50";
+    QTest::newRow("C falls back to German") << QLocale::c() << ","
+                                            << "€" << 3 << "1.234,50 €";
+    QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << ","
+                            << "€" << 3 << "1.234,50 €";
+    QTest::newRow("US") << QLocale(QLocale::English, QLocale::UnitedStates) << "."
+                        << "$" << 0 << "$1,234.50";
 }
 
 void TestHelpers::localeFromQt()
@@ -130,7 +135,7 @@ void TestHelpers::myTools()
     QCOMPARE(MyTools.TwoDigitText(123), QStringLiteral("123"));
     QCOMPARE(MyTools.TwoDigitText(-5), QStringLiteral("-5"));
     QCOMPARE(MyTools.TwoDigitText(Q_INT64_C(-9223372036854775807) - 1),
-             QStringLiteral("-9223372036854775808"));
+        QStringLiteral("-9223372036854775808"));
 }
 
 void TestHelpers::keyLetters_data()
@@ -162,7 +167,8 @@ void TestHelpers::daysToNames()
 
 void TestHelpers::underscoreAndAmpersand()
 {
-    QCOMPARE(SpaceToUnderscore(QStringLiteral("Beispiel Tarif  X")), QStringLiteral("Beispiel_Tarif__X"));
+    QCOMPARE(SpaceToUnderscore(QStringLiteral("Beispiel Tarif  X")),
+        QStringLiteral("Beispiel_Tarif__X"));
     QCOMPARE(UnderscoreToSpace(QStringLiteral("Flat_Online_")), QStringLiteral("Flat Online "));
     QCOMPARE(RemoveAmpersand(QStringLiteral("A&&B&")), QStringLiteral("AB"));
 }
@@ -172,13 +178,20 @@ void TestHelpers::secondsToTimeText_data()
     QTest::addColumn<int>("seconds");
     QTest::addColumn<QString>("german");
     QTest::addColumn<QString>("shortText");
-    QTest::newRow("0") << 0 << "00:00:00" << "00:00";
-    QTest::newRow("45") << 45 << "00:00:45" << "00:00";
-    QTest::newRow("86340") << 86340 << "23:59:00" << "23:59";
-    QTest::newRow("86399") << 86399 << "23:59:59" << "23:59";
-    QTest::newRow("86400") << 86400 << "24:00:00" << "24:00";
-    QTest::newRow("360000") << 360000 << "100:00:00" << "100:0";
-    QTest::newRow("negative") << -3661 << "-1:-1:-1" << "-1:-1";
+    QTest::newRow("0") << 0 << "00:00:00"
+                       << "00:00";
+    QTest::newRow("45") << 45 << "00:00:45"
+                        << "00:00";
+    QTest::newRow("86340") << 86340 << "23:59:00"
+                           << "23:59";
+    QTest::newRow("86399") << 86399 << "23:59:59"
+                           << "23:59";
+    QTest::newRow("86400") << 86400 << "24:00:00"
+                           << "24:00";
+    QTest::newRow("360000") << 360000 << "100:00:00"
+                            << "100:0";
+    QTest::newRow("negative") << -3661 << "-1:-1:-1"
+                              << "-1:-1";
     QTest::newRow("longest text") << -360000659 << "-100000:-10:-59"
                                   << "-1000";
 }
@@ -227,21 +240,57 @@ void TestHelpers::timeTextToSeconds()
     QCOMPARE(TimeTextToSeconds(QString(text).replace(u':', u'.')), seconds);
 }
 
+void TestHelpers::numberText_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<bool>("cut");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("four decimals") << 60.0 << 4 << false << "60,0000";
+    QTest::newRow("rounded") << 0.03905 << 2 << false << "0,04";
+    QTest::newRow("cut to whole") << 60.0 << 4 << true << "60";
+    QTest::newRow("cut keeps digits") << 7.25 << 4 << true << "7,25";
+    QTest::newRow("cut keeps tens") << 100.0 << 4 << true << "100";
+    QTest::newRow("no decimals") << 12.4 << 0 << false << "12";
+    QTest::newRow("negative zero") << -0.00001 << 4 << false << "0,0000";
+}
+
+void TestHelpers::numberText()
+{
+    QFETCH(double, value);
+    QFETCH(int, decimals);
+    QFETCH(bool, cut);
+    QFETCH(QString, text);
+    const auto zeros = cut ? TTrailingZeros::Cut : TTrailingZeros::Keep;
+    QCOMPARE(NumberText(value, decimals, zeros), text);
+    TScopedLocaleSettings scoped(DollarLocale());
+    QCOMPARE(NumberText(value, decimals, zeros), QString(text).replace(u',', u'.'));
+}
+
 void TestHelpers::feeAndMoneyText_data()
 {
     QTest::addColumn<bool>("dollar");
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("fee");
     QTest::addColumn<QString>("money");
-    QTest::newRow("de 0.039") << false << 0.039 << "0,0390 €" << "0,04 €";
-    QTest::newRow("de 0") << false << 0.0 << "0,0000 €" << "0,00 €";
-    QTest::newRow("de 12.5") << false << 12.5 << "12,5000 €" << "12,50 €";
-    QTest::newRow("de grouping") << false << 1234567.891 << "1234567,8910 €" << "1.234.567,89 €";
-    QTest::newRow("de negative") << false << -4.95 << "-4,9500 €" << "-4,95 €";
-    QTest::newRow("de rounds to zero") << false << -0.001 << "-0,0010 €" << "0,00 €";
-    QTest::newRow("us 0.039") << true << 0.039 << "$0.0390" << "$0.04";
-    QTest::newRow("us grouping") << true << 1234.5 << "$1234.5000" << "$1,234.50";
-    QTest::newRow("us negative") << true << -4.95 << "$-4.9500" << "-$4.95";
+    QTest::newRow("de 0.039") << false << 0.039 << "0,0390 €"
+                              << "0,04 €";
+    QTest::newRow("de 0") << false << 0.0 << "0,0000 €"
+                          << "0,00 €";
+    QTest::newRow("de 12.5") << false << 12.5 << "12,5000 €"
+                             << "12,50 €";
+    QTest::newRow("de grouping") << false << 1234567.891 << "1234567,8910 €"
+                                 << "1.234.567,89 €";
+    QTest::newRow("de negative") << false << -4.95 << "-4,9500 €"
+                                 << "-4,95 €";
+    QTest::newRow("de rounds to zero") << false << -0.001 << "-0,0010 €"
+                                       << "0,00 €";
+    QTest::newRow("us 0.039") << true << 0.039 << "$0.0390"
+                              << "$0.04";
+    QTest::newRow("us grouping") << true << 1234.5 << "$1234.5000"
+                                 << "$1,234.50";
+    QTest::newRow("us negative") << true << -4.95 << "$-4.9500"
+                                 << "-$4.95";
 }
 
 void TestHelpers::feeAndMoneyText()
@@ -264,7 +313,8 @@ void TestHelpers::addNewProviderKey()
     AddNewProviderKey(QStringLiteral("Tele2"), list);
     QCOMPARE(list.last().Key, QStringLiteral("TELE0002"));
 
-    QList<TKeyAndName> gap {{QStringLiteral("TELE0001"), {}, {}}, {QStringLiteral("TELE0003"), {}, {}}};
+    QList<TKeyAndName> gap {
+        {QStringLiteral("TELE0001"), {}, {}}, {QStringLiteral("TELE0003"), {}, {}}};
     QCOMPARE(NewProviderKey(QStringLiteral("Telefonica"), gap).Key, QStringLiteral("TELE0002"));
     QCOMPARE(NewProviderKey(QStringLiteral("O2"), {}).Key, QStringLiteral("OA0001"));
     QCOMPARE(NewProviderKey(QStringLiteral("   "), {}).Key, QStringLiteral("0001"));
@@ -280,15 +330,14 @@ void TestHelpers::addNewProviderKey()
     QCOMPARE(NewProviderKey(QStringLiteral("x"), full).Key, QStringLiteral("X10000"));
 }
 
-
 void TestHelpers::sortTariffEntries()
 {
     TTariffEntryList one {MakeEntry(0, 100, 0)};
     SortTariffEntries(one);
     QVERIFY(one.isEmpty());
 
-    TTariffEntryList list {MakeEntry(64800, 86399, 60), MakeEntry(28800, 64799, 60), MakeEntry(0, 100, 0),
-                           MakeEntry(28800, 30000, 1)};
+    TTariffEntryList list {MakeEntry(64800, 86399, 60), MakeEntry(28800, 64799, 60),
+        MakeEntry(0, 100, 0), MakeEntry(28800, 30000, 1)};
     SortTariffEntries(list);
     QCOMPARE(list.size(), 3);
     QCOMPARE(list[0].SortKey(), QStringLiteral("08:00:00 08:20:00"));
@@ -332,8 +381,8 @@ void TestHelpers::sortTariffEntriesOrdersAsTheKeys()
         // may be swapped once more.
         for (int pass = 0; pass < 2; ++pass) {
             if (pass == 1)
-                EditorQuickSort(
-                    expected, 0, expected.size() - 1, [](const TTariffEntry &a, const TTariffEntry &b) {
+                EditorQuickSort(expected, 0, expected.size() - 1,
+                    [](const TTariffEntry &a, const TTariffEntry &b) {
                         return Cp1252::compare(TariffSortKey(a), TariffSortKey(b)) < 0;
                     });
             SortTariffEntries(list);
@@ -349,7 +398,8 @@ void TestHelpers::sortTariffEntriesFollowsQuicksortForEqualKeys()
 {
     // Three equal keys, told apart by their fee. The editor's quicksort with the
     // middle element as pivot swaps the outer two: c, b, a.
-    TTariffEntryList list {MakeEntry(0, 59, 60, 1), MakeEntry(0, 59, 60, 2), MakeEntry(0, 59, 60, 3)};
+    TTariffEntryList list {
+        MakeEntry(0, 59, 60, 1), MakeEntry(0, 59, 60, 2), MakeEntry(0, 59, 60, 3)};
     SortTariffEntries(list);
     QCOMPARE(list[0].Fee, 3.0);
     QCOMPARE(list[1].Fee, 2.0);
@@ -362,7 +412,8 @@ void TestHelpers::providerDataKeepsListsParallel()
     data.AppendProvider({QStringLiteral("A0001"), QStringLiteral("A"), {}});
     TProviderOptions o;
     o.FreeHours = 5;
-    data.AppendProvider({QStringLiteral("B0001"), QStringLiteral("B"), {}}, o, {MakeEntry(0, 59, 60)});
+    data.AppendProvider(
+        {QStringLiteral("B0001"), QStringLiteral("B"), {}}, o, {MakeEntry(0, 59, 60)});
     QCOMPARE(data.Count(), 2);
     QCOMPARE(data.OptionsList().size(), 2);
     QCOMPARE(data.WeekdayLists().size(), 2);

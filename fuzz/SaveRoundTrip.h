@@ -48,7 +48,6 @@ inline TProviderData load(int *messages)
 inline bool save(TProviderData data, QByteArray &bytes)
 {
     PrepareForSave(data);
-    QStringList names;
     return BuildProviderFile(data, QDate(2026, 12, 8), bytes);
 }
 

@@ -33,6 +33,8 @@ private slots:
     void timeTextToSeconds();
     void numberText_data();
     void numberText();
+    void negativeMoneyFormats_data();
+    void negativeMoneyFormats();
     void feeAndMoneyText_data();
     void feeAndMoneyText();
     void addNewProviderKey();
@@ -265,6 +267,27 @@ void TestHelpers::numberText()
     QCOMPARE(NumberText(value, decimals, zeros), text);
     TScopedLocaleSettings scoped(DollarLocale());
     QCOMPARE(NumberText(value, decimals, zeros), QString(text).replace(u',', u'.'));
+}
+
+void TestHelpers::negativeMoneyFormats_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("money");
+    QTest::newRow("brackets, symbol first") << 0 << "($1.50)";
+    QTest::newRow("minus first, symbol last") << 5 << "-1.50$";
+    QTest::newRow("symbol, blank, minus") << 12 << "$ -1.50";
+    QTest::newRow("brackets, blank, symbol last") << 15 << "(1.50 $)";
+    QTest::newRow("out of range counts as the last") << 16 << "(1.50 $)";
+}
+
+void TestHelpers::negativeMoneyFormats()
+{
+    QFETCH(int, format);
+    QFETCH(QString, money);
+    TLocaleSettings s = DollarLocale();
+    s.NegCurrFormat = format;
+    TScopedLocaleSettings scoped(s);
+    QCOMPARE(MoneyToText(-1.5), money);
 }
 
 void TestHelpers::feeAndMoneyText_data()

@@ -292,24 +292,9 @@ bool ReadInteger(QStringView text, std::int32_t &value)
     return ReadInt32(text, value);
 }
 
-double ReadNumberPrefix(QStringView text)
-{
-    return readNumberPrefix(text);
-}
-
 bool ParseTimeOfDay(QStringView s, std::int32_t &seconds)
 {
     return parseTimeOfDay(s, seconds);
-}
-
-bool IsTariffEntryText(QStringView text)
-{
-    return isTariffEntryText(text);
-}
-
-std::uint16_t DaysFromText(QStringView text)
-{
-    return daysFromText(text);
 }
 
 namespace {
@@ -324,28 +309,6 @@ template<typename Char> Char *writeDays(Char *dst, std::uint16_t days)
 }
 
 } // namespace
-
-QString DaysToText(std::uint16_t days)
-{
-    QChar buf[8];
-    const qsizetype length = writeDays(buf, days) - buf;
-    return length > 0 ? QString(buf, length) : QString();
-}
-
-QString YesNoText(bool value)
-{
-    return value ? QStringLiteral("YES") : QStringLiteral("NO");
-}
-
-bool ReadYesNo(const QString &cleanedValue)
-{
-    return isYes(QStringView(cleanedValue));
-}
-
-QString FourDecimals(double value)
-{
-    return FixedText(value, 4);
-}
 
 char *WriteFileNumber(char *dst, double value)
 {
@@ -395,12 +358,6 @@ char *writeWholeNumber(char *dst, double value)
 }
 
 } // namespace
-
-QString WholeNumber(double value)
-{
-    char buf[MaxFixedTextLength];
-    return QString::fromLatin1(buf, writeWholeNumber(buf, value) - buf);
-}
 
 std::optional<TKeyAndName> ParseProviderLine(const QString &rawValue)
 {
@@ -575,8 +532,8 @@ template<typename View> std::optional<TFreeHoursRange> parseRangeValue(View s)
     return range;
 }
 
-// days|hh:mm-hh:mm/interval/ into a QChar or byte buffer; the days as
-// DaysToText writes them.
+// days|hh:mm-hh:mm/interval/ into a QChar or byte buffer; the days as the
+// digits 1 to 8 of the set bits, ascending.
 template<typename Char> Char *writeRangeValue(Char *p, const TFreeHoursRange &range, Char sep)
 {
     p = writeDays(p, range.Days);

@@ -34,41 +34,26 @@ inline constexpr int MaxKeyLength = 64;
 // Deletes every blank (character 32 only), then keeps the text before the first ";".
 QString CleanValue(const QString &value);
 
+// The readers and writers below are public for their own table tests: each
+// of their edge cases would otherwise take a whole file line to reach.
+
 // The whole text is a decimal number: optional leading blanks, optional sign,
 // digits with an optional "." and decimals, optional exponent.
 bool ReadNumber(QStringView text, double &value);
 // The whole text is a decimal integer in the 32-bit signed range.
 bool ReadInteger(QStringView text, std::int32_t &value);
-// The number written at the start of the text, up to the first character that
-// cannot continue it; 0 when there is none.
-double ReadNumberPrefix(QStringView text);
 
 // Hours from characters 1-2, minutes from characters 4-5 (character 3 is not
 // examined); a minus sign is ignored. Invalid gives 0 and false.
 bool ParseTimeOfDay(QStringView text, std::int32_t &seconds);
 
-// At least 12 characters, "-" as the 6th and "/" as the 12th.
-bool IsTariffEntryText(QStringView text);
-
-// Bit n is set when the digit n (1 to 8) occurs anywhere in the text.
-std::uint16_t DaysFromText(QStringView text);
-// The digits 1 to 8 of the set bits, ascending: Saturday and Sunday give "17".
-QString DaysToText(std::uint16_t days);
-
-QString YesNoText(bool value);
-// True exactly when the cleaned value is "YES".
-bool ReadYesNo(const QString &cleanedValue);
-
-// Fixed point with four decimals and ".", no blanks: 60.0000, -1.0000.
-QString FourDecimals(double value);
-// The form in which the file holds a number of four decimals: FourDecimals,
-// unless that would read back as another number (0.00001 as 0.0000); then
-// the shortest fixed-point text that reads back exactly (0.00001).
+// The form in which the file holds a number of four decimals: four decimals
+// with ".", unless that would read back as another number (0.00001 as
+// 0.0000); then the shortest fixed-point text that reads back exactly
+// (0.00001). Public so that its read-back property is tested over many values.
 QString FileNumber(double value);
 // The same written to dst (room for MaxFixedTextLength); returns the end.
 char *WriteFileNumber(char *dst, double value);
-// Rounded to a whole number (halves away from zero), no decimal point: -1, 2500.
-QString WholeNumber(double value);
 
 // --- Provider line (section PROVIDER) ---
 
@@ -86,14 +71,14 @@ QString ProviderLineText(const QString &displayName, const QString &key);
 
 enum class TEntryParse {
     Empty, // the cleaned value is empty: skipped without a message
-    SyntaxError, // fails IsTariffEntryText: not read
+    SyntaxError, // not "hh:mm-hh:mm/" at its start: not read
     Valid, // times and numbers readable
     Faulty, // a time invalid or a number unreadable: reported, still added
 };
 
 // Parses a raw value of a day-class section. For Valid and Faulty the entry
 // holds what was read: with valid times, 59 seconds are added to the end and
-// an unreadable number keeps what ReadNumberPrefix finds; with an invalid time
+// an unreadable number keeps the number its start reads as (0 when none); with an invalid time
 // interval and fee are 0, so the next sort removes the entry.
 TEntryParse ParseEntryValue(const QString &rawValue, TTariffEntry &entry);
 // The same on the raw value as the Windows-1252 bytes of a file without byte

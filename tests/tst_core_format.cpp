@@ -2,6 +2,7 @@
 
 #include "model/ProviderFormat.h"
 #include "support/Cp1252.h"
+#include "support/TextHelpers.h"
 
 #include <QTest>
 
@@ -17,10 +18,8 @@ private slots:
     void numbers_data();
     void numbers();
     void integers();
-    void numberPrefix();
     void parseTimeOfDay_data();
     void parseTimeOfDay();
-    void entryTextAndDays();
     void providerLine_data();
     void providerLine();
     void entryValue_data();
@@ -40,7 +39,7 @@ private slots:
 void TestFormat::cleanValue()
 {
     QCOMPARE(CleanValue(QStringLiteral(" Beispiel Tarif , BEIS0001 ; alt")),
-             QStringLiteral("BeispielTarif,BEIS0001"));
+        QStringLiteral("BeispielTarif,BEIS0001"));
     QCOMPARE(CleanValue(QStringLiteral("a\tb ;c;d")), QStringLiteral("a\tb"));
     QCOMPARE(CleanValue(QStringLiteral(";x")), QString());
 }
@@ -101,15 +100,6 @@ void TestFormat::integers()
     QVERIFY(!ReadInteger(QStringLiteral("+"), v));
 }
 
-void TestFormat::numberPrefix()
-{
-    QCOMPARE(ReadNumberPrefix(QStringLiteral("60x")), 60.0);
-    QCOMPARE(ReadNumberPrefix(QStringLiteral("0.03€")), 0.03);
-    QCOMPARE(ReadNumberPrefix(QStringLiteral("1e5q")), 1e5);
-    QCOMPARE(ReadNumberPrefix(QStringLiteral("abc")), 0.0);
-    QCOMPARE(ReadNumberPrefix(QString()), 0.0);
-}
-
 void TestFormat::parseTimeOfDay_data()
 {
     QTest::addColumn<QString>("text");
@@ -141,37 +131,27 @@ void TestFormat::parseTimeOfDay()
     QCOMPARE(v, seconds);
 }
 
-void TestFormat::entryTextAndDays()
-{
-    QVERIFY(IsTariffEntryText(QStringLiteral("08:00-17:59/")));
-    QVERIFY(!IsTariffEntryText(QStringLiteral("8:00-17:59/60/0.03")));
-    QVERIFY(!IsTariffEntryText(QStringLiteral("0800-1759/60/0.03")));
-    QVERIFY(!IsTariffEntryText(QStringLiteral("08:00-17:59")));
-
-    QCOMPARE(DaysFromText(QStringLiteral("17")), std::uint16_t((1 << 1) | (1 << 7)));
-    QCOMPARE(DaysFromText(QStringLiteral("x9 0 8,8")), std::uint16_t(1 << 8));
-    QCOMPARE(DaysToText((1 << 7) | (1 << 1)), QStringLiteral("17"));
-    QCOMPARE(DaysToText(0xFFFF), QStringLiteral("12345678"));
-    QCOMPARE(DaysToText(0), QString());
-    QCOMPARE(YesNoText(true), QStringLiteral("YES"));
-    QVERIFY(ReadYesNo(QStringLiteral("YES")));
-    QVERIFY(!ReadYesNo(QStringLiteral("yes")));
-}
-
 void TestFormat::providerLine_data()
 {
     QTest::addColumn<QString>("raw");
     QTest::addColumn<bool>("kept");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("key");
-    QTest::newRow("plain") << "Beispiel_Tarif,BEIS0001" << true << "Beispiel_Tarif" << "BEIS0001";
-    QTest::newRow("blanks and comment") << "Beispiel Tarif , BEIS0001 ; alt" << true << "BeispielTarif"
-                                        << "BEIS0001";
-    QTest::newRow("no comma") << "KEY1" << true << "" << "KEY1";
-    QTest::newRow("empty key") << "Name," << false << "" << "";
-    QTest::newRow("empty") << "  ; nur Kommentar" << false << "" << "";
-    QTest::newRow("second comma stays in key") << "A,B,C" << true << "A" << "B,C";
-    QTest::newRow("long name cut") << QString(150, u'n') + ",K" << true << QString(100, u'n') << "K";
+    QTest::newRow("plain") << "Beispiel_Tarif,BEIS0001" << true << "Beispiel_Tarif"
+                           << "BEIS0001";
+    QTest::newRow("blanks and comment")
+        << "Beispiel Tarif , BEIS0001 ; alt" << true << "BeispielTarif"
+        << "BEIS0001";
+    QTest::newRow("no comma") << "KEY1" << true << ""
+                              << "KEY1";
+    QTest::newRow("empty key") << "Name," << false << ""
+                               << "";
+    QTest::newRow("empty") << "  ; nur Kommentar" << false << ""
+                           << "";
+    QTest::newRow("second comma stays in key") << "A,B,C" << true << "A"
+                                               << "B,C";
+    QTest::newRow("long name cut")
+        << QString(150, u'n') + ",K" << true << QString(100, u'n') << "K";
 }
 
 void TestFormat::providerLine()
@@ -198,18 +178,24 @@ void TestFormat::entryValue_data()
     QTest::addColumn<double>("fee");
     const int valid = int(TEntryParse::Valid), faulty = int(TEntryParse::Faulty);
     QTest::newRow("valid") << "08:00-17:59/60/0.03" << valid << 28800 << 64799 << 60.0 << 0.03;
-    QTest::newRow("with blanks and comment") << " 08:00 - 17:59 / 60 / 0.03 ; x" << valid << 28800 << 64799
-                                             << 60.0 << 0.03;
+    QTest::newRow("with blanks and comment")
+        << " 08:00 - 17:59 / 60 / 0.03 ; x" << valid << 28800 << 64799 << 60.0 << 0.03;
     QTest::newRow("whole day") << "00:00-23:59/1/0" << valid << 0 << 86399 << 1.0 << 0.0;
     QTest::newRow("invalid end") << "08:00-25:00/60/0.03" << faulty << 28800 << 0 << 0.0 << 0.0;
-    QTest::newRow("unreadable fee") << "08:00-17:59/60/abc" << faulty << 28800 << 64799 << 60.0 << 0.0;
-    QTest::newRow("fee with garbage") << "08:00-17:59/60/0.05EUR" << faulty << 28800 << 64799 << 60.0
-                                      << 0.05;
+    QTest::newRow("unreadable fee")
+        << "08:00-17:59/60/abc" << faulty << 28800 << 64799 << 60.0 << 0.0;
+    QTest::newRow("fee with garbage")
+        << "08:00-17:59/60/0.05EUR" << faulty << 28800 << 64799 << 60.0 << 0.05;
+    QTest::newRow("numbers read as far as they go")
+        << "08:00-17:59/1e5q/0.03€" << faulty << 28800 << 64799 << 1e5 << 0.03;
+    QTest::newRow("too short") << "08:00-17:59" << int(TEntryParse::SyntaxError) << 0 << 0 << 0.0
+                               << 0.0;
     QTest::newRow("no second slash") << "08:00-17:59/60" << faulty << 28800 << 64799 << 60.0 << 0.0;
     QTest::newRow("interval 0") << "08:00-17:59/0/0.03" << valid << 28800 << 64799 << 0.0 << 0.03;
-    QTest::newRow("syntax") << "8:00-17:59/60/0.03" << int(TEntryParse::SyntaxError) << 0 << 0 << 0.0 << 0.0;
-    QTest::newRow("syntax no colon") << "0800-1759/60/0.03" << int(TEntryParse::SyntaxError) << 0 << 0
-                                     << 0.0 << 0.0;
+    QTest::newRow("syntax") << "8:00-17:59/60/0.03" << int(TEntryParse::SyntaxError) << 0 << 0
+                            << 0.0 << 0.0;
+    QTest::newRow("syntax no colon")
+        << "0800-1759/60/0.03" << int(TEntryParse::SyntaxError) << 0 << 0 << 0.0 << 0.0;
     QTest::newRow("empty") << " ; nichts" << int(TEntryParse::Empty) << 0 << 0 << 0.0 << 0.0;
 }
 
@@ -260,12 +246,15 @@ void TestFormat::rangeValue_data()
     QTest::addColumn<int>("from");
     QTest::addColumn<int>("to");
     QTest::addColumn<double>("interval");
-    QTest::newRow("weekend") << "17|00:00-23:59/60/" << true << ((1 << 1) | (1 << 7)) << 0 << 86340 << 60.0;
+    QTest::newRow("weekend") << "17|00:00-23:59/60/" << true << ((1 << 1) | (1 << 7)) << 0 << 86340
+                             << 60.0;
     QTest::newRow("weekdays") << "23456|18:00-18:00/60/" << true << 0x7C << 64800 << 64800 << 60.0;
     QTest::newRow("no closing slash") << "17|00:00-23:59/60" << false << 0 << 0 << 0 << 0.0;
     QTest::newRow("invalid time") << "17|00:00-24:00/60/" << false << 0 << 0 << 0 << 0.0;
     QTest::newRow("unreadable interval") << "17|00:00-23:59/x/" << false << 0 << 0 << 0 << 0.0;
     QTest::newRow("not cleaned") << "17|00:00-23:59/ 60 /" << false << 0 << 0 << 0 << 0.0;
+    QTest::newRow("days wherever their digits stand")
+        << "x908,8|00:00-23:59/60/" << true << (1 << 8) << 0 << 86340 << 60.0;
     QTest::newRow("no bar") << "00:00-23:59/60/" << true << 0 << 0 << 86340 << 60.0;
     QTest::newRow("empty") << "" << false << 0 << 0 << 0 << 0.0;
 }
@@ -328,17 +317,28 @@ void TestFormat::options_data()
 static double optionValue(TOption option, const TProviderOptions &o)
 {
     switch (option) {
-    case TOption::FREISTUNDEN: return o.FreeHours;
-    case TOption::OPTIONS: return o.Holidays2431;
-    case TOption::FreeHoursCosts: return o.FreeHoursCosts;
-    case TOption::GRUNDBETRAG: return o.BaseAmount;
-    case TOption::BASECONNECTPRICE: return o.BaseConnectPrice;
-    case TOption::FreeHoursPerDay: return o.FreeHoursPerDay;
-    case TOption::ISDNDoubleCosts: return o.ISDNDoubleCosts;
-    case TOption::NOCOSTS: return o.NoCostsFrom;
-    case TOption::COSTSPERDAY: return o.CostsPerDay;
-    case TOption::TIMING: return o.Timing;
-    case TOption::MinConnectTime: return o.MinConnectTime;
+    case TOption::FREISTUNDEN:
+        return o.FreeHours;
+    case TOption::OPTIONS:
+        return o.Holidays2431;
+    case TOption::FreeHoursCosts:
+        return o.FreeHoursCosts;
+    case TOption::GRUNDBETRAG:
+        return o.BaseAmount;
+    case TOption::BASECONNECTPRICE:
+        return o.BaseConnectPrice;
+    case TOption::FreeHoursPerDay:
+        return o.FreeHoursPerDay;
+    case TOption::ISDNDoubleCosts:
+        return o.ISDNDoubleCosts;
+    case TOption::NOCOSTS:
+        return o.NoCostsFrom;
+    case TOption::COSTSPERDAY:
+        return o.CostsPerDay;
+    case TOption::TIMING:
+        return o.Timing;
+    case TOption::MinConnectTime:
+        return o.MinConnectTime;
     }
     return 0;
 }
@@ -352,7 +352,8 @@ void TestFormat::options()
     TProviderOptions o;
     o.FreeHours = 7;
     o.Holidays2431 = false;
-    o.FreeHoursCosts = o.BaseConnectPrice = o.NoCostsFrom = o.CostsPerDay = o.Timing = o.MinConnectTime = 7;
+    o.FreeHoursCosts = o.BaseConnectPrice = o.NoCostsFrom = o.CostsPerDay = o.Timing
+        = o.MinConnectTime = 7;
     o.BaseAmount = 7;
     o.FreeHoursPerDay = o.ISDNDoubleCosts = true;
     ReadOption(TOption(option), raw, o);
@@ -433,27 +434,18 @@ void TestFormat::optionTexts()
 
 void TestFormat::numberForms()
 {
-    QCOMPARE(FourDecimals(60), QStringLiteral("60.0000"));
-    QCOMPARE(FourDecimals(-1), QStringLiteral("-1.0000"));
-    QCOMPARE(FourDecimals(12.5), QStringLiteral("12.5000"));
-    QCOMPARE(FourDecimals(-0.00001), QStringLiteral("0.0000"));
-    QCOMPARE(FourDecimals(1e15), QStringLiteral("1000000000000000.0000"));
     // Four decimals wherever they read back as the same number, else the
     // shortest digits that do.
     for (double v : {0.0, -0.0, 0.0001, -0.0305, 0.1 + 0.2, 2.675, 1.00005, 123456789.1234,
              999999999.9999, 1e9 + 0.5, -4503599627.3704, 0.00001, 1.0 / 3}) {
         const QString text = FileNumber(v);
         QVERIFY2(text.toDouble() == v, qPrintable(text));
-        const QString four = FourDecimals(v);
+        const QString four = FixedText(v, 4);
         QCOMPARE(text == four, four.toDouble() == v);
     }
-    QCOMPARE(WholeNumber(2500), QStringLiteral("2500"));
-    QCOMPARE(WholeNumber(-1), QStringLiteral("-1"));
-    QCOMPARE(WholeNumber(2.5), QStringLiteral("3"));
-    QCOMPARE(WholeNumber(-0.4), QStringLiteral("0"));
     // Whatever locale the process runs under, the file keeps ".".
     TScopedLocaleSettings german(TLocaleSettings::German());
-    QCOMPARE(FourDecimals(0.03), QStringLiteral("0.0300"));
+    QCOMPARE(FileNumber(0.03), QStringLiteral("0.0300"));
 }
 
 void TestFormat::headerAndCommon()
@@ -461,21 +453,25 @@ void TestFormat::headerAndCommon()
     const QStringList h = HeaderTexts(QStringLiteral("Provider.ini"));
     QCOMPARE(h.size(), 11);
     QCOMPARE(h[0], QStringLiteral("Provider.ini"));
-    QCOMPARE(h[7], QStringLiteral("DER AUTOR DER DATEI Provider.ini HAFTET NICHT FUER DIE RICHTIGKEIT"));
-    QCOMPARE(h[3], QStringLiteral("Diese Datei ist Bestandteil des Programms \"Korvan\", sie wurde mit"));
+    QCOMPARE(
+        h[7], QStringLiteral("DER AUTOR DER DATEI Provider.ini HAFTET NICHT FUER DIE RICHTIGKEIT"));
+    QCOMPARE(h[3],
+        QStringLiteral("Diese Datei ist Bestandteil des Programms \"Korvan\", sie wurde mit"));
     for (int i : {1, 2, 5, 6, 9, 10})
         QVERIFY(h[i].isEmpty());
 
     const auto user = CommonValues(QStringLiteral("UserProv.ini"), QDate(2026, 12, 7));
     QCOMPARE(user.size(), 4);
-    QCOMPARE(user[0], qMakePair(QStringLiteral("STRVERSION"), QStringLiteral("Korvan version 3.00")));
+    QCOMPARE(
+        user[0], qMakePair(QStringLiteral("STRVERSION"), QStringLiteral("Korvan version 3.00")));
     QCOMPARE(user[2], qMakePair(QStringLiteral("FILEDATE"), QStringLiteral("12/07/2026")));
     QCOMPARE(user[3].second, QStringLiteral("Providertarife_benutzerdefiniert"));
     QCOMPARE(CommonValues(QStringLiteral("Provider.ini"), QDate(2027, 1, 2))[3].second,
-             QStringLiteral("Providertarife"));
+        QStringLiteral("Providertarife"));
     QCOMPARE(CommonValues(QStringLiteral("userprov.ini"), QDate(2027, 1, 2))[3].second,
-             QStringLiteral("Providertarife"));
-    QCOMPARE(CommonValues(QStringLiteral("x"), QDate(2027, 1, 2))[2].second, QStringLiteral("01/02/2027"));
+        QStringLiteral("Providertarife"));
+    QCOMPARE(CommonValues(QStringLiteral("x"), QDate(2027, 1, 2))[2].second,
+        QStringLiteral("01/02/2027"));
 }
 
 QTEST_GUILESS_MAIN(TestFormat)

@@ -1,11 +1,16 @@
 #include "TestSupport.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTest>
 
 #include <sys/stat.h>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 // The command-line checker, run as a user runs it.
 class TestTarifcheck : public QObject
@@ -32,7 +37,12 @@ private:
     static Result run(const QStringList &args, bool asUser = false)
     {
         QProcess p;
+#ifdef Q_OS_WIN
+        Q_UNUSED(asUser);
+        if (false)
+#else
         if (asUser && ::geteuid() == 0)
+#endif
             p.start(QStringLiteral("setpriv"),
                 QStringList {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
                     QStringLiteral("--clear-groups"), QStringLiteral(TARIFCHECK)}
@@ -123,8 +133,13 @@ void TestTarifcheck::checkChangesNothing()
 
 void TestTarifcheck::protectedAndUnreadableFilesOfOthers()
 {
+#ifdef Q_OS_WIN
+    QSKIP("Windows: no second user account to hand the files to; the read-only attribute is "
+          "tried in checkChangesNothing");
+#else
     if (::geteuid() != 0)
         QSKIP("needs root to hand the files to another user");
+#endif
     TempProgramDir dir;
     ::chmod(QFile::encodeName(dir.Path()).constData(), 0777);
     // Owned by root: the user may read the first, but not unprotect it, and
@@ -153,10 +168,19 @@ void TestTarifcheck::writeRefusesFifo()
     TempProgramDir dir;
     dir.Write(QStringLiteral("in.ini"), OneProvider);
     const QString fifo = dir.FilePath(QStringLiteral("fifo"));
+#ifdef Q_OS_WIN
+    // Windows has no FIFOs: a folder is the target that is no regular file.
+    QVERIFY(QDir().mkdir(fifo));
+#else
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+#endif
     const Result r = run({QStringLiteral("--write"), fifo, dir.FilePath(QStringLiteral("in.ini"))});
     QCOMPARE(r.Exit, 2);
+#ifdef Q_OS_WIN
+    QVERIFY(QFileInfo(fifo).isDir());
+#else
     QVERIFY(S_ISFIFO(modeOf(fifo)));
+#endif
     QCOMPARE(r.Err,
         QStringLiteral("Fehler: Konnte %1 nicht speichern (Fehler 161: kein regulärer Pfad).\n")
             .arg(fifo));

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# tarifcheck.exe of build-win (or TE_WIN_BUILD) under Wine, with the console's
+# CR LF line ends made LF, so that its output compares with the Linux build's.
+# Its standard error comes out on standard output.
+set -uo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+exe=${TE_WIN_BUILD:-$here/build-win}/bin/tarifcheck.exe
+"$here/scripts/wine-run.sh" "$exe" "$@" 2>&1 | sed 's/\r$//'
+exit "${PIPESTATUS[0]}"

@@ -8,7 +8,8 @@
 # own console output is lost), which is shown afterwards; the exit code stays
 # the program's. Every run is bounded by a timeout (TE_WINE_TIMEOUT seconds,
 # default 600).
-#   WINEPREFIX   default ~/.wine-tarifeditor, made on first use
+#   WINEPREFIX       default ~/.wine-tarifeditor, made on first use
+#   TE_WINE_LOCALE   the Windows user's locale (a glibc name: de_DE.UTF-8)
 set -uo pipefail
 wine=${TE_WINE:-/usr/lib/wine/wine64}
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -29,6 +30,32 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     ) 9>"$WINEPREFIX.lock"
 fi
 
+# Wine takes the user's Windows locale and the encoding of Linux file names
+# from LC_ALL: TE_WINE_LOCALE (say de_DE.UTF-8) sets it for the Windows
+# program alone. A locale glibc does not have would leave file names
+# ASCII-only, so it is made once beside the prefix (Debian's locales package).
+wine_env=()
+if [ -n "${TE_WINE_LOCALE:-}" ]; then
+    want=$TE_WINE_LOCALE
+    wine_env=(LC_ALL="$want")
+    if ! locale -a 2>/dev/null | grep -qix "${want/UTF-8/utf8}"; then
+        locales=$WINEPREFIX.locales
+        if [ ! -d "$locales/$want" ]; then
+            mkdir -p "$locales"
+            (
+                flock 9
+                [ -d "$locales/$want" ] ||
+                    localedef -i "${want%%.*}" -f "${want#*.}" "$locales/$want" >/dev/null 2>&1 || true
+            ) 9>"$locales.lock"
+        fi
+        [ -d "$locales/$want" ] && wine_env+=(LOCPATH="$locales")
+    fi
+fi
+
+# A server that outlives single runs: each start of a program then takes a
+# fraction of a second instead of seconds.
+(/usr/lib/wine/wineserver -p30 </dev/null >/dev/null 2>&1 &)
+
 args=("$@")
 if grep -qa 'Qt6Gui.dll' "$exe" && [[ " $* " != *" -platform "* ]]; then
     args=(-platform offscreen "${args[@]}")
@@ -38,7 +65,7 @@ if grep -qa 'Qt6Test.dll' "$exe" && [[ " $* " != *" -o "* ]]; then
     out=$(mktemp "${TMPDIR:-/tmp}/qttest.XXXXXX")
     args+=(-o "Z:$out,txt")
 fi
-timeout -k 10 "$limit" "$wine" "$exe" "${args[@]}"
+env "${wine_env[@]}" timeout -k 10 "$limit" "$wine" "$exe" "${args[@]}"
 rc=$?
 if [ -n "$out" ]; then
     cat "$out"

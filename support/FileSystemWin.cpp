@@ -134,16 +134,15 @@ HandleTable &handles()
 }
 
 // "." + the base name, cut so that a temporary name made from it stays
-// within MaxNameUnits and never between the halves of a surrogate pair.
+// within MaxNameUnits, never between the halves of a surrogate pair. The
+// UTF-8 length is kept within the same bound, so that the name also fits a
+// Linux file system under Wine or Samba (255 bytes).
 QString tempPrefix(const QString &baseName)
 {
     QString base = baseName;
     const qsizetype room = MaxNameUnits - TempNameExtra;
-    if (base.size() > room) {
-        qsizetype cut = room;
-        if (base.at(cut).isLowSurrogate())
-            --cut;
-        base.truncate(cut);
+    while (base.size() > room || base.toUtf8().size() > room) {
+        base.chop(base.size() >= 2 && base.back().isLowSurrogate() ? 2 : 1);
     }
     return u'.' + base + u'.';
 }
@@ -530,6 +529,11 @@ int TFileSystem::Rename(const QString &from, const QString &to)
 {
     const std::wstring src = native(from);
     const std::wstring dst = native(to);
+    // A file another program keeps open without sharing its deletion cannot
+    // be replaced: said so before trying (a failed ReplaceFileW may leave a
+    // file of its own behind).
+    if (heldByAnother(dst))
+        return m_lastError = ERROR_SHARING_VIOLATION;
     // One step that keeps the replaced file's ACL, attributes and identity;
     // where it cannot be used (no old file, a file system without it), a
     // move that replaces and returns only when done.

@@ -51,8 +51,8 @@ private:
             p.start(QStringLiteral(TARIFCHECK), args);
         if (!p.waitForFinished(30000))
             return {};
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+        return {p.exitCode(), ProgramText(p.readAllStandardOutput()),
+            ProgramText(p.readAllStandardError())};
     }
     static mode_t modeOf(const QString &path)
     {

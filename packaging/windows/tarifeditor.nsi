@@ -7,7 +7,9 @@
 ;   REMOVE    an include file with the Delete and RMDir lines for them
 ;   ICON      the program symbol (.ico)
 ;   SIZE_KB   the installed size
-Unicode true
+; A 64-bit installer: the programs are 64-bit, and so it also runs under a
+; Wine without its 32-bit part.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 ManifestDPIAware true

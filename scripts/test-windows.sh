@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 start=$SECONDS
 lap() { echo "== $1: $((SECONDS - t0)) s"; t0=$SECONDS; }
 t0=$SECONDS
-bash scripts/packages.sh g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 nsis
+bash scripts/packages.sh g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 nsis locales
 lap "packages"
 
 qt=$(bash scripts/build-qt-mingw.sh | tail -n 1)

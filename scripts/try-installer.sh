@@ -8,6 +8,7 @@
 #   TE_SKIP_EDITOR=1   leaves out the editor's start (no screenshots)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+bash scripts/packages.sh wine64 xdotool imagemagick
 setup=$(realpath "${1:-build-win/tarifeditor-3.00-setup.exe}")
 shots=${2:-build-win/installer/screen}
 mkdir -p "$(dirname "$shots")"

@@ -65,8 +65,15 @@ if grep -qa 'Qt6Test.dll' "$exe" && [[ " $* " != *" -o "* ]]; then
     out=$(mktemp "${TMPDIR:-/tmp}/qttest.XXXXXX")
     args+=(-o "Z:$out,txt")
 fi
-env "${wine_env[@]}" timeout -k 10 "$limit" "$wine" "$exe" "${args[@]}"
+# The program's output goes through files: processes of the Wine session
+# that outlive the program would otherwise hold a pipe open for seconds.
+so=$(mktemp "${TMPDIR:-/tmp}/wine-out.XXXXXX")
+se=$(mktemp "${TMPDIR:-/tmp}/wine-err.XXXXXX")
+env "${wine_env[@]}" timeout -k 10 "$limit" "$wine" "$exe" "${args[@]}" >"$so" 2>"$se"
 rc=$?
+cat "$so"
+cat "$se" >&2
+rm -f "$so" "$se"
 if [ -n "$out" ]; then
     cat "$out"
     rm -f "$out"

@@ -24,9 +24,9 @@ class EditTextValidator : public QValidator
 {
 public:
     explicit EditTextValidator(TCurrencyEdit *edit)
-        : QValidator(edit), m_edit(edit)
-    {
-    }
+        : QValidator(edit)
+        , m_edit(edit)
+    { }
     State validate(QString &input, int &) const override
     {
         return m_edit->IsValidEditText(input) ? Acceptable : Invalid;
@@ -88,9 +88,8 @@ QString formatNumber(double value, const NumberFormat &f)
     QString text = integer;
     if (!decimals.isEmpty())
         text += locale.DecimalSeparator + decimals;
-    const bool allZero = std::all_of(text.cbegin(), text.cend(), [](QChar c) {
-        return !isAsciiDigit(c) || c == u'0';
-    });
+    const bool allZero = std::all_of(
+        text.cbegin(), text.cend(), [](QChar c) { return !isAsciiDigit(c) || c == u'0'; });
     if (value < 0 && !allZero)
         text.prepend(u'-');
     return text;
@@ -105,8 +104,8 @@ QAction *pasteAction(QMenu *menu)
     for (QAction *a : actions)
         if (a->objectName() == QStringLiteral("edit-paste"))
             return a;
-    const QString shortcut =
-        u'\t' + QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
+    const QString shortcut
+        = u'\t' + QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
     for (QAction *a : actions)
         if (a->text().endsWith(shortcut))
             return a;
@@ -288,9 +287,9 @@ void TCurrencyEdit::keyPressEvent(QKeyEvent *event)
                 passedOn = true;
             } else {
                 // The handler made it another control character: act on that one.
-                const Qt::Key code = key == u'\b'                 ? Qt::Key_Backspace
-                                     : key == u'\r' || key == u'\n' ? Qt::Key_Return
-                                                                    : Qt::Key_unknown;
+                const Qt::Key code = key == u'\b'  ? Qt::Key_Backspace
+                    : key == u'\r' || key == u'\n' ? Qt::Key_Return
+                                                   : Qt::Key_unknown;
                 if (code != Qt::Key_unknown) {
                     QKeyEvent substitute(QEvent::KeyPress, code, Qt::NoModifier, QString(key));
                     QLineEdit::keyPressEvent(&substitute);
@@ -439,8 +438,10 @@ void TCurrencyEdit::hideEvent(QHideEvent *event)
 
 void TCurrencyEdit::finishEditing()
 {
+    // The bounds apply to what the user typed: a value the field was given
+    // and the user only passed through stays as it is, even beyond them.
     const double typed = m_modified ? textValue(text()) : m_value;
-    const double value = clamped(typed);
+    const double value = m_modified ? clamped(typed) : typed;
     m_editing = false;
     m_modified = false;
     m_value = value;

@@ -56,6 +56,7 @@ TCentEuroDlg::TCentEuroDlg(QWidget *owner)
 
     connect(CentEdit, &TCurrencyEdit::OnChange, this, [this] { CentEditChange(); });
     connect(EuroEdit, &TCurrencyEdit::OnChange, this, [this] { EuroEditChange(); });
+    connect(CentEdit, &QLineEdit::textEdited, this, [this] { m_amountTyped = true; });
     connect(
         CentEdit, &TCurrencyEdit::OnKeyPress, this, [this](QChar &key) { CentEditKeyPress(key); },
         Qt::DirectConnection);

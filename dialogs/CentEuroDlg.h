@@ -22,6 +22,9 @@ public:
     void EuroEditChange();
     // Enter confirms.
     void CentEditKeyPress(QChar &key);
+    // Whether the user typed in the cent field at all: confirming the empty
+    // calculator gives 0, which its caller does not take for an amount.
+    bool AmountTyped() const { return m_amountTyped; }
 
     QFrame *Bevel1;
     QLabel *Label1;
@@ -33,4 +36,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    bool m_amountTyped = false;
 };

@@ -103,7 +103,9 @@ void TNewEditProvEntryDlg::CurrencyEditExit()
 void TNewEditProvEntryDlg::CentEuroBtnClick()
 {
     TCentEuroDlg dialog(this);
-    if (dialog.exec() != QDialog::Accepted)
+    // Confirmed without an amount typed, the calculator leaves the field as
+    // it is rather than writing 0 over what it holds.
+    if (dialog.exec() != QDialog::Accepted || !dialog.AmountTyped())
         return;
     // The speed button takes no focus: the focus is still in the field the
     // user was in.

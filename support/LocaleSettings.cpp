@@ -126,10 +126,12 @@ TLocaleSettings TLocaleSettings::FromLocale(const QLocale &locale)
     return s;
 }
 
+#ifndef Q_OS_WIN
 TLocaleSettings TLocaleSettings::FromSystem()
 {
     return FromLocale(QLocale::system());
 }
+#endif
 
 const TLocaleSettings &TLocaleSettings::Current()
 {

@@ -111,6 +111,13 @@ QByteArray CrLf(std::initializer_list<const char *> lines)
     return out;
 }
 
+QString ProgramText(const QByteArray &output)
+{
+    QString text = QString::fromUtf8(output);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
 TTariffEntry MakeEntry(int from, int to, double interval, double fee)
 {
     TTariffEntry e;

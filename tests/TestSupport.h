@@ -63,3 +63,7 @@ TTariffEntry MakeEntry(int from, int to, double interval, double fee = 0);
 
 // Builds CR LF text from lines.
 QByteArray CrLf(std::initializer_list<const char *> lines);
+
+// A program's output as text: UTF-8, with the CR LF line ends of a Windows
+// console program made LF.
+QString ProgramText(const QByteArray &output);

@@ -64,7 +64,7 @@ void TestCoverageCheck::findings()
     QProcess p;
     p.start(QStringLiteral(TARIFCHECK), args << dir.FilePath(QStringLiteral("x.ini")));
     QVERIFY(p.waitForFinished(30000));
-    QString out = QString::fromUtf8(p.readAllStandardOutput());
+    QString out = ProgramText(p.readAllStandardOutput());
     QVERIFY(out.endsWith(u'\n'));
     out.chop(1);
     QTEST(out.split(u'\n'), "lines");

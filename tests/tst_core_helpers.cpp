@@ -12,6 +12,10 @@
 #include <QStringEncoder>
 #include <QTest>
 
+#ifdef Q_OS_WIN
+#include "support/LocaleSettingsWin.h"
+#endif
+
 class TestHelpers : public QObject
 {
     Q_OBJECT
@@ -22,6 +26,10 @@ private slots:
     void cp1252CompareIsByteOrder();
     void localeFromQt_data();
     void localeFromQt();
+#ifdef Q_OS_WIN
+    void localeFromWindows_data();
+    void localeFromWindows();
+#endif
     void myTools();
     void keyLetters_data();
     void keyLetters();
@@ -127,6 +135,37 @@ void TestHelpers::localeFromQt()
     TScopedLocaleSettings scoped(s);
     QCOMPARE(MoneyToText(1234.5), money);
 }
+
+#ifdef Q_OS_WIN
+void TestHelpers::localeFromWindows_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<TLocaleSettings>("expected");
+    TLocaleSettings us = DollarLocale();
+    us.NegCurrFormat = WindowsLocaleSettings(QStringLiteral("en-US")).NegCurrFormat;
+    QTest::newRow("German") << "de-DE" << TLocaleSettings::German();
+    QTest::newRow("US") << "en-US" << us;
+    QTest::newRow("unknown locale") << "xx-YY" << TLocaleSettings::German();
+}
+
+// The settings come from Windows itself (GetLocaleInfoEx), not from Qt.
+void TestHelpers::localeFromWindows()
+{
+    QFETCH(QString, name);
+    QFETCH(TLocaleSettings, expected);
+    const TLocaleSettings s = WindowsLocaleSettings(name);
+    QCOMPARE(QString(s.DecimalSeparator), QString(expected.DecimalSeparator));
+    QCOMPARE(QString(s.ThousandSeparator), QString(expected.ThousandSeparator));
+    QCOMPARE(QString(s.TimeSeparator), QString(expected.TimeSeparator));
+    QCOMPARE(s.CurrencyString, expected.CurrencyString);
+    QCOMPARE(s.CurrencyFormat, expected.CurrencyFormat);
+    QCOMPARE(s.NegCurrFormat, expected.NegCurrFormat);
+    QCOMPARE(s.CurrencyDecimals, expected.CurrencyDecimals);
+    // The US pattern is one of the two Windows has used: "($1.00)" or "-$1.00".
+    QVERIFY(WindowsLocaleSettings(QStringLiteral("en-US")).NegCurrFormat <= 1);
+    QVERIFY(TLocaleSettings::FromSystem() == WindowsLocaleSettings(QString()));
+}
+#endif
 
 void TestHelpers::myTools()
 {

@@ -10,8 +10,6 @@
 #include <QStringEncoder>
 #include <QTest>
 
-#include <sys/stat.h>
-
 #include <array>
 
 namespace {
@@ -471,14 +469,14 @@ void TestIni::writeProtection()
 {
     TempProgramDir dir;
     dir.Write(QStringLiteral("a.ini"), "[A]\r\nk=1\r\n");
-    const QByteArray path = QFile::encodeName(dir.FilePath(QStringLiteral("a.ini")));
-    ::chmod(path.constData(), 0444);
+    const QString path = dir.FilePath(QStringLiteral("a.ini"));
+    QFile::setPermissions(
+        path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     MsgRecorder msgs;
     TTheIniFile ini;
     openIni(ini, QStringLiteral("a.ini"));
     QCOMPARE(ini.ErrorCode(), 0);
-    struct stat st;
-    QVERIFY(::stat(path.constData(), &st) == 0 && (st.st_mode & S_IWUSR));
+    QVERIFY(QFile::permissions(path) & QFileDevice::WriteOwner);
     ini.SetOpen(false);
 
     StubbornFs fs;

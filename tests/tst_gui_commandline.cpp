@@ -90,8 +90,8 @@ void TestCommandLine::programsAnswer()
     QVERIFY(p.waitForFinished(30000));
     QCOMPARE(p.exitStatus(), QProcess::NormalExit);
     QCOMPARE(p.exitCode(), exit);
-    const QString out = QString::fromUtf8(p.readAllStandardOutput());
-    QVERIFY2((out.isEmpty() ? QString::fromUtf8(p.readAllStandardError()) : out).startsWith(output),
+    const QString out = ProgramText(p.readAllStandardOutput());
+    QVERIFY2((out.isEmpty() ? ProgramText(p.readAllStandardError()) : out).startsWith(output),
         qPrintable(out));
 }
 

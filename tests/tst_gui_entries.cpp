@@ -113,7 +113,10 @@ struct Editor
         if (!QTest::qWaitForWindowActive(dlg.get()))
             qFatal("editor not active");
     }
-    TStringGrid *Grid(bool weekend) const { return weekend ? dlg->ProvStrGrid2 : dlg->ProvStrGrid1; }
+    TStringGrid *Grid(bool weekend) const
+    {
+        return weekend ? dlg->ProvStrGrid2 : dlg->ProvStrGrid1;
+    }
     TTariffEntryList &Entries(bool weekend)
     {
         return dlg->Data.Entries(0, weekend ? TDayClass::Weekend : TDayClass::Weekday);
@@ -143,7 +146,8 @@ QString rowText(const TStringGrid *grid, int r)
 
 QString timeError(const char *field)
 {
-    return QStringLiteral("Ungültige Uhrzeit im Feld \"%1\". Uhrzeit in der Form HH:MM angeben.").arg(field);
+    return QStringLiteral("Ungültige Uhrzeit im Feld \"%1\". Uhrzeit in der Form HH:MM angeben.")
+        .arg(field);
 }
 
 } // namespace
@@ -153,7 +157,10 @@ class TestEntries : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
-    void init() { TContextHelp::SetShowHandler([this](int n) { m_help.append(n); }); }
+    void init()
+    {
+        TContextHelp::SetShowHandler([this](int n) { m_help.append(n); });
+    }
     void cleanup() { TContextHelp::SetShowHandler({}); }
 
     void tabOrderAndHelp();
@@ -180,10 +187,11 @@ private:
 void TestEntries::initTestCase()
 {
     static QtMessageHandler previous = nullptr;
-    previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &message) {
-        if (!message.startsWith(QStringLiteral("This plugin does not support")))
-            previous(type, context, message);
-    });
+    previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext &context, const QString &message) {
+            if (!message.startsWith(QStringLiteral("This plugin does not support")))
+                previous(type, context, message);
+        });
     TContextHelp::Install();
 }
 
@@ -194,8 +202,9 @@ void TestEntries::tabOrderAndHelp()
     TNewEditProvEntryDlg &dlg = d.dlg;
     QCOMPARE(dlg.Takt->text(), QStringLiteral("60,0000"));
     QVERIFY(!dlg.ApplyBtn->isDefault() && !dlg.CancelBtn->isDefault());
-    const QList<QPair<QWidget *, int>> order {{dlg.EntryTimeFrom, 510200}, {dlg.EntryTimeTo, 510201},
-        {dlg.Takt, 510202}, {dlg.CurrencyEdit, 510203}, {dlg.ApplyBtn, 6}, {dlg.CancelBtn, 2}};
+    const QList<QPair<QWidget *, int>> order {{dlg.EntryTimeFrom, 510200},
+        {dlg.EntryTimeTo, 510201}, {dlg.Takt, 510202}, {dlg.CurrencyEdit, 510203},
+        {dlg.ApplyBtn, 6}, {dlg.CancelBtn, 2}};
     for (const auto &[widget, context] : order) {
         QCOMPARE(QApplication::focusWidget(), widget);
         QTest::keyClick(widget, Qt::Key_F1);
@@ -215,17 +224,28 @@ void TestEntries::timeCheckOnLeaving_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<bool>("refused");
-    QTest::newRow("blank and 7, then 05") << false << " 705" << "07:05" << false;
-    QTest::newRow("start 00:00") << false << "0000" << "00:00" << false;
-    QTest::newRow("start 24:00") << false << "2400" << "24:00" << true;
-    QTest::newRow("start 12:60") << false << "1260" << "12:60" << true;
-    QTest::newRow("end 18:00") << true << "1800" << "17:59" << false;
-    QTest::newRow("end 00:00") << true << "0000" << "23:59" << false;
-    QTest::newRow("end 24:00") << true << "2400" << "23:59" << false;
-    QTest::newRow("end 12:30") << true << "1230" << "12:30" << false;
-    QTest::newRow("end 24:30") << true << "2430" << "24:30" << true;
-    QTest::newRow("end 25:00") << true << "2500" << "25:00" << true;
-    QTest::newRow("end 99:00") << true << "9900" << "99:00" << true;
+    QTest::newRow("blank and 7, then 05") << false << " 705"
+                                          << "07:05" << false;
+    QTest::newRow("start 00:00") << false << "0000"
+                                 << "00:00" << false;
+    QTest::newRow("start 24:00") << false << "2400"
+                                 << "24:00" << true;
+    QTest::newRow("start 12:60") << false << "1260"
+                                 << "12:60" << true;
+    QTest::newRow("end 18:00") << true << "1800"
+                               << "17:59" << false;
+    QTest::newRow("end 00:00") << true << "0000"
+                               << "23:59" << false;
+    QTest::newRow("end 24:00") << true << "2400"
+                               << "23:59" << false;
+    QTest::newRow("end 12:30") << true << "1230"
+                               << "12:30" << false;
+    QTest::newRow("end 24:30") << true << "2430"
+                               << "24:30" << true;
+    QTest::newRow("end 25:00") << true << "2500"
+                               << "25:00" << true;
+    QTest::newRow("end 99:00") << true << "9900"
+                               << "99:00" << true;
 }
 
 void TestEntries::timeCheckOnLeaving()
@@ -242,7 +262,8 @@ void TestEntries::timeCheckOnLeaving()
     typeKeys(typed + u'\t');
     QCOMPARE(field->Text(), shown);
     QCOMPARE(end ? d.dlg.TimeToOk : d.dlg.TimeFromOk, !refused);
-    QCOMPARE(d.msgs.Texts(), refused ? QStringList {timeError(end ? "Bis" : "Von")} : QStringList());
+    QCOMPARE(
+        d.msgs.Texts(), refused ? QStringList {timeError(end ? "Bis" : "Von")} : QStringList());
     QWidget *next = end ? static_cast<QWidget *>(d.dlg.Takt) : d.dlg.EntryTimeTo;
     QCOMPARE(QApplication::focusWidget(), refused ? field : next);
 }
@@ -258,12 +279,17 @@ void TestEntries::applyRunsChecksInOrder_data()
     // A blank field may be left, but Übernehmen names it and puts the focus into it.
     QTest::newRow("blank start") << "  :  "
                                  << "24:30" << 0.0 << QStringList {timeError("Von")} << 0;
-    QTest::newRow("bad start") << "24:00" << "24:30" << 0.0 << QStringList {timeError("Von")} << 0;
-    QTest::newRow("bad end, interval unchecked") << "08:00" << "24:30" << 0.0 << QStringList {timeError("Bis")} << 1;
+    QTest::newRow("bad start") << "24:00"
+                               << "24:30" << 0.0 << QStringList {timeError("Von")} << 0;
+    QTest::newRow("bad end, interval unchecked")
+        << "08:00"
+        << "24:30" << 0.0 << QStringList {timeError("Bis")} << 1;
     QTest::newRow("blank end") << "08:00"
                                << "  :  " << 0.0 << QStringList {timeError("Bis")} << 1;
-    QTest::newRow("interval 0") << "08:00" << "18:00" << 0.0 << QStringList {zero} << 2;
-    QTest::newRow("start after end") << "22:00" << "06:00" << 60.0 << QStringList() << -1;
+    QTest::newRow("interval 0") << "08:00"
+                                << "18:00" << 0.0 << QStringList {zero} << 2;
+    QTest::newRow("start after end") << "22:00"
+                                     << "06:00" << 60.0 << QStringList() << -1;
 }
 
 void TestEntries::applyRunsChecksInOrder()
@@ -300,13 +326,20 @@ void TestEntries::intervalKeyFilter_data()
     QTest::addColumn<QStringList>("messages");
     const QString wrong = QStringLiteral("Nur Ziffern und , erlaubt.");
     const QString second = QStringLiteral("Nur Ziffern erlaubt. Die Angabe enthält bereits ein ,.");
-    QTest::newRow("digits and point") << true << "1.5" << "1,5" << QStringList();
-    QTest::newRow("letter") << true << "1a" << "1" << QStringList {wrong};
-    QTest::newRow("minus") << true << "-1" << "1" << QStringList {wrong};
-    QTest::newRow("second separator") << true << "1,5." << "1,5" << QStringList {second};
-    QTest::newRow("second, selected") << true << "1,5^," << "1,5" << QStringList {second};
-    QTest::newRow("copy key") << true << "1\x03" << "1" << QStringList {wrong};
-    QTest::newRow("paste key") << true << "1\x16" << "1" << QStringList {wrong};
+    QTest::newRow("digits and point") << true << "1.5"
+                                      << "1,5" << QStringList();
+    QTest::newRow("letter") << true << "1a"
+                            << "1" << QStringList {wrong};
+    QTest::newRow("minus") << true << "-1"
+                           << "1" << QStringList {wrong};
+    QTest::newRow("second separator") << true << "1,5."
+                                      << "1,5" << QStringList {second};
+    QTest::newRow("second, selected") << true << "1,5^,"
+                                      << "1,5" << QStringList {second};
+    QTest::newRow("copy key") << true << "1\x03"
+                              << "1" << QStringList {wrong};
+    QTest::newRow("paste key") << true << "1\x16"
+                               << "1" << QStringList {wrong};
     QTest::newRow("comma, point locale") << false << "1,5"
                                          << "1.5" << QStringList();
 }
@@ -328,8 +361,8 @@ void TestEntries::intervalKeyFilter()
         if (c == u'^')
             takt->selectAll();
         else if (c == u'\x03' || c == u'\x16') // as the keyboard sends Ctrl+C, Ctrl+V
-            QTest::sendKeyEvent(QTest::Click, takt, c == u'\x03' ? Qt::Key_C : Qt::Key_V, QString(c),
-                                Qt::ControlModifier);
+            QTest::sendKeyEvent(QTest::Click, takt, c == u'\x03' ? Qt::Key_C : Qt::Key_V,
+                QString(c), Qt::ControlModifier);
         else
             QTest::keyClick(takt, char(c.unicode()));
     }
@@ -354,8 +387,10 @@ void TestEntries::centEuro_data()
                                        << "250" << 2.5 << 2.5 << 0.0 << false;
     QTest::newRow("third cent decimal") << 3 << "1,234\r"
                                         << "1,23" << 0.0123 << 60.0 << 0.0123 << false;
-    QTest::newRow("nothing typed gives 0") << 2 << "\r"
-                                           << "" << 0.0 << 0.0 << 0.0 << false;
+    QTest::newRow("nothing typed changes nothing") << 2 << "\r"
+                                                   << "" << 0.0 << 60.0 << 0.0 << false;
+    QTest::newRow("a typed 0 is taken") << 2 << "0\r"
+                                        << "0" << 0.0 << 0.0 << 0.0 << false;
     QTest::newRow("cancelled") << 3 << "1,5\x1b"
                                << "1,5" << 0.015 << 60.0 << 0.0 << false;
     QTest::newRow("time field") << 0 << "250\r"
@@ -406,16 +441,19 @@ void TestEntries::addRefusedBeforeAnyDialog()
         doubleClickCell(e.dlg->ProvStrGrid1, 1, 0);
         QTest::keyClick(e.dlg->ProvStrGrid2, Qt::Key_Delete);
         const QString first = QStringLiteral("Fügen Sie zuerst einen Provider hinzu!");
-        QCOMPARE(e.msgs.Texts(), (QStringList {first, first, "Sie können diesen Eintrag nicht löschen!"}));
-        QCOMPARE(e.msgs.Messages()[2].Caption, "Löschen eines Eintrags (Unbekannt, Sa./So./Feiertag, Eintrag 1)");
+        QCOMPARE(e.msgs.Texts(),
+            (QStringList {first, first, "Sie können diesen Eintrag nicht löschen!"}));
+        QCOMPARE(e.msgs.Messages()[2].Caption,
+            "Löschen eines Eintrags (Unbekannt, Sa./So./Feiertag, Eintrag 1)");
     }
     {
         Editor e;
         while (e.Entries(false).size() < 20)
             e.Entries(false).append(MakeEntry(0, 59, 60, 0.01));
         QTest::keyClick(e.dlg->ProvStrGrid1, Qt::Key_Insert);
-        QCOMPARE(e.msgs.Texts(), QStringList {"Es kann kein Providertarif hinzugefügt werden, damit würde das "
-                                              "Maximum von 20 Tarifen überschritten!"});
+        QCOMPARE(e.msgs.Texts(),
+            QStringList {"Es kann kein Providertarif hinzugefügt werden, damit würde das "
+                         "Maximum von 20 Tarifen überschritten!"});
         QVERIFY(!e.dlg->Modified());
     }
     QTest::qWait(20);
@@ -434,15 +472,20 @@ void TestEntries::addThroughKeyboard()
             title = dlg->windowTitle();
             QCOMPARE(dlg->EntryTimeFrom->Text(), QStringLiteral("  :  "));
             QCOMPARE(dlg->Takt->Value(), 60.0);
-            typeKeys(weekend ? QStringLiteral(" 600\r0800\r30\r0,05\r\r") : QStringLiteral(" 600\t0800\t30\t0,05\t "));
+            typeKeys(weekend ? QStringLiteral(" 600\r0800\r30\r0,05\r\r")
+                             : QStringLiteral(" 600\t0800\t30\t0,05\t "));
         });
-        typeKeys(weekend ? QStringLiteral("\t") : QStringLiteral("\t\t")); // list, weekend grid, weekday grid
+        typeKeys(weekend ? QStringLiteral("\t")
+                         : QStringLiteral("\t\t")); // list, weekend grid, weekday grid
         QTest::keyClick(e.Grid(weekend), Qt::Key_Insert);
         QVERIFY(answer.Ran());
-        QCOMPARE(title, QStringLiteral("Neuen Eintrag (%1) hinzufügen").arg(weekend ? "Sa/So/Feiertag" : "Werktag"));
+        QCOMPARE(title,
+            QStringLiteral("Neuen Eintrag (%1) hinzufügen")
+                .arg(weekend ? "Sa/So/Feiertag" : "Werktag"));
         // Placed by its start: before 08:00 on weekdays, after 00:00 at weekends.
         const int row = weekend ? 2 : 1;
-        QCOMPARE(rowText(e.Grid(weekend), row), "06:00:00 Uhr|07:59:59 Uhr|30,0000 Sekunde(n)|0,0500 €");
+        QCOMPARE(
+            rowText(e.Grid(weekend), row), "06:00:00 Uhr|07:59:59 Uhr|30,0000 Sekunde(n)|0,0500 €");
         QCOMPARE(e.Entries(weekend).at(row - 1), MakeEntry(21600, 28799, 30, 0.05));
         QVERIFY(e.dlg->Modified());
         QVERIFY(e.msgs.Messages().isEmpty());
@@ -468,7 +511,8 @@ void TestEntries::editMovesEntryToItsSortedRow()
     QString title;
     WhenModal<TNewEditProvEntryDlg> answer([&](TNewEditProvEntryDlg *dlg) {
         title = dlg->windowTitle();
-        QCOMPARE(dlg->EntryTimeFrom->Text() + dlg->EntryTimeTo->Text(), QStringLiteral("18:0023:59"));
+        QCOMPARE(
+            dlg->EntryTimeFrom->Text() + dlg->EntryTimeTo->Text(), QStringLiteral("18:0023:59"));
         typeKeys(QStringLiteral("0600\t0759\t"));
         QTest::mouseClick(dlg->ApplyBtn, Qt::LeftButton);
     });
@@ -508,9 +552,8 @@ void TestEntries::unchangedEditKeepsEntry()
         const TTariffEntry entry = MakeEntry(28800, fileEnd, 60, 0.039);
         e.Entries(weekend)[0] = entry;
         e.dlg->ShowSelectedProvider();
-        WhenModal<TNewEditProvEntryDlg> answer([](TNewEditProvEntryDlg *dlg) {
-            QTest::mouseClick(dlg->ApplyBtn, Qt::LeftButton);
-        });
+        WhenModal<TNewEditProvEntryDlg> answer(
+            [](TNewEditProvEntryDlg *dlg) { QTest::mouseClick(dlg->ApplyBtn, Qt::LeftButton); });
         QTest::mouseClick(weekend ? e.dlg->EditEntry2Btn : e.dlg->EditEntry1Btn, Qt::LeftButton);
         QVERIFY(answer.Ran());
         QCOMPARE(e.Entries(weekend).constFirst(), entry);
@@ -520,10 +563,12 @@ void TestEntries::unchangedEditKeepsEntry()
 void TestEntries::savedFileHoldsTheEdits()
 {
     Editor e;
-    WhenModal<TNewEditProvEntryDlg> add([](TNewEditProvEntryDlg *) { typeKeys(QStringLiteral("0000\t0800\t\t0,01\t ")); });
+    WhenModal<TNewEditProvEntryDlg> add(
+        [](TNewEditProvEntryDlg *) { typeKeys(QStringLiteral("0000\t0800\t\t0,01\t ")); });
     QTest::mouseClick(e.dlg->AddEntry1Btn, Qt::LeftButton);
     QVERIFY(add.Ran());
-    WhenModal<TNewEditProvEntryDlg> edit([](TNewEditProvEntryDlg *) { typeKeys(QStringLiteral("\t\t15\t\t ")); });
+    WhenModal<TNewEditProvEntryDlg> edit(
+        [](TNewEditProvEntryDlg *) { typeKeys(QStringLiteral("\t\t15\t\t ")); });
     QTest::mouseClick(e.dlg->EditEntry2Btn, Qt::LeftButton);
     QVERIFY(edit.Ran());
     TStringGrid *grid = e.dlg->ProvStrGrid1;
@@ -537,7 +582,8 @@ void TestEntries::savedFileHoldsTheEdits()
     QCOMPARE(e.Entries(false).size(), 2);
     const TMsgBoxRequest question = e.msgs.Messages().constFirst();
     QCOMPARE(question.Text, QStringLiteral("Möchten Sie diesen Eintrag wirklich löschen?"));
-    QCOMPARE(question.Caption, QStringLiteral("Löschen eines Eintrags (Tele Plus, Werktag, Eintrag 3)"));
+    QCOMPARE(
+        question.Caption, QStringLiteral("Löschen eines Eintrags (Tele Plus, Werktag, Eintrag 3)"));
     QCOMPARE(question.Kind, mkConfirmation);
     QTest::mouseClick(e.dlg->SaveBtn, Qt::LeftButton);
 
@@ -546,8 +592,9 @@ void TestEntries::savedFileHoldsTheEdits()
     for (const QByteArray &l : e.dir.Read(User).split('\n'))
         if (entryLine.match(QString::fromLatin1(l)).hasMatch())
             lines.append(l.trimmed());
-    QCOMPARE(lines.join(' '), "[TELE0001WERKTAG] TELE00010=00:00-07:59/60.0000/0.0100 "
-                              "TELE00011=08:00-17:59/60.0000/0.0390 [TELE0001SASO] TELE00010=00:00-23:59/15.0000/0.0125");
+    QCOMPARE(lines.join(' '),
+        "[TELE0001WERKTAG] TELE00010=00:00-07:59/60.0000/0.0100 "
+        "TELE00011=08:00-17:59/60.0000/0.0390 [TELE0001SASO] TELE00010=00:00-23:59/15.0000/0.0125");
 }
 
 QTEST_MAIN(TestEntries)

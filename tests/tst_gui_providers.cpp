@@ -395,7 +395,8 @@ void TestProviders::keyboardReachesProviderButtons()
     e.msgs.Answer(idNo);
     QTest::keyClick(e.dlg->DelProv, Qt::Key_Space);
     QCOMPARE(e.msgs.Messages().size(), 1);
-    for (QWidget *next : {static_cast<QWidget *>(e.dlg->TakeOverProv), static_cast<QWidget *>(e.dlg->ProvidersCB)}) {
+    for (QWidget *next :
+        {static_cast<QWidget *>(e.dlg->TakeOverProv), static_cast<QWidget *>(e.dlg->ProvidersCB)}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
     }
@@ -512,6 +513,9 @@ void TestProviders::untouchedDialogsChangeNothing_data()
         WeekendEntry);
     row("interval and fee with more decimals than shown",
         {"[TELE0001SASO]", "TELE00010=00:00-23:59/1.23456/0.0123456"}, WeekendEntry);
+    // Values beyond a field's bounds stay when the field is only passed through.
+    row("fee above the field's bound", {"[TELE0001SASO]", "TELE00010=00:00-23:59/60/150.5"},
+        WeekendEntry);
     row("timing 60, first second 0", {"[TIMING]", "TELE0001=60", "[MinConnectTime]", "TELE0001=0"},
         Options);
     row("timing 0, first second 30", {"[TIMING]", "TELE0001=0", "[MinConnectTime]", "TELE0001=30"},

@@ -416,9 +416,15 @@ int TFileSystem::ReadWholeFile(const QString &path, QByteArray &bytes)
 
 int TFileSystem::CheckWriteAccess(const QString &path)
 {
-    // Opening the file for writing asks its read-only attribute and its
-    // access list; nothing is changed.
-    const HANDLE h = ::CreateFileW(native(path).c_str(), GENERIC_WRITE,
+    // The read-only attribute, then the access list: opening the file for
+    // writing asks it, and changes nothing. (The attribute is asked itself:
+    // a privileged process may be let open such a file.)
+    const std::wstring p = native(path);
+    const DWORD attrs = ::GetFileAttributesW(p.c_str());
+    if (attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY)
+        && (attrs & FILE_ATTRIBUTE_READONLY))
+        return m_lastError = 5;
+    const HANDLE h = ::CreateFileW(p.c_str(), GENERIC_WRITE,
         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
         FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE) {

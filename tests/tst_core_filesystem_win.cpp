@@ -114,6 +114,11 @@ void TestFileSystemWin::errorCodesOfRealCalls()
     QCOMPARE(fs.ReadWholeFile(dir.Path(), bytes), 5);
     QCOMPARE(fs.CreateEmptyFile(dir.FilePath(QStringLiteral("a.ini"))), 0);
     QCOMPARE(fs.CreateEmptyFile(dir.FilePath(QStringLiteral("a.ini"))), 80);
+    QCOMPARE(fs.CheckFolder(dir.Path()), 0);
+    QCOMPARE(fs.CheckFolder(dir.FilePath(QStringLiteral("a.ini"))), 267);
+    QCOMPARE(fs.CheckFolder(dir.FilePath(QStringLiteral("no"))), 2);
+    QCOMPARE(fs.CheckWriteAccess(dir.FilePath(QStringLiteral("a.ini"))), 0);
+    QCOMPARE(fs.CheckWriteAccess(dir.FilePath(QStringLiteral("b.ini"))), 0);
     QVERIFY(!fs.RemoveFile(dir.FilePath(QStringLiteral("b.ini"))));
     QCOMPARE(fs.LastError(), 2);
     QCOMPARE(SafeWriteFile(dir.FilePath(QStringLiteral("no/a.ini")), "x"), 3);
@@ -133,6 +138,7 @@ void TestFileSystemWin::readOnlyAttributeIsTheProtection()
     QVERIFY(!fs.IsWriteProtected(path));
     QVERIFY(addAttributes(path, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
     QVERIFY(fs.IsWriteProtected(path));
+    QCOMPARE(fs.CheckWriteAccess(path), 5);
     TSafeWriteStep step = TSafeWriteStep::None;
     QCOMPARE(SafeWriteFile(path, "new", &step), 5);
     QCOMPARE(step, TSafeWriteStep::CreateTemp);

@@ -3,6 +3,7 @@
 // table of open file handles.
 
 #include "FileSystem.h"
+#include "FileSystemPlatform.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,6 +11,7 @@
 #include <QRandomGenerator>
 
 #include <algorithm>
+#include <new>
 #include <vector>
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -17,28 +19,12 @@
 #endif
 #include <windows.h>
 
+using namespace FileSystemDetail;
+
 namespace {
-
-TFileSystem *&installed()
-{
-    static TFileSystem *fs = nullptr;
-    return fs;
-}
-
-// The largest piece handed to one Write call; every piece must be written whole.
-constexpr qint64 WriteChunk = qint64(1) << 20;
-
-constexpr int ErrorDiskFull = 112;
-constexpr int ErrorGeneral = 31;
-constexpr int ErrorNotRegular = 161;
-constexpr int ErrorLinkLoop = 1921;
 
 // The longest file name NTFS takes, in UTF-16 units.
 constexpr qsizetype MaxNameUnits = 255;
-// A temporary file name: "." + base + "." + up to 7 random characters + ".tmp".
-constexpr qsizetype TempNameExtra = 1 + 1 + 7 + 4;
-// A temporary file untouched for this long, and not held open, is a leftover.
-constexpr qint64 StaleSeconds = 5;
 
 // The program's own code 87 means text that would not read back; a system
 // "invalid parameter" is a general failure to it.
@@ -144,7 +130,7 @@ QString tempPrefix(const QString &baseName)
     while (base.size() > room || base.toUtf8().size() > room) {
         base.chop(base.size() >= 2 && base.back().isLowSurrogate() ? 2 : 1);
     }
-    return u'.' + base + u'.';
+    return u'.' + base + QLatin1StringView(TempMark);
 }
 
 bool isTempName(const QString &name, const QString &prefix)
@@ -154,10 +140,10 @@ bool isTempName(const QString &name, const QString &prefix)
         return false;
     const QStringView random
         = QStringView(name).sliced(prefix.size(), name.size() - prefix.size() - 4);
-    if (random.isEmpty() || random.size() > 7)
+    if (random.size() != RandomChars)
         return false;
-    return std::all_of(random.begin(), random.end(),
-        [](QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z'); });
+    return std::all_of(
+        random.begin(), random.end(), [](QChar c) { return IsRandomChar(c.unicode()); });
 }
 
 qint64 fileTimeToMSecs(const FILETIME &ft)
@@ -234,60 +220,50 @@ bool heldByAnother(const std::wstring &p)
 
 } // namespace
 
-TFileSystem &TFileSystem::Instance()
+int FileSystemDetail::PrepareSafeWriteTarget(
+    const QString &rawPath, QString &target, QString &dir, QString &baseName)
 {
-    static TFileSystem real;
-    TFileSystem *fs = installed();
-    return fs ? *fs : real;
-}
-
-TFileSystem *TFileSystem::SetInstance(TFileSystem *fs)
-{
-    TFileSystem *previous = installed();
-    installed() = fs;
-    return previous;
-}
-
-int TFileSystem::MapErrno(int err, bool directoryPart)
-{
-    // The C runtime's errno values, for the few callers that have one.
-    switch (err) {
-    case ENOENT:
-        return directoryPart ? 3 : 2;
-    case ENOTDIR:
-        return 3;
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-        return 5;
-    case EMFILE:
-    case ENFILE:
-        return 4;
-    case EEXIST:
-        return 80;
-    case EROFS:
-        return 19;
-    case EBUSY:
-    case ETXTBSY:
-        return 32;
-    case ENOSPC:
-        return ErrorDiskFull;
-    case EFBIG:
-        return 223;
-    case ENAMETOOLONG:
-        return 206;
-    case EIO:
-        return 1117;
-    case ELOOP:
-        return ErrorLinkLoop;
-    default:
-        return ErrorGeneral;
-    }
+    const QString path = QDir::fromNativeSeparators(rawPath);
+    if (const int rc = resolveTarget(path, target); rc != 0)
+        return rc;
+    const qsizetype slash = target.lastIndexOf(u'/');
+    dir = slash < 0 ? QStringLiteral(".") : parentOf(target);
+    baseName = target.mid(slash + 1);
+    // A name longer than the file system takes: Windows' own code for it
+    // (some file systems only say "not found").
+    if (baseName.size() > MaxNameUnits)
+        return ERROR_FILENAME_EXCED_RANGE;
+    return 0;
 }
 
 bool TFileSystem::Exists(const QString &path)
 {
     return !path.isEmpty() && ::GetFileAttributesW(native(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+int TFileSystem::CheckFolder(const QString &path)
+{
+    if (path.isEmpty())
+        return m_lastError = 2;
+    const std::wstring p = native(path);
+    const DWORD attrs = ::GetFileAttributesW(p.c_str());
+    if (attrs == INVALID_FILE_ATTRIBUTES) {
+        const DWORD err = ::GetLastError();
+        return m_lastError
+            = (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) ? 2 : mapError(err);
+    }
+    if (!(attrs & FILE_ATTRIBUTE_DIRECTORY))
+        return m_lastError = ERROR_DIRECTORY;
+    // Listing it tells whether the user may read it.
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileExW(
+        (p + L"\\*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD err = ::GetLastError();
+        return err == ERROR_FILE_NOT_FOUND ? 0 : (m_lastError = mapError(err));
+    }
+    ::FindClose(search);
+    return 0;
 }
 
 bool TFileSystem::Stat(const QString &path, qint64 &size, QDateTime &modified)
@@ -374,52 +350,114 @@ int TFileSystem::ReadWholeFile(const QString &path, QByteArray &bytes)
     bytes.clear();
     if (path.isEmpty())
         return m_lastError = 2;
+    const std::wstring p = native(path);
+    // A folder or a device is refused before it is opened.
+    const DWORD attrs = ::GetFileAttributesW(p.c_str());
+    if (attrs == INVALID_FILE_ATTRIBUTES)
+        return m_lastError = lastError();
+    if (attrs & FILE_ATTRIBUTE_DIRECTORY)
+        return m_lastError = 5;
+    if (attrs & FILE_ATTRIBUTE_DEVICE)
+        return m_lastError = ErrorNotRegular;
     // Others may go on reading and writing; the file is read as it is now.
-    const HANDLE h = ::CreateFileW(native(path).c_str(), GENERIC_READ,
+    const HANDLE h = ::CreateFileW(p.c_str(), GENERIC_READ,
         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
         FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return m_lastError = lastError();
-    // The size is a hint only: the file is read up to its end, whatever that is.
+    // What was opened may be something else by now (a pipe put in its place).
     LARGE_INTEGER size;
-    qint64 capacity
-        = (::GetFileSizeEx(h, &size) && size.QuadPart > 0) ? size.QuadPart + 1 : 64 * 1024;
-    QByteArray buffer(capacity, Qt::Uninitialized);
-    qint64 total = 0;
-    for (;;) {
-        if (total == buffer.size())
-            buffer.resize(buffer.size() * 2);
-        const DWORD want = DWORD(std::min<qint64>(buffer.size() - total, WriteChunk));
-        DWORD n = 0;
-        if (!::ReadFile(h, buffer.data() + total, want, &n, nullptr)) {
-            const int code = lastError();
-            ::CloseHandle(h);
-            return m_lastError = code;
-        }
-        if (n == 0)
-            break;
-        total += n;
+    if (::GetFileType(h) != FILE_TYPE_DISK) {
+        ::CloseHandle(h);
+        return m_lastError = ErrorNotRegular;
     }
-    ::CloseHandle(h);
-    buffer.truncate(total);
-    bytes = std::move(buffer);
-    return 0;
+    if (!::GetFileSizeEx(h, &size))
+        size.QuadPart = 0;
+    if (size.QuadPart > MaxFileBytes) {
+        ::CloseHandle(h);
+        return m_lastError = ErrorTooLarge;
+    }
+    try {
+        // The size is a hint only: the file is read up to its end, whatever
+        // that is, but never beyond the bound (a file that grows meanwhile).
+        const qint64 limit = MaxFileBytes + 1;
+        QByteArray buffer(
+            size.QuadPart > 0 ? std::min(qint64(size.QuadPart) + 1, limit) : 64 * 1024,
+            Qt::Uninitialized);
+        qint64 total = 0;
+        for (;;) {
+            if (total == buffer.size()) {
+                if (total >= limit) {
+                    ::CloseHandle(h);
+                    return m_lastError = ErrorTooLarge;
+                }
+                buffer.resize(std::min(buffer.size() * 2, limit));
+            }
+            const DWORD want = DWORD(std::min<qint64>(buffer.size() - total, WriteChunk));
+            DWORD n = 0;
+            if (!::ReadFile(h, buffer.data() + total, want, &n, nullptr)) {
+                const int code = lastError();
+                ::CloseHandle(h);
+                return m_lastError = code;
+            }
+            if (n == 0)
+                break;
+            total += n;
+        }
+        ::CloseHandle(h);
+        buffer.truncate(total);
+        bytes = std::move(buffer);
+        return 0;
+    } catch (const std::bad_alloc &) {
+        ::CloseHandle(h);
+        return m_lastError = ErrorOutOfMemory;
+    }
+}
+
+int TFileSystem::CheckWriteAccess(const QString &path)
+{
+    // The read-only attribute, then the access list: opening the file for
+    // writing asks it, and changes nothing. (The attribute is asked itself:
+    // a privileged process may be let open such a file.)
+    const std::wstring p = native(path);
+    const DWORD attrs = ::GetFileAttributesW(p.c_str());
+    if (attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY)
+        && (attrs & FILE_ATTRIBUTE_READONLY))
+        return m_lastError = 5;
+    const HANDLE h = ::CreateFileW(p.c_str(), GENERIC_WRITE,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(h);
+        return 0;
+    }
+    switch (::GetLastError()) {
+    case ERROR_ACCESS_DENIED:
+        return m_lastError = 5;
+    case ERROR_WRITE_PROTECT:
+        return m_lastError = 19;
+    default:
+        return 0; // nothing there, or a failure the write itself will meet
+    }
 }
 
 int TFileSystem::CreateTempFile(
     const QString &dir, const QString &baseName, QString &tempPath, int &handle)
 {
     handle = -1;
+    tempPath.clear();
     const QString prefix
         = (dir.isEmpty() ? QStringLiteral(".") : dir) + u'/' + tempPrefix(baseName);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString candidate = prefix
-            + QString::number(QRandomGenerator::global()->generate() & 0x3FFFFFFF, 36)
-            + QStringLiteral(".tmp");
-        // Opened exclusively: while the write runs nobody else can open,
-        // rename or delete it, which tells it from a killed write's leftover.
-        const HANDLE h = ::CreateFileW(native(candidate).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const QString candidate
+            = prefix + QString::fromLatin1(RandomPart()) + QStringLiteral(".tmp");
+        // Held open until it has replaced the target: a cleaner, which
+        // takes a file only when nobody holds it, leaves it alone. Shared, so
+        // that it can be renamed while open.
+        const HANDLE h
+            = ::CreateFileW(native(candidate).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
             tempPath = candidate;
             handle = handles().Add(h);
@@ -432,6 +470,12 @@ int TFileSystem::CreateTempFile(
     return m_lastError = 80;
 }
 
+int TFileSystem::NameTempFile(int, const QString &, const QString &, QString &tempPath)
+{
+    // The file got its marked name when it was made.
+    return tempPath.isEmpty() ? (m_lastError = ERROR_INVALID_HANDLE) : 0;
+}
+
 void TFileSystem::RemoveStaleTempFiles(const QString &dir, const QString &baseName)
 {
     const QString d = dir.isEmpty() ? QStringLiteral(".") : dir;
@@ -441,9 +485,6 @@ void TFileSystem::RemoveStaleTempFiles(const QString &dir, const QString &baseNa
         FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE)
         return;
-    FILETIME nowFt;
-    ::GetSystemTimeAsFileTime(&nowFt);
-    const qint64 now = fileTimeToMSecs(nowFt);
     do {
         if (found.dwFileAttributes
             & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_READONLY))
@@ -451,11 +492,12 @@ void TFileSystem::RemoveStaleTempFiles(const QString &dir, const QString &baseNa
         const QString name = QString::fromWCharArray(found.cFileName);
         if (!isTempName(name, prefix))
             continue;
-        // A running write holds its file open exclusively, so the deletion
-        // fails (error 32); a file just made or just written may be one whose
-        // writer has closed it before renaming.
-        if (now - fileTimeToMSecs(found.ftLastWriteTime) >= StaleSeconds * 1000)
-            ::DeleteFileW(native(d + u'/' + name).c_str());
+        // Opened without sharing, which fails while anyone holds it (a
+        // running write does until its rename), and deleted on closing.
+        const HANDLE h = ::CreateFileW(native(d + u'/' + name).c_str(), DELETE, 0, nullptr,
+            OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (h != INVALID_HANDLE_VALUE)
+            ::CloseHandle(h);
     } while (::FindNextFileW(search, &found));
     ::FindClose(search);
 }
@@ -504,15 +546,15 @@ int TFileSystem::Close(int handle)
     return 0;
 }
 
-int TFileSystem::CopyPermissions(const QString &from, int handle)
+int TFileSystem::CopyPermissions(const QString &from, int handle, QStringList &)
 {
     // ReplaceFileW hands the old file's ACL and attributes on; for the
     // fallback the new file takes the old one's attributes here (hidden,
     // system, archive, ...), except the read-only one, which a replaced file
-    // never has.
+    // never has. Without an old file the new one keeps the folder's defaults.
     const DWORD attrs = ::GetFileAttributesW(native(from).c_str());
     if (attrs == INVALID_FILE_ATTRIBUTES || (attrs & FILE_ATTRIBUTE_DIRECTORY))
-        return 0; // no old file: the new one keeps the folder's defaults
+        return 0;
     const HANDLE h = handles().Get(handle);
     if (h == INVALID_HANDLE_VALUE)
         return m_lastError = ERROR_INVALID_HANDLE;
@@ -553,166 +595,7 @@ int TFileSystem::Rename(const QString &from, const QString &to)
     return m_lastError = mapError(err);
 }
 
-int SafeWriteFile(const QString &path, const QByteArray &bytes)
+QString AbsoluteFilePath(const QString &path)
 {
-    return SafeWriteFile(path, bytes, nullptr);
-}
-
-int SafeWriteFile(const QString &rawPath, const QByteArray &bytes, TSafeWriteStep *failedAt)
-{
-    TFileSystem &fs = TFileSystem::Instance();
-    TSafeWriteStep step = TSafeWriteStep::CreateTemp;
-    auto failAt = [&](TSafeWriteStep s, int code) {
-        if (failedAt)
-            *failedAt = s;
-        return code;
-    };
-    if (failedAt)
-        *failedAt = TSafeWriteStep::None;
-    if (rawPath.isEmpty())
-        return failAt(step, 3);
-    const QString path = QDir::fromNativeSeparators(rawPath);
-
-    // A symbolic link stays a link: the file it points to is replaced.
-    QString target;
-    if (const int rc = resolveTarget(path, target); rc != 0)
-        return failAt(step, rc);
-
-    // A write-protected file is not replaced behind its owner's back.
-    if (fs.IsWriteProtected(target))
-        return failAt(step, 5);
-
-    const bool hadTarget = fs.Exists(target);
-    const qsizetype slash = target.lastIndexOf(u'/');
-    const QString dir = slash < 0 ? QStringLiteral(".") : parentOf(target);
-    const QString baseName = target.mid(slash + 1);
-    // A name longer than the file system takes: Windows' own code for it
-    // (some file systems only say "not found").
-    if (baseName.size() > MaxNameUnits)
-        return failAt(step, ERROR_FILENAME_EXCED_RANGE);
-    fs.RemoveStaleTempFiles(dir, baseName);
-
-    QString tempPath;
-    int handle = -1;
-    int rc = fs.CreateTempFile(dir, baseName, tempPath, handle);
-    if (rc != 0)
-        return failAt(step, rc);
-
-    auto fail = [&](int code, bool closeHandle) {
-        if (closeHandle)
-            fs.Close(handle);
-        fs.RemoveFile(tempPath);
-        return failAt(step, code != 0 ? code : ErrorGeneral);
-    };
-    auto lastErrorOr = [&](int fallback) {
-        const int e = fs.LastError();
-        return e != 0 ? e : fallback;
-    };
-
-    step = TSafeWriteStep::Write;
-    const char *data = bytes.constData();
-    const qint64 size = bytes.size();
-    for (qint64 done = 0; done < size;) {
-        const qint64 piece = std::min(WriteChunk, size - done);
-        fs.ClearLastError();
-        const qint64 n = fs.Write(handle, data + done, piece);
-        if (n < 0)
-            return fail(lastErrorOr(ErrorGeneral), true);
-        if (n != piece)
-            return fail(lastErrorOr(ErrorDiskFull), true);
-        done += n;
-    }
-    step = TSafeWriteStep::Permissions;
-    if ((rc = fs.CopyPermissions(target, handle)) != 0)
-        return fail(rc, true);
-    step = TSafeWriteStep::Sync;
-    if ((rc = fs.Sync(handle)) != 0)
-        return fail(rc, true);
-    step = TSafeWriteStep::Close;
-    if ((rc = fs.Close(handle)) != 0)
-        return fail(rc, false);
-    step = TSafeWriteStep::Rename;
-    if ((rc = fs.Rename(tempPath, target)) != 0) {
-        // ReplaceFileW may fail after it has put the old file aside (1176):
-        // then the complete new file is the only copy left, and stays.
-        if (hadTarget && !fs.Exists(target) && fs.Exists(tempPath))
-            return failAt(step, rc);
-        return fail(rc, false);
-    }
-    return 0;
-}
-
-QString ErrorReason(int code)
-{
-    switch (code) {
-    case 2:
-        return QStringLiteral("Datei nicht gefunden");
-    case 3:
-        return QStringLiteral("Pfad nicht gefunden");
-    case 4:
-        return QStringLiteral("zu viele offene Dateien");
-    case 5:
-        return QStringLiteral("Zugriff verweigert");
-    case 6:
-        return QStringLiteral("ungültiges Handle");
-    case 8:
-    case 14:
-        return QStringLiteral("nicht genug Speicher");
-    case 15:
-        return QStringLiteral("Laufwerk nicht gefunden");
-    case 17:
-        return QStringLiteral("anderes Laufwerk");
-    case 19:
-        return QStringLiteral("Datenträger schreibgeschützt");
-    case 21:
-        return QStringLiteral("Laufwerk nicht bereit");
-    case 23:
-        return QStringLiteral("Datenfehler (CRC)");
-    case 31:
-        return QStringLiteral("Gerät oder System meldet einen Fehler");
-    case 32:
-        return QStringLiteral("Datei wird von einem anderen Prozess verwendet");
-    case 33:
-        return QStringLiteral("Datei von einem anderen Prozess gesperrt");
-    case 53:
-        return QStringLiteral("Netzwerkpfad nicht gefunden");
-    case 64:
-        return QStringLiteral("Netzwerkname nicht mehr verfügbar");
-    case 80:
-        return QStringLiteral("Datei existiert bereits");
-    case 87:
-        return QStringLiteral("Text wäre nicht wieder lesbar");
-    case 112:
-        return QStringLiteral("Datenträger voll");
-    case 123:
-        return QStringLiteral("ungültiger Name");
-    case 161:
-        return QStringLiteral("kein regulärer Pfad");
-    case 206:
-        return QStringLiteral("Name zu lang");
-    case 223:
-        return QStringLiteral("Datei zu groß");
-    case 267:
-        return QStringLiteral("ungültiger Ordnername");
-    case 1113:
-        return QStringLiteral("Zeichen im Windows-Zeichensatz nicht darstellbar");
-    case 1117:
-        return QStringLiteral("Ein-/Ausgabefehler");
-    case 1175:
-        return QStringLiteral("alte Datei nicht ersetzbar");
-    case 1176:
-    case 1177:
-        return QStringLiteral("neue Datei nicht an ihren Platz zu bringen");
-    case 1921:
-        return QStringLiteral("Verknüpfung nicht auflösbar");
-    default:
-        return QString();
-    }
-}
-
-QString ErrorCodeText(int code)
-{
-    const QString reason = ErrorReason(code);
-    return reason.isEmpty() ? QStringLiteral("Fehler %1").arg(code)
-                            : QStringLiteral("Fehler %1: %2").arg(code).arg(reason);
+    return QDir::cleanPath(QDir::current().absoluteFilePath(QDir::fromNativeSeparators(path)));
 }

@@ -5,12 +5,19 @@
 #include <QDir>
 #include <QFile>
 
+#ifndef _WIN32
 #include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 int RunAsNobody(const std::function<int()> &step)
 {
+#ifdef _WIN32
+    // Another user's rights are given by access lists there, not tried here.
+    (void)step;
+    return -1;
+#else
     if (::geteuid() != 0)
         return -1;
     const pid_t child = ::fork();
@@ -25,6 +32,7 @@ int RunAsNobody(const std::function<int()> &step)
     int status = 0;
     while (::waitpid(child, &status, 0) < 0) { }
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+#endif
 }
 
 MsgRecorder::MsgRecorder()

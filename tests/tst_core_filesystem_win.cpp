@@ -40,21 +40,6 @@ bool addAttributes(const QString &path, DWORD attrs)
     return ::SetFileAttributesW(wide(path).c_str(), attributesOf(path) | attrs);
 }
 
-void setAge(const QString &path, int seconds)
-{
-    const HANDLE h = ::CreateFileW(wide(path).c_str(), FILE_WRITE_ATTRIBUTES,
-        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
-    FILETIME now;
-    ::GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER t;
-    t.LowPart = now.dwLowDateTime;
-    t.HighPart = now.dwHighDateTime;
-    t.QuadPart -= ULONGLONG(seconds) * 10000000;
-    const FILETIME then {t.LowPart, t.HighPart};
-    ::SetFileTime(h, nullptr, nullptr, &then);
-    ::CloseHandle(h);
-}
-
 // Fails one chosen step of a safe write; every other call is the real one.
 class FailingFs : public TFileSystem
 {
@@ -78,10 +63,11 @@ public:
         }
         return TFileSystem::Write(handle, data, size);
     }
-    int CopyPermissions(const QString &from, int handle) override
+    int CopyPermissions(const QString &from, int handle, QStringList &notKept) override
     {
-        return failAt == TSafeWriteStep::Permissions ? 5
-                                                     : TFileSystem::CopyPermissions(from, handle);
+        return failAt == TSafeWriteStep::Permissions
+            ? 5
+            : TFileSystem::CopyPermissions(from, handle, notKept);
     }
     int Sync(int handle) override
     {
@@ -109,6 +95,7 @@ private slots:
     void safeWriteReplacesAndKeepsAttributes();
     void failedStepLeavesOldFile_data();
     void failedStepLeavesOldFile();
+    void failedCloseAfterReplaceLosesNothing();
     void folderIsNoTarget();
     void fileHeldByAnotherProcess();
     void longPathsAndNames();
@@ -127,6 +114,11 @@ void TestFileSystemWin::errorCodesOfRealCalls()
     QCOMPARE(fs.ReadWholeFile(dir.Path(), bytes), 5);
     QCOMPARE(fs.CreateEmptyFile(dir.FilePath(QStringLiteral("a.ini"))), 0);
     QCOMPARE(fs.CreateEmptyFile(dir.FilePath(QStringLiteral("a.ini"))), 80);
+    QCOMPARE(fs.CheckFolder(dir.Path()), 0);
+    QCOMPARE(fs.CheckFolder(dir.FilePath(QStringLiteral("a.ini"))), 267);
+    QCOMPARE(fs.CheckFolder(dir.FilePath(QStringLiteral("no"))), 2);
+    QCOMPARE(fs.CheckWriteAccess(dir.FilePath(QStringLiteral("a.ini"))), 0);
+    QCOMPARE(fs.CheckWriteAccess(dir.FilePath(QStringLiteral("b.ini"))), 0);
     QVERIFY(!fs.RemoveFile(dir.FilePath(QStringLiteral("b.ini"))));
     QCOMPARE(fs.LastError(), 2);
     QCOMPARE(SafeWriteFile(dir.FilePath(QStringLiteral("no/a.ini")), "x"), 3);
@@ -146,6 +138,7 @@ void TestFileSystemWin::readOnlyAttributeIsTheProtection()
     QVERIFY(!fs.IsWriteProtected(path));
     QVERIFY(addAttributes(path, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
     QVERIFY(fs.IsWriteProtected(path));
+    QCOMPARE(fs.CheckWriteAccess(path), 5);
     TSafeWriteStep step = TSafeWriteStep::None;
     QCOMPARE(SafeWriteFile(path, "new", &step), 5);
     QCOMPARE(step, TSafeWriteStep::CreateTemp);
@@ -195,7 +188,6 @@ void TestFileSystemWin::failedStepLeavesOldFile_data()
     QTest::newRow("short write") << TSafeWriteStep::Write << true << 112;
     QTest::newRow("attributes") << TSafeWriteStep::Permissions << false << 5;
     QTest::newRow("flush") << TSafeWriteStep::Sync << false << 1117;
-    QTest::newRow("close") << TSafeWriteStep::Close << false << 1117;
     QTest::newRow("replace") << TSafeWriteStep::Rename << false << 32;
 }
 
@@ -217,6 +209,22 @@ void TestFileSystemWin::failedStepLeavesOldFile()
         code);
     QCOMPARE(reported, step);
     QCOMPARE(dir.Read(QStringLiteral("a.ini")), old);
+    QCOMPARE(dir.Entries(), QStringList {QStringLiteral("a.ini")});
+}
+
+void TestFileSystemWin::failedCloseAfterReplaceLosesNothing()
+{
+    // The handle goes only after the replacement, when the flushed file is
+    // in place.
+    TempProgramDir dir;
+    dir.Write(QStringLiteral("a.ini"), "old");
+    FailingFs fs;
+    fs.failAt = TSafeWriteStep::Close;
+    TScopedFileSystem scope(&fs);
+    TSafeWriteStep reported = TSafeWriteStep::Close;
+    QCOMPARE(SafeWriteFile(dir.FilePath(QStringLiteral("a.ini")), "new", &reported), 0);
+    QCOMPARE(reported, TSafeWriteStep::None);
+    QCOMPARE(dir.Read(QStringLiteral("a.ini")), QByteArray("new"));
     QCOMPARE(dir.Entries(), QStringList {QStringLiteral("a.ini")});
 }
 
@@ -285,25 +293,33 @@ void TestFileSystemWin::longPathsAndNames()
 void TestFileSystemWin::leftoversOfKilledWritesGo()
 {
     TempProgramDir dir;
-    auto make = [&](const QString &name, int ageSeconds) {
+    auto make = [&](const QString &name) {
         dir.Write(name, "part");
-        setAge(dir.FilePath(name), ageSeconds);
     };
-    make(QStringLiteral(".a.ini.k3x9.tmp"), 3600); // left by a killed write
-    make(QStringLiteral(".a.ini.zz.tmp"), 60); // the same
-    make(QStringLiteral(".a.ini.held.tmp"), 3600); // a running write holds it
-    make(QStringLiteral(".a.ini.new1.tmp"), 0); // just made
-    make(QStringLiteral(".b.ini.k3x9.tmp"), 3600); // another file's
-    make(QStringLiteral(".a.ini.k3x9.tmp.keep"), 3600); // not the pattern
-    const HANDLE held = ::CreateFileW(wide(dir.FilePath(QStringLiteral(".a.ini.held.tmp"))).c_str(),
-        GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    // Left by killed writes: they go at once, whatever their age.
+    make(QStringLiteral(".a.ini.tarifsave-k3x9a0b1c2d3.tmp"));
+    make(QStringLiteral(".a.ini.tarifsave-000000000000.tmp"));
+    // A running write holds it; another file's; names without the mark.
+    make(QStringLiteral(".a.ini.tarifsave-heldheldheld.tmp"));
+    make(QStringLiteral(".b.ini.tarifsave-k3x9a0b1c2d3.tmp"));
+    make(QStringLiteral(".a.ini.k3x9.tmp"));
+    make(QStringLiteral(".a.ini.tarifsave-k3x9a0b1c2d.tmp"));
+    make(QStringLiteral(".a.ini.tarifsave-k3x9a0b1c2d-.tmp"));
+    make(QStringLiteral(".a.ini.tarifsave-k3x9a0b1c2d3.tmp.keep"));
+    const HANDLE held = ::CreateFileW(
+        wide(dir.FilePath(QStringLiteral(".a.ini.tarifsave-heldheldheld.tmp"))).c_str(),
+        GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, 0, nullptr);
     QVERIFY(held != INVALID_HANDLE_VALUE);
     QCOMPARE(SafeWriteFile(dir.FilePath(QStringLiteral("a.ini")), "new"), 0);
     ::CloseHandle(held);
     QCOMPARE(dir.Entries(),
-        (QStringList {QStringLiteral(".a.ini.held.tmp"), QStringLiteral(".a.ini.k3x9.tmp.keep"),
-            QStringLiteral(".a.ini.new1.tmp"), QStringLiteral(".b.ini.k3x9.tmp"),
-            QStringLiteral("a.ini")}));
+        (QStringList {QStringLiteral(".a.ini.k3x9.tmp"),
+            QStringLiteral(".a.ini.tarifsave-heldheldheld.tmp"),
+            QStringLiteral(".a.ini.tarifsave-k3x9a0b1c2d-.tmp"),
+            QStringLiteral(".a.ini.tarifsave-k3x9a0b1c2d.tmp"),
+            QStringLiteral(".a.ini.tarifsave-k3x9a0b1c2d3.tmp.keep"),
+            QStringLiteral(".b.ini.tarifsave-k3x9a0b1c2d3.tmp"), QStringLiteral("a.ini")}));
 }
 
 int main(int argc, char *argv[])

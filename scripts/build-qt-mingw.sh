@@ -18,7 +18,9 @@ qtver=6.4.2
 # windows and offscreen platform plugins, the Windows styles, the SVG image
 # and icon plugins. Third-party code comes from Qt's own bundled copies.
 # The windows platform plugin of 6.4.2 needs OpenGL; Debian's source lacks the
-# Wintab header, hence no tablet events.
+# Wintab header, hence no tablet events. Without Direct2D, Qt Gui leaves out
+# the DirectWrite 3 font database that the windows plugin would otherwise ask
+# for, so DirectWrite 3 goes too (fonts come through GDI and DirectWrite 2).
 opts=(
     -DCMAKE_BUILD_TYPE=Release
     -DQT_USE_DEFAULT_CMAKE_OPTIMIZATION_FLAGS=ON
@@ -28,7 +30,7 @@ opts=(
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF
     -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF
     -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF
-    -DFEATURE_jpeg=OFF -DFEATURE_direct2d=OFF -DFEATURE_vulkan=OFF
+    -DFEATURE_jpeg=OFF -DFEATURE_direct2d=OFF -DFEATURE_directwrite3=OFF -DFEATURE_vulkan=OFF
     -DFEATURE_textodfwriter=OFF -DFEATURE_tabletevent=OFF -DFEATURE_zstd=OFF
     -DFEATURE_icu=OFF
     -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF

@@ -6,13 +6,14 @@
 #include "support/LocaleSettings.h"
 #include "support/MsgBox.h"
 #include "support/MyTools.h"
+#include "support/TextHelpers.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QFrame>
-#include <QLabel>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 
@@ -23,26 +24,6 @@ namespace {
 void errorBox(const QString &text)
 {
     ShowMsgBox(text, QString(), mkError, {btOK});
-}
-
-// Leading blanks, then one or more decimal digits and nothing else.
-bool readTimeNumber(const QString &text, int &value)
-{
-    qsizetype i = 0;
-    while (i < text.size() && text.at(i) == u' ')
-        ++i;
-    if (i == text.size())
-        return false;
-    value = 0;
-    for (; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c < u'0' || c > u'9')
-            return false;
-        value = value * 10 + (c.unicode() - u'0');
-        if (value > 9999)
-            return false;
-    }
-    return true;
 }
 
 // The paste shortcut reaches the interval field's key filter as the control
@@ -174,24 +155,21 @@ QString TEntryChecks::SecondSeparatorText()
 
 QString TEntryChecks::CheckedTimeText(const QString &text, bool end)
 {
+    // hh:mm as the mask shows it, each field filled in. 24 is no hour of a
+    // day, but 24:00 may end one.
     const QChar separator = TLocaleSettings::Current().TimeSeparator;
-    const qsizetype p = text.indexOf(separator);
-    int hour = 0;
-    int minute = 0;
-    if (p < 0 || !readTimeNumber(text.left(p), hour) || !readTimeNumber(text.mid(p + 1, 2), minute))
+    qint64 seconds = 0;
+    if (!ReadTimeText(QStringView(text), {separator, 24, 59}, seconds))
         return QString();
-    if (end) {
-        // A range ends with the last second of its minute: one ending at
-        // 18:00 ends at 17:59:59; at 00:00 or 24:00 it ends at 23:59:59. An
-        // hour above 24 is no time of day, not even as the end of a day.
-        if (hour > 24)
-            return QString();
-        if (minute == 0) {
-            minute = 59;
-            hour = hour == 0 ? 23 : hour - 1;
-        }
+    int hour = int(seconds / 3600);
+    int minute = int(seconds % 3600 / 60);
+    // A range ends with the last second of its minute: one ending at 18:00
+    // ends at 17:59:59; at 00:00 or 24:00 it ends at 23:59:59.
+    if (end && minute == 0) {
+        minute = 59;
+        hour = hour == 0 ? 23 : hour - 1;
     }
-    if (hour > 23 || minute > 59)
+    if (hour > 23)
         return QString();
     return MyTools.TwoDigitText(hour) + separator + MyTools.TwoDigitText(minute);
 }

@@ -67,26 +67,6 @@ QString trimmedName(const QString &name)
     return name.mid(begin, end - begin);
 }
 
-// Reads "h:m:s" strictly: every part empty (0) or decimal digits.
-bool readFreeHours(const QString &text, qint64 &seconds)
-{
-    const QStringList parts
-        = QString(text).remove(u' ').split(TLocaleSettings::Current().TimeSeparator);
-    if (parts.size() != 3)
-        return false;
-    qint64 values[3] = {0, 0, 0};
-    for (int i = 0; i < 3; ++i) {
-        if (parts[i].isEmpty())
-            continue;
-        bool ok = false;
-        values[i] = parts[i].toLongLong(&ok);
-        if (!ok || values[i] < 0)
-            return false;
-    }
-    seconds = values[0] * 3600 + values[1] * 60 + values[2];
-    return true;
-}
-
 } // namespace
 
 TNewEditProviderDlg::TNewEditProviderDlg(QWidget *owner)
@@ -299,7 +279,8 @@ void TNewEditProviderDlg::ProvNameEditExit()
 void TNewEditProviderDlg::FreeHoursEditExit()
 {
     qint64 seconds = 0;
-    if (!readFreeHours(FreeHoursEdit->Text(), seconds)) {
+    if (!ReadTimeText(QStringView(FreeHoursEdit->Text()),
+            {TLocaleSettings::Current().TimeSeparator}, seconds)) {
         FreeHoursEdit->SetText(FreeHoursText(0));
         ShowMsgBox(QStringLiteral("Die eingegebenen Freistunden sind nicht korrekt!"), QString(),
             mkError, {btOK});

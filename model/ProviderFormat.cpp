@@ -213,35 +213,14 @@ template<typename View> double readNumberPrefix(View text)
     return v;
 }
 
-// A two-character field of a time: a readable integer, sign ignored.
-template<typename View> bool timeField(View field, int &value)
-{
-    std::int32_t v = 0;
-    if (!ReadInt32(field, v))
-        return false;
-    value = std::abs(v);
-    return true;
-}
-
+// The file's "hh:mm", a time of day: hours up to 23, minutes up to 59. On
+// failure seconds is 0.
 template<typename View> bool parseTimeOfDay(View s, std::int32_t &seconds)
 {
-    seconds = 0;
-    int hours = 0, minutes = 0;
-    auto digit = [&](qsizetype i) {
-        return CodeOf(s[i]) >= u'0' && CodeOf(s[i]) <= u'9';
-    };
-    if (s.size() >= 5 && digit(0) && digit(1) && digit(3) && digit(4)) {
-        // The usual hh:mm, read as the fields below read it.
-        hours = (CodeOf(s[0]) - u'0') * 10 + (CodeOf(s[1]) - u'0');
-        minutes = (CodeOf(s[3]) - u'0') * 10 + (CodeOf(s[4]) - u'0');
-    } else if (!timeField(midOf(s, 0, 2), hours)
-        || !timeField(s.size() > 3 ? midOf(s, 3, 2) : View(), minutes)) {
-        return false;
-    }
-    if (hours > 23 || minutes > 59)
-        return false;
-    seconds = hours * 3600 + minutes * 60;
-    return true;
+    qint64 value = 0;
+    const bool ok = ReadTimeText(s, {QChar(), 23, 59}, value);
+    seconds = static_cast<std::int32_t>(value);
+    return ok;
 }
 
 template<typename View> bool isTariffEntryText(View text)
@@ -290,11 +269,6 @@ bool ReadNumber(QStringView text, double &value)
 bool ReadInteger(QStringView text, std::int32_t &value)
 {
     return ReadInt32(text, value);
-}
-
-bool ParseTimeOfDay(QStringView s, std::int32_t &seconds)
-{
-    return parseTimeOfDay(s, seconds);
 }
 
 namespace {

@@ -43,10 +43,6 @@ bool ReadNumber(QStringView text, double &value);
 // The whole text is a decimal integer in the 32-bit signed range.
 bool ReadInteger(QStringView text, std::int32_t &value);
 
-// Hours from characters 1-2, minutes from characters 4-5 (character 3 is not
-// examined); a minus sign is ignored. Invalid gives 0 and false.
-bool ParseTimeOfDay(QStringView text, std::int32_t &seconds);
-
 // The form in which the file holds a number of four decimals: four decimals
 // with ".", unless that would read back as another number (0.00001 as
 // 0.0000); then the shortest fixed-point text that reads back exactly

@@ -116,34 +116,13 @@ QString SecondsToShortTimeText(std::int32_t seconds)
 
 std::int32_t TimeTextToSeconds(const QString &text)
 {
-    const QChar sep = TLocaleSettings::Current().TimeSeparator;
-    QString s = MyTools.RemoveSpaces(text);
-
-    std::int32_t hours = 0;
-    qsizetype at = s.indexOf(sep);
-    if (at < 0 || !ReadInt32(QStringView(s).left(at), hours))
-        hours = 0;
-    if (at >= 0)
-        s.remove(0, at + 1);
-
-    std::int32_t minutes = 0;
-    at = s.indexOf(sep);
-    if (at < 0) {
-        if (ReadInt32(s, minutes))
-            s.clear();
-        else
-            minutes = 0;
-    } else if (ReadInt32(QStringView(s).left(at), minutes)) {
-        s.remove(0, at + 1);
-    } else {
-        minutes = 0;
-    }
-
-    std::int32_t seconds = 0;
-    if (!ReadInt32(s, seconds))
-        seconds = 0;
-    const qint64 total = qint64(hours) * 3600 + qint64(minutes) * 60 + seconds;
-    return static_cast<std::int32_t>(std::clamp<qint64>(total, INT32_MIN, INT32_MAX));
+    qint64 seconds = 0;
+    TTimeTextForm form;
+    form.Separator = TLocaleSettings::Current().TimeSeparator;
+    form.BlanksAnywhere = form.EmptyFieldIsZero = true;
+    if (!ReadTimeText(QStringView(text), form, seconds))
+        return 0;
+    return static_cast<std::int32_t>(std::min<qint64>(seconds, INT32_MAX));
 }
 
 char *WriteFixedText(char *dst, double value, int decimals)

@@ -3,7 +3,9 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 // The code of a character, or of a Windows-1252 byte taken as the character of
 // its number. Readers that look for ASCII characters only read text and bytes
@@ -79,7 +81,94 @@ QChar *WriteTimeText(QChar *dst, std::int32_t seconds, QChar sep);
 inline constexpr int MaxTimeTextLength = 7 + 1 + 3 + 1 + 3;
 // The first five characters of SecondsToTimeText (seconds cut off).
 QString SecondsToShortTimeText(std::int32_t seconds);
-// Reads "h:m:s", "h:m" or a bare number of minutes; unreadable parts count 0.
+// How ReadTimeText reads a time text. The one reader of time texts serves the
+// file and the dialogs, each with its own form and limits:
+//  - without a Separator, the file's "hh:mm": the hours at columns 0-1, the
+//    minutes at 3-4, the character between them not examined;
+//  - with one, "h:m" or "h:m:s" split at the separator, as a time mask shows it.
+// A field is an integer as ReadInt32 reads it (leading blanks, a sign, which
+// is ignored). Where a mask's blanks are positions the user left unfilled
+// (BlanksAnywhere), they drop out wherever they stand, and EmptyFieldIsZero
+// lets a field with nothing in it count 0. Hours above MaxHours and minutes
+// or seconds above MaxMinutes make the text unreadable.
+struct TTimeTextForm
+{
+    QChar Separator;
+    std::int32_t MaxHours = INT32_MAX;
+    std::int32_t MaxMinutes = INT32_MAX;
+    bool BlanksAnywhere = false;
+    bool EmptyFieldIsZero = false;
+};
+
+namespace TextReading {
+template<typename View> View timeSlice(View s, qsizetype pos, qsizetype n)
+{
+    if (pos >= s.size())
+        return View();
+    return View(s.data() + pos, std::min(n, s.size() - pos));
+}
+
+template<typename View>
+bool readTimeField(View field, const TTimeTextForm &form, std::int32_t max, qint64 &value)
+{
+    char16_t kept[12];
+    qsizetype n = 0;
+    bool onlyBlanks = true;
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        const char16_t c = CodeOf(field[i]);
+        onlyBlanks = onlyBlanks && c == u' ';
+        if (c == u' ' && (form.BlanksAnywhere || n == 0))
+            continue;
+        if (n == qsizetype(std::size(kept)))
+            return false; // longer than any field of a form
+        kept[n++] = c;
+    }
+    std::int32_t v = 0;
+    if (onlyBlanks) {
+        if (!form.EmptyFieldIsZero)
+            return false;
+    } else if (!readInt32(QStringView(kept, n), v)) {
+        return false;
+    }
+    value = v < 0 ? -qint64(v) : qint64(v);
+    return value <= max;
+}
+} // namespace TextReading
+
+// Reads a time text of the given form into seconds; false (and 0) when it has
+// not that form, a field is no number or a field is above its limit.
+template<typename View> bool ReadTimeText(View text, const TTimeTextForm &form, qint64 &seconds)
+{
+    using namespace TextReading;
+    seconds = 0;
+    qint64 fields[3] = {0, 0, 0};
+    if (form.Separator.isNull()) {
+        if (!readTimeField(timeSlice(text, 0, 2), form, form.MaxHours, fields[0])
+            || !readTimeField(timeSlice(text, 3, 2), form, form.MaxMinutes, fields[1]))
+            return false;
+    } else {
+        const char16_t sep = form.Separator.unicode();
+        qsizetype count = 0, start = 0;
+        for (qsizetype i = 0; i <= text.size(); ++i) {
+            if (i < text.size() && CodeOf(text[i]) != sep)
+                continue;
+            if (count == 3
+                || !readTimeField(View(text.data() + start, i - start), form,
+                    count == 0 ? form.MaxHours : form.MaxMinutes, fields[count]))
+                return false;
+            ++count;
+            start = i + 1;
+        }
+        if (count < 2)
+            return false;
+    }
+    seconds = fields[0] * 3600 + fields[1] * 60 + fields[2];
+    return true;
+}
+
+// A mask's time in the locale's separator as ReadTimeText reads it with no
+// limits, blanks anywhere and empty fields 0; 0 for a text of another shape
+// (which no mask gives), bounded to 32 bits.
 std::int32_t TimeTextToSeconds(const QString &text);
 
 // The fee with four decimals and the currency symbol placed by the locale:

@@ -18,8 +18,6 @@ private slots:
     void numbers_data();
     void numbers();
     void integers();
-    void parseTimeOfDay_data();
-    void parseTimeOfDay();
     void providerLine_data();
     void providerLine();
     void entryValue_data();
@@ -98,37 +96,6 @@ void TestFormat::integers()
     QVERIFY(!ReadInteger(QStringLiteral("4.5"), v));
     QVERIFY(!ReadInteger(QString(), v));
     QVERIFY(!ReadInteger(QStringLiteral("+"), v));
-}
-
-void TestFormat::parseTimeOfDay_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<int>("seconds");
-    QTest::newRow("08:00") << "08:00" << true << 28800;
-    QTest::newRow("separator not examined") << "08.30" << true << 30600;
-    QTest::newRow("23:59") << "23:59" << true << 86340;
-    QTest::newRow("single-digit hour") << "8:00" << false << 0;
-    QTest::newRow("hour 24") << "24:00" << false << 0;
-    QTest::newRow("minute 60") << "12:60" << false << 0;
-    QTest::newRow("25:00") << "25:00" << false << 0;
-    QTest::newRow("minus ignored") << "-8:-5" << true << 29100;
-    QTest::newRow("short minutes") << "08:5" << true << 29100;
-    QTest::newRow("too short") << "08:" << false << 0;
-    QTest::newRow("empty") << "" << false << 0;
-    QTest::newRow("letters") << "ab:cd" << false << 0;
-    QTest::newRow("blank before the hour") << " 8:05" << true << 29100;
-    QTest::newRow("only five characters read") << "08:05/x" << true << 29100;
-}
-
-void TestFormat::parseTimeOfDay()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, ok);
-    QFETCH(int, seconds);
-    std::int32_t v = -1;
-    QCOMPARE(ParseTimeOfDay(text, v), ok);
-    QCOMPARE(v, seconds);
 }
 
 void TestFormat::providerLine_data()

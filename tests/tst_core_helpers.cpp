@@ -37,8 +37,8 @@ private slots:
     void underscoreAndAmpersand();
     void secondsToTimeText_data();
     void secondsToTimeText();
-    void timeTextToSeconds_data();
-    void timeTextToSeconds();
+    void readTimeText_data();
+    void readTimeText();
     void numberText_data();
     void numberText();
     void negativeMoneyFormats_data();
@@ -250,35 +250,107 @@ void TestHelpers::secondsToTimeText()
     QCOMPARE(SecondsToTimeText(seconds), QString(german).replace(u':', u'.'));
 }
 
-void TestHelpers::timeTextToSeconds_data()
+void TestHelpers::readTimeText_data()
 {
+    // The forms the program reads: "file" the file's hh:mm, "check" an entry
+    // field's hh:mm (24 only for an end), "mask" the free hours and the
+    // times the dialogs hand on.
+    QTest::addColumn<QString>("form");
     QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("ok");
     QTest::addColumn<int>("seconds");
-    QTest::newRow("h:m") << "8:30" << 30600;
-    QTest::newRow("h:m:s") << "8:30:15" << 30615;
-    QTest::newRow("bare number counts as minutes") << "90" << 5400;
-    QTest::newRow("lone separator") << ":" << 0;
-    QTest::newRow("empty") << "" << 0;
-    QTest::newRow("empty mask") << "  :  " << 0;
-    QTest::newRow("24:00") << "24:00" << 86400;
-    QTest::newRow("invalid minutes lose the seconds") << "8:x:15" << 28800;
-    QTest::newRow("invalid hours") << "x:30" << 1800;
-    QTest::newRow("blanks removed") << " 7:05 " << 25500;
-    QTest::newRow("masked seconds") << "  12:34:56" << 45296;
-    QTest::newRow("sign") << "-1:+30" << -1800;
-    QTest::newRow("too large stays bounded") << "99999999999:00" << 0;
+    QTest::newRow("file hh:mm") << "file"
+                                << "08:00" << true << 28800;
+    QTest::newRow("file separator not examined") << "file"
+                                                 << "08.30" << true << 30600;
+    QTest::newRow("file 23:59") << "file"
+                                << "23:59" << true << 86340;
+    QTest::newRow("file single-digit hour") << "file"
+                                            << "8:00" << false << 0;
+    QTest::newRow("file hour 24") << "file"
+                                  << "24:00" << false << 0;
+    QTest::newRow("file minute 60") << "file"
+                                    << "12:60" << false << 0;
+    QTest::newRow("file minus ignored") << "file"
+                                        << "-8:-5" << true << 29100;
+    QTest::newRow("file short minutes") << "file"
+                                        << "08:5" << true << 29100;
+    QTest::newRow("file too short") << "file"
+                                    << "08:" << false << 0;
+    QTest::newRow("file empty") << "file"
+                                << "" << false << 0;
+    QTest::newRow("file letters") << "file"
+                                  << "ab:cd" << false << 0;
+    QTest::newRow("file blank before the hour") << "file"
+                                                << " 8:05" << true << 29100;
+    QTest::newRow("file only five characters read") << "file"
+                                                    << "08:05/x" << true << 29100;
+    QTest::newRow("check hh:mm") << "check"
+                                 << "08:05" << true << 29100;
+    QTest::newRow("check blank before the hour") << "check"
+                                                 << " 8:05" << true << 29100;
+    QTest::newRow("check blank after a digit") << "check"
+                                               << "8 :05" << false << 0;
+    QTest::newRow("check empty hour") << "check"
+                                      << "  :05" << false << 0;
+    QTest::newRow("check 24:00") << "check"
+                                 << "24:00" << true << 86400;
+    QTest::newRow("check 25:00") << "check"
+                                 << "25:00" << false << 0;
+    QTest::newRow("check minute 60") << "check"
+                                     << "12:60" << false << 0;
+    QTest::newRow("mask h:m:s") << "mask"
+                                << "8:30:15" << true << 30615;
+    QTest::newRow("mask h:m") << "mask"
+                              << "8:30" << true << 30600;
+    QTest::newRow("mask leading blanks") << "mask"
+                                         << "  12:34:56" << true << 45296;
+    QTest::newRow("mask empty") << "mask"
+                                << "  :  :  " << true << 0;
+    QTest::newRow("mask blanks anywhere") << "mask"
+                                          << "1 2:3 :4 " << true << 43384;
+    QTest::newRow("mask no limits") << "mask"
+                                    << "9999:99:99" << true << 36002439;
+    QTest::newRow("mask one field") << "mask"
+                                    << "90" << false << 0;
+    QTest::newRow("mask four fields") << "mask"
+                                      << "1:2:3:4" << false << 0;
+    QTest::newRow("mask letters") << "mask"
+                                  << "x:30" << false << 0;
+    QTest::newRow("mask beyond 32 bits") << "mask"
+                                         << "99999999999:00" << false << 0;
 }
 
-void TestHelpers::timeTextToSeconds()
+void TestHelpers::readTimeText()
 {
+    QFETCH(QString, form);
     QFETCH(QString, text);
+    QFETCH(bool, ok);
     QFETCH(int, seconds);
-    QCOMPARE(TimeTextToSeconds(text), seconds);
-    // Under another separator the colon is just an unreadable character.
-    TLocaleSettings dot = DollarLocale();
-    dot.TimeSeparator = u'.';
-    TScopedLocaleSettings scoped(dot);
-    QCOMPARE(TimeTextToSeconds(QString(text).replace(u':', u'.')), seconds);
+    TTimeTextForm f;
+    if (form == u"check") {
+        f = {u':', 24, 59};
+    } else if (form == u"mask") {
+        f.Separator = u':';
+        f.BlanksAnywhere = f.EmptyFieldIsZero = true;
+    } else {
+        f = {QChar(), 23, 59};
+    }
+    qint64 v = -1;
+    QCOMPARE(ReadTimeText(QStringView(text), f, v), ok);
+    QCOMPARE(v, qint64(seconds));
+    // The loader reads the file's bytes.
+    const QByteArray bytes = text.toLatin1();
+    v = -1;
+    QCOMPARE(ReadTimeText(QByteArrayView(bytes), f, v), ok);
+    QCOMPARE(v, qint64(seconds));
+    if (form == u"mask") {
+        // The dialogs' reader, under the locale's separator.
+        TLocaleSettings dot = DollarLocale();
+        dot.TimeSeparator = u'.';
+        TScopedLocaleSettings scoped(dot);
+        QCOMPARE(TimeTextToSeconds(QString(text).replace(u':', u'.')), seconds);
+    }
 }
 
 void TestHelpers::numberText_data()

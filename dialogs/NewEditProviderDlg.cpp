@@ -279,8 +279,7 @@ void TNewEditProviderDlg::ProvNameEditExit()
 void TNewEditProviderDlg::FreeHoursEditExit()
 {
     qint64 seconds = 0;
-    if (!ReadTimeText(QStringView(FreeHoursEdit->Text()),
-            {TLocaleSettings::Current().TimeSeparator}, seconds)) {
+    if (!ReadTimeText(QStringView(FreeHoursEdit->Text()), MaskTimeForm(), seconds)) {
         FreeHoursEdit->SetText(FreeHoursText(0));
         ShowMsgBox(QStringLiteral("Die eingegebenen Freistunden sind nicht korrekt!"), QString(),
             mkError, {btOK});

@@ -114,13 +114,18 @@ QString SecondsToShortTimeText(std::int32_t seconds)
     return SecondsToTimeText(seconds).left(5);
 }
 
-std::int32_t TimeTextToSeconds(const QString &text)
+TTimeTextForm MaskTimeForm()
 {
-    qint64 seconds = 0;
     TTimeTextForm form;
     form.Separator = TLocaleSettings::Current().TimeSeparator;
     form.BlanksAnywhere = form.EmptyFieldIsZero = true;
-    if (!ReadTimeText(QStringView(text), form, seconds))
+    return form;
+}
+
+std::int32_t TimeTextToSeconds(const QString &text)
+{
+    qint64 seconds = 0;
+    if (!ReadTimeText(QStringView(text), MaskTimeForm(), seconds))
         return 0;
     return static_cast<std::int32_t>(std::min<qint64>(seconds, INT32_MAX));
 }

@@ -166,9 +166,11 @@ template<typename View> bool ReadTimeText(View text, const TTimeTextForm &form, 
     return true;
 }
 
-// A mask's time in the locale's separator as ReadTimeText reads it with no
-// limits, blanks anywhere and empty fields 0; 0 for a text of another shape
-// (which no mask gives), bounded to 32 bits.
+// The form of a time a mask shows: the locale's separator, blanks anywhere,
+// empty fields 0, no limits.
+TTimeTextForm MaskTimeForm();
+// A mask's time as ReadTimeText reads it in MaskTimeForm; 0 for a text of
+// another shape (which no mask gives), bounded to 32 bits.
 std::int32_t TimeTextToSeconds(const QString &text);
 
 // The fee with four decimals and the currency symbol placed by the locale:

@@ -331,8 +331,7 @@ void TestHelpers::readTimeText()
     if (form == u"check") {
         f = {u':', 24, 59};
     } else if (form == u"mask") {
-        f.Separator = u':';
-        f.BlanksAnywhere = f.EmptyFieldIsZero = true;
+        f = MaskTimeForm();
     } else {
         f = {QChar(), 23, 59};
     }

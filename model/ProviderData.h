@@ -33,7 +33,10 @@ public:
     const TKeyAndName &Provider(int i) const { return m_providers.at(i); }
     TProviderOptions &Options(int i) { return m_options[i]; }
     const TProviderOptions &Options(int i) const { return m_options.at(i); }
-    TTariffEntryList &Entries(int i, TDayClass c) { return c == TDayClass::Weekday ? m_weekday[i] : m_weekend[i]; }
+    TTariffEntryList &Entries(int i, TDayClass c)
+    {
+        return c == TDayClass::Weekday ? m_weekday[i] : m_weekend[i];
+    }
     const TTariffEntryList &Entries(int i, TDayClass c) const
     {
         return c == TDayClass::Weekday ? m_weekday.at(i) : m_weekend.at(i);
@@ -41,7 +44,7 @@ public:
 
     // Appends one provider at the end of all four lists; returns its index.
     int AppendProvider(TKeyAndName provider, TProviderOptions options = {},
-                       TTariffEntryList weekday = {}, TTariffEntryList weekend = {});
+        TTariffEntryList weekday = {}, TTariffEntryList weekend = {});
     // Removes provider i from all four lists.
     void RemoveProvider(int i);
     void Clear();

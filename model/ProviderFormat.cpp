@@ -470,13 +470,6 @@ char *WriteEntryValue(char *dst, const TTariffEntry &entry, char sep)
     return writeEntryValue(dst, entry, sep);
 }
 
-QString EntryValueText(const TTariffEntry &entry)
-{
-    QChar buf[MaxEntryValueBytes];
-    return QString(
-        buf, writeEntryValue(buf, entry, TLocaleSettings::Current().TimeSeparator) - buf);
-}
-
 QString IndexedIdent(const QString &key, int index)
 {
     return key + QString::number(index);
@@ -672,14 +665,6 @@ void ReadOption(TOption option, const QString &rawValue, TProviderOptions &optio
 void ReadOption(TOption option, QByteArrayView rawValue, TProviderOptions &options)
 {
     readOption(option, rawValue, options);
-}
-
-std::optional<QString> OptionValueText(TOption option, const TProviderOptions &o)
-{
-    char buf[MaxFixedTextLength];
-    if (const char *end = WriteOptionValue(buf, option, o))
-        return QString::fromLatin1(buf, end - buf);
-    return std::nullopt;
 }
 
 void NormalizeForSave(TProviderOptions &options)

@@ -80,11 +80,10 @@ TEntryParse ParseEntryValue(const QString &rawValue, TTariffEntry &entry);
 // The same on the raw value as the Windows-1252 bytes of a file without byte
 // order mark; the result is that of the decoded text.
 TEntryParse ParseEntryValue(QByteArrayView rawValue, TTariffEntry &entry);
-// hh:mm-hh:mm/interval/fee, numbers with four decimals. TimeTo is taken as
-// the last second of its minute: its seconds are cut off.
-QString EntryValueText(const TTariffEntry &entry);
-// The same as Windows-1252 bytes, written to dst (room for MaxEntryValueBytes),
-// with sep as the byte of the time separator; returns the end. For the writer.
+// hh:mm-hh:mm/interval/fee, numbers with four decimals, as Windows-1252 bytes
+// written to dst (room for MaxEntryValueBytes), with sep as the byte of the
+// time separator; returns the end. TimeTo is taken as the last second of its
+// minute: its seconds are cut off.
 inline constexpr int MaxEntryValueBytes = 2 * 16 + 3 + 2 * 330;
 char *WriteEntryValue(char *dst, const TTariffEntry &entry, char sep);
 // The ident of entry (or range) j of a provider: Key followed by j.
@@ -160,12 +159,10 @@ inline constexpr TOption SaveOrder[] = {
 void ReadOption(TOption option, const QString &rawValue, TProviderOptions &options);
 // The same on Windows-1252 bytes, with the result of the decoded text.
 void ReadOption(TOption option, QByteArrayView rawValue, TProviderOptions &options);
-// The value the writer puts into the option's section, or nothing when the
-// provider gets no line there (FreeHoursCosts and COSTSPERDAY only above 0,
-// FreeHoursPerDay and ISDNDoubleCosts only when set).
-std::optional<QString> OptionValueText(TOption option, const TProviderOptions &options);
-// The same as bytes, written to dst (room for MaxFixedTextLength); returns the
-// end, or nullptr when the provider gets no line. For the writer.
+// The value the writer puts into the option's section, written to dst (room
+// for MaxFixedTextLength); returns the end, or nullptr when the provider gets
+// no line there (FreeHoursCosts and COSTSPERDAY only above 0, FreeHoursPerDay
+// and ISDNDoubleCosts only when set).
 char *WriteOptionValue(char *dst, TOption option, const TProviderOptions &options);
 // What saving changes in the model: NoCostsFrom and CostsPerDay become the
 // whole numbers the file holds, a NoCostsFrom of 0 or less becomes -1 and a

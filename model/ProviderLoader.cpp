@@ -120,9 +120,9 @@ TTariffEntryList readDayClass(TTheIniFile &ini, const TKeyAndName &provider, TDa
             return;
         case TEntryParse::Faulty:
             reportFaulty(faultyLines,
-                         QStringLiteral("Eintrag für Provider ") + provider.Name + QStringLiteral(" ( ")
-                             + provider.Key + word + QStringLiteral(" ) ist nicht korrekt."),
-                         QString());
+                QStringLiteral("Eintrag für Provider ") + provider.Name + QStringLiteral(" ( ")
+                    + provider.Key + word + QStringLiteral(" ) ist nicht korrekt."),
+                QString());
             break;
         case TEntryParse::Valid:
             break;
@@ -237,9 +237,9 @@ bool LoadProviderFile(TTheIniFile &ini, TProviderData &data, int *faultyLines)
         return false;
     if (ini.ByteOrderMark() != Cp1252::TByteOrderMark::None)
         ShowMsgBox(QStringLiteral("Die Datei ") + ini.GetFullFileName()
-                       + QStringLiteral(" ist als Unicode gespeichert. Sie wird beim Speichern im "
-                                        "Windows-Zeichensatz geschrieben."),
-                   QString(), mkInformation, {btOK});
+                + QStringLiteral(" ist als Unicode gespeichert. Sie wird beim Speichern im "
+                                 "Windows-Zeichensatz geschrieben."),
+            QString(), mkInformation, {btOK});
 
     QList<TKeyAndName> providers;
     QList<TLostLines> lost;
@@ -273,7 +273,7 @@ bool LoadProviderFile(TTheIniFile &ini, TProviderData &data, int *faultyLines)
         SortTariffEntries(weekday[i]);
         SortTariffEntries(weekend);
         data.AppendProvider(std::move(providers[i]), std::move(options[i]), std::move(weekday[i]),
-                            std::move(weekend));
+            std::move(weekend));
     }
     reportLostLines(ini.GetFullFileName(), lost, faultyLines);
     ini.SetIniFileName(QStringLiteral("Rates.ini"));

@@ -90,7 +90,8 @@ struct TTariffEntry
 
     // The key SortTariffEntries orders by: start and end as hh:mm:ss with the
     // locale's time separator, joined by one blank, at most 27 characters. It
-    // follows from the times, so it is worked out when asked for, not stored.
+    // follows from the times, so it is worked out when asked for, not stored;
+    // it is defined with the sort in TariffRules.cpp.
     QString SortKey() const;
 
     bool operator==(const TTariffEntry &o) const

@@ -55,15 +55,10 @@ bool isClockTime(std::int32_t seconds)
 
 } // namespace
 
-QString TariffSortKey(const TTariffEntry &entry)
-{
-    QChar buf[2 * MaxTimeTextLength + 1];
-    return QString(buf, writeSortKey(buf, entry));
-}
-
 QString TTariffEntry::SortKey() const
 {
-    return TariffSortKey(*this);
+    QChar buf[2 * MaxTimeTextLength + 1];
+    return QString(buf, writeSortKey(buf, *this));
 }
 
 void SortTariffEntries(TTariffEntryList &entries)
@@ -103,7 +98,7 @@ void SortTariffEntries(TTariffEntryList &entries)
     QList<Keyed> keyed;
     keyed.reserve(entries.size());
     for (const TTariffEntry &e : std::as_const(entries))
-        keyed.append(Keyed {TariffSortKey(e), e});
+        keyed.append(Keyed {e.SortKey(), e});
     EditorQuickSort(keyed, 0, keyed.size() - 1,
         [](const Keyed &a, const Keyed &b) { return Cp1252::compare(a.key, b.key) < 0; });
     for (qsizetype i = 0; i < entries.size(); ++i)

@@ -14,13 +14,10 @@ TKeyAndName NewProviderKey(const QString &name, const QList<TKeyAndName> &provid
 // Appends NewProviderKey(name, providers) to providers.
 void AddNewProviderKey(const QString &name, QList<TKeyAndName> &providers);
 
-// Drops entries whose Interval is 0 and sorts the list by TariffSortKey
-// (bytes, unsigned) with the editor's quicksort, which is not stable.
+// Drops entries whose Interval is 0 and sorts the list by TTariffEntry::SortKey
+// (bytes, unsigned) with the editor's quicksort, which is not stable. The
+// sort key is defined here with the rule it serves.
 void SortTariffEntries(TTariffEntryList &entries);
-
-// The sort key of one entry: start and end as HH:MM:SS, joined by a blank,
-// cut to TTariffEntry::MaxSortKeyLength characters.
-QString TariffSortKey(const TTariffEntry &entry);
 
 // The quicksort scheme of the editor: middle element as pivot, indices moving
 // inwards, swap, recurse on both parts. less(a, b) compares two elements.

@@ -158,7 +158,8 @@ bool equalFolded(QByteArrayView name, QByteArrayView folded, TNames names)
         return fold(name, buffer, names) == folded;
     }
     for (qsizetype i = 0; i < name.size(); ++i)
-        if (Cp1252::foldByte(static_cast<unsigned char>(name[i])) != static_cast<unsigned char>(folded[i]))
+        if (Cp1252::foldByte(static_cast<unsigned char>(name[i]))
+            != static_cast<unsigned char>(folded[i]))
             return false;
     return true;
 }
@@ -220,14 +221,10 @@ constexpr bool keyTableTooFull(qsizetype keys, qsizetype tableSize)
 // a key table that holds them.
 constexpr qsizetype FreshSectionKeys = 24;
 constexpr qsizetype FreshKeyTable = 32;
-static_assert((FreshKeyTable & (FreshKeyTable - 1)) == 0 && !keyTableTooFull(FreshSectionKeys, FreshKeyTable));
+static_assert((FreshKeyTable & (FreshKeyTable - 1)) == 0
+    && !keyTableTooFull(FreshSectionKeys, FreshKeyTable));
 
 } // namespace
-
-TIniDocument TIniDocument::Parse(QByteArrayView bytes, TNames names)
-{
-    return ParseBytes(bytes.toByteArray(), names);
-}
 
 TIniDocument TIniDocument::ParseBytes(QByteArray bytes, TNames names)
 {
@@ -685,7 +682,8 @@ qsizetype TIniDocument::findBlockIndex(QByteArrayView section) const
     return m_lastBlock;
 }
 
-std::optional<QByteArrayView> TIniDocument::ValueView(QByteArrayView section, QByteArrayView key) const
+std::optional<QByteArrayView> TIniDocument::ValueView(
+    QByteArrayView section, QByteArrayView key) const
 {
     const qsizetype block = findBlockIndex(section);
     if (block < 0)
@@ -715,32 +713,6 @@ std::optional<QByteArray> TIniDocument::Value(QByteArrayView section, QByteArray
     if (const auto v = ValueView(section, key))
         return v->toByteArray();
     return std::nullopt;
-}
-
-QList<QByteArrayView> TIniDocument::KeyViews(QByteArrayView section) const
-{
-    QList<QByteArrayView> keys;
-    const qsizetype block = findBlockIndex(section);
-    if (block >= 0) {
-        const Block &b = m_blocks.at(block);
-        keys.reserve(b.keyLines.size());
-        for (qsizetype pos : b.keyLines)
-            keys.append(keyName(lineAt(b, pos)));
-    }
-    return keys;
-}
-
-QList<QByteArray> TIniDocument::Keys(QByteArrayView section) const
-{
-    QList<QByteArray> keys;
-    for (QByteArrayView k : KeyViews(section))
-        keys.append(k.toByteArray());
-    return keys;
-}
-
-bool TIniDocument::HasSection(QByteArrayView section) const
-{
-    return findBlockIndex(section) >= 0;
 }
 
 qsizetype TIniDocument::KeyCount(QByteArrayView section) const
@@ -830,7 +802,8 @@ qsizetype TIniDocument::addFreshSection(QByteArrayView section, qsizetype keys)
     return m_blocks.size() - 1;
 }
 
-TIniDocument::TSectionWriter TIniDocument::WriteSection(QByteArrayView section, qsizetype expectedKeys)
+TIniDocument::TSectionWriter TIniDocument::WriteSection(
+    QByteArrayView section, qsizetype expectedKeys)
 {
     section = trimmed(section);
     EraseSection(section);

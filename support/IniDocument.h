@@ -19,7 +19,7 @@
 // - section and key names match without regard to letter case (Windows-1252
 //   letters with umlauts included); the first of two equal names wins: a
 //   repeated section is invisible to lookups, and so is a repeated key, though
-//   Keys() lists every key line of the first section, repeats included;
+//   ForEachKey visits every key line of the first section, repeats included;
 // - names and values are trimmed of blanks and tabs; a value enclosed in a
 //   pair of equal quotes (" or ') loses them when read (SetValue adds a pair
 //   where a value needs one to read back as written);
@@ -42,8 +42,7 @@ public:
     enum class TNames { Windows1252, Utf8 };
 
     TIniDocument() = default;
-    static TIniDocument Parse(QByteArrayView bytes, TNames names = TNames::Windows1252);
-    // The same, keeping the given bytes instead of a copy of them.
+    // The document of a file's bytes, which it keeps.
     static TIniDocument ParseBytes(QByteArray bytes, TNames names = TNames::Windows1252);
 
     // The whole file, every line ending in CR LF.
@@ -52,22 +51,16 @@ public:
     // True when the document has no line at all.
     bool IsEmpty() const;
     bool IsModified() const { return m_modified; }
-    void SetModified(bool modified) { m_modified = modified; }
 
     // The value of a key, or nothing when the section or key is missing.
     std::optional<QByteArray> Value(QByteArrayView section, QByteArrayView key) const;
     // The same without a copy; the view is valid until the next change.
     std::optional<QByteArrayView> ValueView(QByteArrayView section, QByteArrayView key) const;
-    // Key names of a section in file order (empty when the section is missing).
-    QList<QByteArray> Keys(QByteArrayView section) const;
-    // The same without copies; the views are valid until the next change.
-    QList<QByteArrayView> KeyViews(QByteArrayView section) const;
-    bool HasSection(QByteArrayView section) const;
     // The number of key names ForEachKey visits in a section (0 when it is missing).
     qsizetype KeyCount(QByteArrayView section) const;
-    // Calls visit(name) for each key name of a section in file order, as
-    // KeyViews lists them, without making the list; stops early when visit
-    // returns false.
+    // Calls visit(name) for each key line of a section in file order, repeats
+    // included; stops early when visit returns false. The views are valid
+    // until the next change.
     template<typename Visit> void ForEachKey(QByteArrayView section, Visit visit) const
     {
         const qsizetype block = findBlockIndex(section);
@@ -121,9 +114,10 @@ public:
     private:
         friend class TIniDocument;
         TSectionWriter(TIniDocument &doc, QByteArrayView section, qsizetype expectedKeys)
-            : m_doc(doc), m_section(section), m_expectedKeys(expectedKeys)
-        {
-        }
+            : m_doc(doc)
+            , m_section(section)
+            , m_expectedKeys(expectedKeys)
+        { }
         TIniDocument &m_doc;
         QByteArrayView m_section; // the caller's bytes
         qsizetype m_expectedKeys;
@@ -205,7 +199,10 @@ private:
     QByteArrayView keyNameAt(const Block &block, qsizetype pos) const;
     // The value that a lookup of the name of the key line at `pos` gives.
     QByteArrayView valueOfName(const Block &block, qsizetype pos) const;
-    QByteArrayView lineAt(const Block &block, qsizetype pos) const { return lineAt(block.lines.at(pos)); }
+    QByteArrayView lineAt(const Block &block, qsizetype pos) const
+    {
+        return lineAt(block.lines.at(pos));
+    }
     void addLine(Line line);
     qsizetype findBlockIndex(QByteArrayView section) const;
     // The first block of a section, by its folded name, or -1.
@@ -243,7 +240,7 @@ private:
     // keeps memory in proportion to the document.
     void compact();
 
-    QByteArray m_text;         // the bytes read, unchanged
+    QByteArray m_text; // the bytes read, unchanged
     QByteArray m_added; // the lines written since, one after another, each ending in CR LF
     qsizetype m_dropped = 0; // bytes of m_added that no line uses any more
     qsizetype m_linesVisited = 0; // lines the last compaction went through
@@ -258,4 +255,3 @@ private:
     bool m_modified = false;
     TNames m_names = TNames::Windows1252;
 };
-

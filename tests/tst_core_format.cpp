@@ -10,6 +10,26 @@
 
 using namespace ProviderFormat;
 
+namespace {
+
+// What the saver writes for an entry, with sep as the time separator, and
+// for an option (nothing when the provider gets no line).
+QString entryWritten(const TTariffEntry &e, char sep = ':')
+{
+    char buf[MaxEntryValueBytes];
+    return QString::fromLatin1(buf, WriteEntryValue(buf, e, sep) - buf);
+}
+
+std::optional<QString> optionWritten(TOption option, const TProviderOptions &o)
+{
+    char buf[MaxFixedTextLength];
+    if (const char *end = WriteOptionValue(buf, option, o))
+        return QString::fromLatin1(buf, end - buf);
+    return std::nullopt;
+}
+
+} // namespace
+
 class TestFormat : public QObject
 {
     Q_OBJECT
@@ -188,15 +208,15 @@ void TestFormat::entryValueWritten()
 {
     TTariffEntry e;
     QCOMPARE(ParseEntryValue(QStringLiteral("08:00-17:59/60/0.03"), e), TEntryParse::Valid);
-    QCOMPARE(EntryValueText(e), QStringLiteral("08:00-17:59/60.0000/0.0300"));
+    QCOMPARE(entryWritten(e), QStringLiteral("08:00-17:59/60.0000/0.0300"));
     e.Fee = 0.00005; // four decimals would read back as another fee: as many as it takes
     e.Interval = 0.5;
-    QCOMPARE(EntryValueText(e), QStringLiteral("08:00-17:59/0.5000/0.00005"));
-    // The file takes the locale's time separator; numbers keep ".".
+    QCOMPARE(entryWritten(e), QStringLiteral("08:00-17:59/0.5000/0.00005"));
+    // The times take the time separator; numbers keep ".".
+    QCOMPARE(entryWritten(e, '.'), QStringLiteral("08.00-17.59/0.5000/0.00005"));
     TLocaleSettings dot = DollarLocale();
     dot.TimeSeparator = u'.';
     TScopedLocaleSettings scoped(dot);
-    QCOMPARE(EntryValueText(e), QStringLiteral("08.00-17.59/0.5000/0.00005"));
     // Ranges: the days in order, the times, the interval and a closing "/".
     QCOMPARE(RangeValueText(TFreeHoursRange {(1 << 8) | (1 << 1) | (1 << 7), 0, 86340, 60}),
         QStringLiteral("178|00.00-23.59/60.0000/"));
@@ -375,16 +395,16 @@ void TestFormat::bytesReadAsText()
 void TestFormat::optionTexts()
 {
     TProviderOptions o;
-    QCOMPARE(OptionValueText(TOption::TIMING, o), std::optional(QStringLiteral("-1.0000")));
-    QCOMPARE(OptionValueText(TOption::FREISTUNDEN, o), std::optional(QStringLiteral("0")));
-    QCOMPARE(OptionValueText(TOption::OPTIONS, o), std::optional(QStringLiteral("YES")));
-    QCOMPARE(OptionValueText(TOption::NOCOSTS, o), std::optional(QStringLiteral("-1")));
-    QCOMPARE(OptionValueText(TOption::COSTSPERDAY, o), std::nullopt);
-    QCOMPARE(OptionValueText(TOption::FreeHoursCosts, o), std::nullopt);
-    QCOMPARE(OptionValueText(TOption::FreeHoursPerDay, o), std::nullopt);
-    QCOMPARE(OptionValueText(TOption::ISDNDoubleCosts, o), std::nullopt);
+    QCOMPARE(optionWritten(TOption::TIMING, o), std::optional(QStringLiteral("-1.0000")));
+    QCOMPARE(optionWritten(TOption::FREISTUNDEN, o), std::optional(QStringLiteral("0")));
+    QCOMPARE(optionWritten(TOption::OPTIONS, o), std::optional(QStringLiteral("YES")));
+    QCOMPARE(optionWritten(TOption::NOCOSTS, o), std::optional(QStringLiteral("-1")));
+    QCOMPARE(optionWritten(TOption::COSTSPERDAY, o), std::nullopt);
+    QCOMPARE(optionWritten(TOption::FreeHoursCosts, o), std::nullopt);
+    QCOMPARE(optionWritten(TOption::FreeHoursPerDay, o), std::nullopt);
+    QCOMPARE(optionWritten(TOption::ISDNDoubleCosts, o), std::nullopt);
     o.NoCostsFrom = 0;
-    QCOMPARE(OptionValueText(TOption::NOCOSTS, o), std::optional(QStringLiteral("-1")));
+    QCOMPARE(optionWritten(TOption::NOCOSTS, o), std::optional(QStringLiteral("-1")));
     NormalizeForSave(o);
     QCOMPARE(o.NoCostsFrom, -1.0);
     o.NoCostsFrom = 2500.4;
@@ -392,11 +412,11 @@ void TestFormat::optionTexts()
     o.FreeHoursCosts = 3;
     o.FreeHoursPerDay = true;
     o.Holidays2431 = false;
-    QCOMPARE(OptionValueText(TOption::NOCOSTS, o), std::optional(QStringLiteral("2500")));
-    QCOMPARE(OptionValueText(TOption::COSTSPERDAY, o), std::optional(QStringLiteral("13")));
-    QCOMPARE(OptionValueText(TOption::FreeHoursCosts, o), std::optional(QStringLiteral("3.0000")));
-    QCOMPARE(OptionValueText(TOption::FreeHoursPerDay, o), std::optional(QStringLiteral("YES")));
-    QCOMPARE(OptionValueText(TOption::OPTIONS, o), std::optional(QStringLiteral("NO")));
+    QCOMPARE(optionWritten(TOption::NOCOSTS, o), std::optional(QStringLiteral("2500")));
+    QCOMPARE(optionWritten(TOption::COSTSPERDAY, o), std::optional(QStringLiteral("13")));
+    QCOMPARE(optionWritten(TOption::FreeHoursCosts, o), std::optional(QStringLiteral("3.0000")));
+    QCOMPARE(optionWritten(TOption::FreeHoursPerDay, o), std::optional(QStringLiteral("YES")));
+    QCOMPARE(optionWritten(TOption::OPTIONS, o), std::optional(QStringLiteral("NO")));
 }
 
 void TestFormat::numberForms()

@@ -474,20 +474,20 @@ void TestHelpers::sortTariffEntries()
     SortTariffEntries(list);
     QCOMPARE(list.size(), 3);
     QCOMPARE(list[0].SortKey(), QStringLiteral("08:00:00 08:20:00"));
-    QCOMPARE(TariffSortKey(list[1]), QStringLiteral("08:00:00 17:59:59"));
+    QCOMPARE(list[1].SortKey(), QStringLiteral("08:00:00 17:59:59"));
     QCOMPARE(list[2].TimeFrom, 64800);
 
     // Out-of-range times make longer keys; the cut keeps 27 characters.
     TTariffEntryList big {MakeEntry(-2147483647, -2147483647, 1)};
     SortTariffEntries(big);
-    QCOMPARE(TariffSortKey(big[0]).size(), 27);
+    QCOMPARE(big[0].SortKey().size(), 27);
 
     // Under a dot separator the keys use it.
     TLocaleSettings dot = DollarLocale();
     dot.TimeSeparator = u'.';
     TScopedLocaleSettings scoped(dot);
     SortTariffEntries(list);
-    QCOMPARE(TariffSortKey(list[0]), QStringLiteral("08.00.00 08.20.00"));
+    QCOMPARE(list[0].SortKey(), QStringLiteral("08.00.00 08.20.00"));
 }
 
 void TestHelpers::sortTariffEntriesOrdersAsTheKeys()
@@ -508,7 +508,7 @@ void TestHelpers::sortTariffEntriesOrdersAsTheKeys()
         TTariffEntryList expected = list;
         EditorQuickSort(
             expected, 0, expected.size() - 1, [](const TTariffEntry &a, const TTariffEntry &b) {
-                return Cp1252::compare(TariffSortKey(a), TariffSortKey(b)) < 0;
+                return Cp1252::compare(a.SortKey(), b.SortKey()) < 0;
             });
         // Sorting a sorted list again follows the quicksort too: equal keys
         // may be swapped once more.
@@ -516,12 +516,12 @@ void TestHelpers::sortTariffEntriesOrdersAsTheKeys()
             if (pass == 1)
                 EditorQuickSort(expected, 0, expected.size() - 1,
                     [](const TTariffEntry &a, const TTariffEntry &b) {
-                        return Cp1252::compare(TariffSortKey(a), TariffSortKey(b)) < 0;
+                        return Cp1252::compare(a.SortKey(), b.SortKey()) < 0;
                     });
             SortTariffEntries(list);
             for (qsizetype i = 0; i < list.size(); ++i) {
                 QCOMPARE(list[i].Fee, expected[i].Fee);
-                QCOMPARE(TariffSortKey(list[i]), TariffSortKey(expected[i]));
+                QCOMPARE(list[i].SortKey(), expected[i].SortKey());
             }
         }
     }

@@ -2,6 +2,7 @@
 // held by another process, long paths and the leftovers of killed writes.
 #include "TestSupport.h"
 
+#include "FailingFs.h"
 #include "support/FileSystem.h"
 
 #include <QCoreApplication>
@@ -39,50 +40,6 @@ bool addAttributes(const QString &path, DWORD attrs)
 {
     return ::SetFileAttributesW(wide(path).c_str(), attributesOf(path) | attrs);
 }
-
-// Fails one chosen step of a safe write; every other call is the real one.
-class FailingFs : public TFileSystem
-{
-public:
-    TSafeWriteStep failAt = TSafeWriteStep::None;
-    bool shortWrite = false;
-
-    int CreateTempFile(const QString &dir, const QString &base, QString &temp, int &handle) override
-    {
-        return failAt == TSafeWriteStep::CreateTemp
-            ? 5
-            : TFileSystem::CreateTempFile(dir, base, temp, handle);
-    }
-    qint64 Write(int handle, const char *data, qint64 size) override
-    {
-        if (failAt == TSafeWriteStep::Write) {
-            if (shortWrite)
-                return TFileSystem::Write(handle, data, size - 1);
-            m_lastError = 1117;
-            return -1;
-        }
-        return TFileSystem::Write(handle, data, size);
-    }
-    int CopyPermissions(const QString &from, int handle, QStringList &notKept) override
-    {
-        return failAt == TSafeWriteStep::Permissions
-            ? 5
-            : TFileSystem::CopyPermissions(from, handle, notKept);
-    }
-    int Sync(int handle) override
-    {
-        return failAt == TSafeWriteStep::Sync ? 1117 : TFileSystem::Sync(handle);
-    }
-    int Close(int handle) override
-    {
-        const int rc = TFileSystem::Close(handle);
-        return failAt == TSafeWriteStep::Close ? 1117 : rc;
-    }
-    int Rename(const QString &from, const QString &to) override
-    {
-        return failAt == TSafeWriteStep::Rename ? 32 : TFileSystem::Rename(from, to);
-    }
-};
 
 } // namespace
 

@@ -92,20 +92,19 @@ void TestIni::lineEndsAndRoundTrip()
     QCOMPARE(doc.Serialize(), QByteArray("; top\r\n[A]\r\nk=1\r\n\r\nx=2\r\n"));
 }
 
+// The byte literals are split where a hex escape ends.
+// clang-format off
 void TestIni::namesValuesAndDuplicates()
 {
     static const char raw[] = "k=before any section\r\n"
-                              "[ Gr\xFC\xDF"
-                              "e ]\r\n"
+                              "[ Gr\xFC\xDF" "e ]\r\n"
                               " \tSch\xE4tze\t = \t \"quoted \" \t\r\n"
                               "single='x'\r\nlone=\"\r\nmixed=\"a'\r\n"
                               "bare key\r\n; comment=1\r\n=no name\r\n"
                               "Key=first\r\nKEY=second\r\nnul=a\0b\r\n"
-                              "[GR\xDC\xDF"
-                              "E]\r\nhidden=1\r\n[\xFF]\r\nk=y\r\n";
+                              "[GR\xDC\xDF" "E]\r\nhidden=1\r\n[\xFF]\r\nk=y\r\n";
     TIniDocument d = TIniDocument::ParseBytes(QByteArray(raw, sizeof raw - 1));
-    const QByteArray sec = "gR\xDC\xDF"
-                           "e"; // case and umlaut folding
+    const QByteArray sec = "gR\xDC\xDF" "e"; // case and umlaut folding
     QCOMPARE(d.Value(sec, " SCH\xC4TZE "), QByteArray("quoted "));
     QCOMPARE(d.Value(sec, "single"), QByteArray("x"));
     QCOMPARE(d.Value(sec, "lone"), QByteArray("\""));
@@ -115,17 +114,16 @@ void TestIni::namesValuesAndDuplicates()
     QCOMPARE(d.Value(sec, "nul"), QByteArray("a\0b", 3));
     QCOMPARE(d.Value(sec, "; comment"), std::nullopt);
     QCOMPARE(d.Value(sec, "hidden"), std::nullopt); // the repeated section is not consulted
-    QCOMPARE(d.Value("\x9F", "K"), QByteArray("y")); // 0xFF folds to 0x9F
+    QCOMPARE(d.Value("\x9F", "K"), QByteArray("y"));  // 0xFF folds to 0x9F
     QList<QByteArray> keys;
     d.ForEachKey(sec, [&](QByteArrayView k) { return keys.append(k.toByteArray()), true; });
-    QCOMPARE(keys,
-        (QList<QByteArray> {
-            "Sch\xE4tze", "single", "lone", "mixed", "bare key", "Key", "KEY", "nul"}));
-    d.EraseSection("gr\xFC\xDF"
-                   "e");
+    QCOMPARE(keys, (QList<QByteArray> {"Sch\xE4tze", "single", "lone", "mixed", "bare key", "Key",
+                                       "KEY", "nul"}));
+    d.EraseSection("gr\xFC\xDF" "e");
     QCOMPARE(d.Serialize(), QByteArray("k=before any section\r\n[\xFF]\r\nk=y\r\n"));
     QVERIFY(d.IsModified());
 }
+// clang-format on
 
 void TestIni::allByteValuesAndLargeData()
 {

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, runs the fuzz target for about a minute on the
 # seed corpus, then builds everything (benchmarks included), runs all tests,
-# and builds and checks the Debian package.
+# and builds and checks the Debian package; then the same for Windows: Qt for
+# MinGW (built once per machine and cached), both programs and every test
+# under Wine, and tarifcheck.exe against the Linux build
+# (scripts/test-windows.sh). TE_NO_WINDOWS=1 leaves the Windows part out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/packages.sh libbenchmark-dev clang libclang-rt-14-dev \
@@ -28,3 +31,6 @@ cmake --build build-test
 bash scripts/check-package.sh build-test
 (cd build-test && ctest --output-on-failure -j2)
 
+if [ -z "${TE_NO_WINDOWS:-}" ]; then
+    bash scripts/test-windows.sh
+fi

@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 #include "app/ProviderFolder.h"
 #include "controls/ContextHelp.h"
+#include "support/CommandLine.h"
 #include "support/FileSystem.h"
 #include "support/MsgBoxDialog.h"
 #include "support/TextHelpers.h"
@@ -39,6 +40,7 @@ int main(int argc, char *argv[])
     if (const TEditorCommandLine early = ReadEditorCommandLine(raw, true); early.ExitStatus >= 0)
         return early.ExitStatus;
 
+    PrepareWindowSystem();
     QApplication app(argc, argv);
     setNames();
     // The installed desktop entry and icon (packaging/) carry this name.

@@ -8,7 +8,7 @@
 #   TE_SKIP_EDITOR=1   leaves out the editor's start (no screenshots)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/packages.sh wine64 xdotool imagemagick
+bash scripts/packages.sh wine64 fonts-wine xdotool imagemagick locales
 setup=$(realpath "${1:-build-win/tarifeditor-3.00-setup.exe}")
 shots=${2:-build-win/installer/screen}
 mkdir -p "$(dirname "$shots")"
@@ -61,7 +61,15 @@ Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 sleep 2
 export DISPLAY=$display
-"$wine" "C:\\Program Files\\Tarifeditor\\tarifeditor.exe" 'C:\Tarife' >/dev/null 2>&1 &
+# As a German user sees it: Wine takes the user's Windows locale from LC_ALL,
+# made beside the prefix when glibc does not have it.
+locale_env=(LC_ALL=de_DE.UTF-8)
+if ! locale -a 2>/dev/null | grep -qix de_DE.utf8; then
+    mkdir -p "$work/locales"
+    localedef -i de_DE -f UTF-8 "$work/locales/de_DE.UTF-8" >/dev/null 2>&1 || true
+    locale_env+=(LOCPATH="$work/locales")
+fi
+env "${locale_env[@]}" "$wine" "C:\\Program Files\\Tarifeditor\\tarifeditor.exe" 'C:\Tarife' >/dev/null 2>&1 &
 win=
 for _ in $(seq 60); do
     win=$(xdotool search --onlyvisible --name 'Tarif' 2>/dev/null | head -n 1 || true)
@@ -75,7 +83,19 @@ xdotool windowfocus --sync "$win" 2>/dev/null || true
 xdotool key --window "$win" Return
 sleep 6
 import -window root "$shots-editor.png"
-echo "screenshots: $shots-start.png $shots-editor.png"
+# The entry dialog of the selected weekday entry, from the keyboard: Tab
+# past the weekend grid to the weekday grid, its context menu (Shift+F10),
+# then "Ändern" (Alt+D); Escape leaves the dialog unchanged.
+editor=$(xdotool getactivewindow 2>/dev/null || echo "$win")
+xdotool key --window "$editor" Tab Tab shift+F10
+sleep 2
+import -window root "$shots-menu.png"
+xdotool key d
+sleep 3
+import -window root "$shots-entry.png"
+xdotool key Escape
+sleep 1
+echo "screenshots: $shots-start.png $shots-editor.png $shots-menu.png $shots-entry.png"
 timeout 20 /usr/lib/wine/wineserver -k || true
 kill "$xvfb" 2>/dev/null || true
 xvfb=

@@ -158,3 +158,11 @@ int ReadCommandLine(QCommandLineParser &parser, const QList<QCommandLineOption> 
         stderr);
     return 2;
 }
+
+void PrepareWindowSystem()
+{
+#ifdef Q_OS_WIN
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "windows:fontengine=freetype");
+#endif
+}

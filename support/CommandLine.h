@@ -37,6 +37,12 @@ QString VersionText(const QString &name);
 // The whole help text, options in the order given, -h and -v first.
 QString HelpText(const QList<QCommandLineOption> &options, const TProgramHelp &help);
 
+// What the window system needs before the application object is made. On
+// Windows, Qt's FreeType font engine, unless QT_QPA_PLATFORM or -platform
+// chooses: the GDI engine, the other one this Qt build has, draws no text in
+// line edits and no bold text under Wine.
+void PrepareWindowSystem();
+
 // Results of ReadCommandLine besides an exit status.
 inline constexpr int GoOn = -1;
 inline constexpr int NotUnderstoodYet = -2;

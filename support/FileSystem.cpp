@@ -205,8 +205,10 @@ int SafeWriteFile(
             return fail(rc, true);
         }
         // The lock goes only now that the file is in place, so that no cleaner
-        // takes a finished file for a leftover. The data were synced: a failing
-        // close loses nothing, and the file is in place either way.
+        // takes a finished file for a leftover (on Windows it went just before
+        // the replacement, which needs the file unshared). The data were
+        // synced: a failing close loses nothing, and the file is in place
+        // either way.
         fs.Close(handle);
         if (notKept)
             *notKept = lost;

@@ -107,6 +107,15 @@ public:
             return INVALID_HANDLE_VALUE;
         return std::exchange(m_handles[size_t(handle - 1)], INVALID_HANDLE_VALUE);
     }
+    // Puts h in the place of the handle (nullptr: closed, the place still
+    // taken until Close); returns the one it held.
+    HANDLE Swap(int handle, HANDLE h)
+    {
+        QMutexLocker lock(&m_mutex);
+        if (handle < 1 || handle > int(m_handles.size()))
+            return INVALID_HANDLE_VALUE;
+        return std::exchange(m_handles[size_t(handle - 1)], h);
+    }
 
 private:
     QMutex m_mutex;
@@ -451,9 +460,8 @@ int TFileSystem::CreateTempFile(
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString candidate
             = prefix + QString::fromLatin1(RandomPart()) + QStringLiteral(".tmp");
-        // Held open until it has replaced the target: a cleaner, which
-        // takes a file only when nobody holds it, leaves it alone. Shared, so
-        // that it can be renamed while open.
+        // Held open until it is complete (see NameTempFile): a cleaner,
+        // which takes a file only when nobody holds it, leaves it alone.
         const HANDLE h
             = ::CreateFileW(native(candidate).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
@@ -470,10 +478,22 @@ int TFileSystem::CreateTempFile(
     return m_lastError = 80;
 }
 
-int TFileSystem::NameTempFile(int, const QString &, const QString &, QString &tempPath)
+int TFileSystem::NameTempFile(int handle, const QString &, const QString &, QString &tempPath)
 {
-    // The file got its marked name when it was made.
-    return tempPath.isEmpty() ? (m_lastError = ERROR_INVALID_HANDLE) : 0;
+    // The file got its marked name when it was made. ReplaceFileW opens it
+    // again without sharing it (under Wine even a handle that only reads
+    // makes it fail with error 32, and the old file's ACL would be lost to
+    // the fallback): the complete, flushed file is closed here, just before
+    // the replacement. A cleaner that took it in this instant would make the
+    // replacement fail, with the old file whole.
+    if (tempPath.isEmpty())
+        return m_lastError = ERROR_INVALID_HANDLE;
+    const HANDLE h = handles().Swap(handle, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return m_lastError = ERROR_INVALID_HANDLE;
+    if (h != nullptr && !::CloseHandle(h))
+        return m_lastError = lastError();
+    return 0;
 }
 
 void TFileSystem::RemoveStaleTempFiles(const QString &dir, const QString &baseName)
@@ -541,6 +561,8 @@ int TFileSystem::Close(int handle)
     const HANDLE h = handles().Take(handle);
     if (h == INVALID_HANDLE_VALUE)
         return m_lastError = ERROR_INVALID_HANDLE;
+    if (h == nullptr) // closed before the replacement
+        return 0;
     if (!::CloseHandle(h))
         return m_lastError = lastError();
     return 0;

@@ -95,7 +95,20 @@ sleep 3
 import -window root "$shots-entry.png"
 xdotool key Escape
 sleep 1
-echo "screenshots: $shots-start.png $shots-editor.png $shots-menu.png $shots-entry.png"
+# Saved from the keyboard: Tab from the grid to "Speichern", Return, and
+# Return again on the question; the file is then written anew.
+before=$(stat -c %Y "$WINEPREFIX/drive_c/Tarife/UserProv.ini")
+sleep 1
+xdotool key Tab Return
+sleep 3
+import -window root "$shots-save.png"
+xdotool key Return
+sleep 4
+after=$(stat -c %Y "$WINEPREFIX/drive_c/Tarife/UserProv.ini")
+[ "$after" != "$before" ] || fail "the editor did not save UserProv.ini"
+ls "$WINEPREFIX/drive_c/Tarife" | grep -q tarifsave && fail "a temporary file is left beside UserProv.ini"
+echo "saved: UserProv.ini written anew, no temporary file left"
+echo "screenshots: $shots-start.png $shots-editor.png $shots-menu.png $shots-entry.png $shots-save.png"
 timeout 20 /usr/lib/wine/wineserver -k || true
 kill "$xvfb" 2>/dev/null || true
 xvfb=

@@ -9,6 +9,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <algorithm>
+#include <new>
+
 namespace FileSystemDetail {
 
 // The largest piece handed to one Write call; every piece must be written whole.
@@ -39,5 +42,39 @@ inline bool IsRandomChar(char16_t c)
 // regular file it leads to), its folder and its name. 0, or the code of a
 // target that must not be replaced.
 int PrepareSafeWriteTarget(const QString &path, QString &target, QString &dir, QString &baseName);
+
+// Reads an open file to its end into bytes. sizeHint (the size the system
+// reports, 0 when unknown) sizes the first buffer only: the file is read up
+// to its end, whatever that is, but never beyond MaxFileBytes (a file that
+// grows meanwhile gives ErrorTooLarge). readSome(dst, max) reads at most max
+// bytes and returns how many, 0 at the end, or minus an error code. Returns
+// 0 or the error code; the caller closes the file.
+template<typename ReadSome> int ReadToEnd(qint64 sizeHint, QByteArray &bytes, ReadSome readSome)
+{
+    try {
+        const qint64 limit = MaxFileBytes + 1;
+        QByteArray buffer(
+            sizeHint > 0 ? std::min(sizeHint + 1, limit) : 64 * 1024, Qt::Uninitialized);
+        qint64 total = 0;
+        for (;;) {
+            if (total == buffer.size()) {
+                if (total >= limit)
+                    return ErrorTooLarge;
+                buffer.resize(std::min(buffer.size() * 2, limit));
+            }
+            const qint64 n = readSome(buffer.data() + total, buffer.size() - total);
+            if (n < 0)
+                return int(-n);
+            if (n == 0)
+                break;
+            total += n;
+        }
+        buffer.truncate(total);
+        bytes = std::move(buffer);
+        return 0;
+    } catch (const std::bad_alloc &) {
+        return ErrorOutOfMemory;
+    }
+}
 
 } // namespace FileSystemDetail

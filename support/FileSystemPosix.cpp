@@ -261,41 +261,17 @@ int TFileSystem::ReadWholeFile(const QString &path, QByteArray &bytes)
         ::close(fd);
         return m_lastError = code != 0 ? code : ErrorGeneral;
     }
-    try {
-        // The size is a hint only: the file is read up to its end, whatever
-        // that is, but never beyond the bound (a file that grows meanwhile).
-        const qint64 limit = MaxFileBytes + 1;
-        QByteArray buffer(st.st_size > 0 ? std::min(qint64(st.st_size) + 1, limit) : 64 * 1024,
-            Qt::Uninitialized);
-        qint64 total = 0;
+    const int code = ReadToEnd(st.st_size, bytes, [fd](char *dst, qint64 max) -> qint64 {
         for (;;) {
-            if (total == buffer.size()) {
-                if (total >= limit) {
-                    ::close(fd);
-                    return m_lastError = ErrorTooLarge;
-                }
-                buffer.resize(std::min(buffer.size() * 2, limit));
-            }
-            const ssize_t n = ::read(fd, buffer.data() + total, size_t(buffer.size() - total));
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                const int code = MapErrno(errno);
-                ::close(fd);
-                return m_lastError = code;
-            }
-            if (n == 0)
-                break;
-            total += n;
+            const ssize_t n = ::read(fd, dst, size_t(max));
+            if (n >= 0)
+                return n;
+            if (errno != EINTR)
+                return -MapErrno(errno);
         }
-        ::close(fd);
-        buffer.truncate(total);
-        bytes = std::move(buffer);
-        return 0;
-    } catch (const std::bad_alloc &) {
-        ::close(fd);
-        return m_lastError = ErrorOutOfMemory;
-    }
+    });
+    ::close(fd);
+    return code == 0 ? 0 : (m_lastError = code);
 }
 
 int TFileSystem::CheckWriteAccess(const QString &path)

@@ -386,41 +386,14 @@ int TFileSystem::ReadWholeFile(const QString &path, QByteArray &bytes)
         ::CloseHandle(h);
         return m_lastError = ErrorTooLarge;
     }
-    try {
-        // The size is a hint only: the file is read up to its end, whatever
-        // that is, but never beyond the bound (a file that grows meanwhile).
-        const qint64 limit = MaxFileBytes + 1;
-        QByteArray buffer(
-            size.QuadPart > 0 ? std::min(qint64(size.QuadPart) + 1, limit) : 64 * 1024,
-            Qt::Uninitialized);
-        qint64 total = 0;
-        for (;;) {
-            if (total == buffer.size()) {
-                if (total >= limit) {
-                    ::CloseHandle(h);
-                    return m_lastError = ErrorTooLarge;
-                }
-                buffer.resize(std::min(buffer.size() * 2, limit));
-            }
-            const DWORD want = DWORD(std::min<qint64>(buffer.size() - total, WriteChunk));
-            DWORD n = 0;
-            if (!::ReadFile(h, buffer.data() + total, want, &n, nullptr)) {
-                const int code = lastError();
-                ::CloseHandle(h);
-                return m_lastError = code;
-            }
-            if (n == 0)
-                break;
-            total += n;
-        }
-        ::CloseHandle(h);
-        buffer.truncate(total);
-        bytes = std::move(buffer);
-        return 0;
-    } catch (const std::bad_alloc &) {
-        ::CloseHandle(h);
-        return m_lastError = ErrorOutOfMemory;
-    }
+    const int code = ReadToEnd(size.QuadPart, bytes, [h](char *dst, qint64 max) -> qint64 {
+        DWORD n = 0;
+        if (!::ReadFile(h, dst, DWORD(std::min(max, WriteChunk)), &n, nullptr))
+            return -lastError();
+        return n;
+    });
+    ::CloseHandle(h);
+    return code == 0 ? 0 : (m_lastError = code);
 }
 
 int TFileSystem::CheckWriteAccess(const QString &path)

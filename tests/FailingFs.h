@@ -1,6 +1,9 @@
 #pragma once
 
+#include "TestSupport.h"
 #include "support/FileSystem.h"
+
+#include <QTest>
 
 // Fails one chosen step of a safe write; every other call is the real one.
 class FailingFs : public TFileSystem
@@ -47,3 +50,26 @@ public:
         return failAt == TSafeWriteStep::Rename ? 32 : TFileSystem::Rename(from, to);
     }
 };
+
+// Makes `step` of a safe write over a file fail (a write: the given call) and
+// checks the code and step reported, that the old file stays whole and that
+// nothing else is left in its folder.
+inline void CheckFailedStepLeavesOldFile(
+    TSafeWriteStep step, bool shortWrite, int failingWriteCall, int code)
+{
+    TempProgramDir dir;
+    const QByteArray old = "[A]\r\nKey=old\r\n";
+    dir.Write(QStringLiteral("a.ini"), old);
+    FailingFs fs;
+    fs.failAt = step;
+    fs.shortWrite = shortWrite;
+    fs.failOnWriteCall = failingWriteCall;
+    TScopedFileSystem scope(&fs);
+    TSafeWriteStep reported = TSafeWriteStep::None;
+    QCOMPARE(SafeWriteFile(dir.FilePath(QStringLiteral("a.ini")), QByteArray(2 * 1024 * 1024, 'x'),
+                 &reported),
+        code);
+    QCOMPARE(reported, step);
+    QCOMPARE(dir.Read(QStringLiteral("a.ini")), old);
+    QCOMPARE(dir.Entries(), QStringList {QStringLiteral("a.ini")});
+}

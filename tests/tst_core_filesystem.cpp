@@ -132,21 +132,7 @@ void TestFileSystem::failedStepLeavesOldFile()
     QFETCH(bool, shortWrite);
     QFETCH(int, failingWriteCall);
     QFETCH(int, code);
-    TempProgramDir dir;
-    const QByteArray old = "[A]\r\nKey=old\r\n";
-    dir.Write(QStringLiteral("a.ini"), old);
-    FailingFs fs;
-    fs.failAt = step;
-    fs.shortWrite = shortWrite;
-    fs.failOnWriteCall = failingWriteCall;
-    TScopedFileSystem scope(&fs);
-    TSafeWriteStep reported = TSafeWriteStep::None;
-    QCOMPARE(SafeWriteFile(dir.FilePath(QStringLiteral("a.ini")), QByteArray(2 * 1024 * 1024, 'x'),
-                 &reported),
-        code);
-    QCOMPARE(reported, step);
-    QCOMPARE(dir.Read(QStringLiteral("a.ini")), old);
-    QCOMPARE(dir.Entries(), QStringList {QStringLiteral("a.ini")});
+    CheckFailedStepLeavesOldFile(step, shortWrite, failingWriteCall, code);
 }
 
 void TestFileSystem::refusesTargetsThatAreNoRegularFile_data()
